@@ -1,0 +1,41 @@
+# The two commands that matter: `make demo` and `make test`. See README.md.
+JOBS ?= 2
+BUILD ?= build
+CMAKE_GEN := -G Ninja
+
+.PHONY: all deps release demo test asan bench fuzz format clean
+
+all: release
+
+deps:
+	@scripts/install-deps.sh base
+
+release: deps
+	@cmake -S . -B $(BUILD)/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DMSH_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD)/release -j $(JOBS)
+
+demo: release
+	@scripts/demo.sh $(BUILD)/release
+
+asan: deps
+	@cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DMSH_SANITIZE=ON -DMSH_WERROR=ON >/dev/null
+	@cmake --build $(BUILD)/asan -j $(JOBS)
+
+test: asan
+	@scripts/install-deps.sh windows gltf-tools
+	@cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@scripts/install-deps.sh bench
+	@cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DMSH_BUILD_TESTS=OFF -DMSH_BUILD_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)/bench -j $(JOBS)
+	@scripts/bench.sh $(BUILD)/bench
+
+fuzz: deps
+	@scripts/fuzz.sh $(BUILD)/fuzz
+
+format:
+	@git ls-files '*.h' '*.cpp' | xargs clang-format-14 -i
+
+clean:
+	rm -rf $(BUILD)
