@@ -1,0 +1,25 @@
+#ifndef MSH_FORMAT_FILEPATHS_H
+#define MSH_FORMAT_FILEPATHS_H
+
+// The few file-system calls the format code needs, for wide paths on every platform.
+
+#include <cstdio>
+#include <stdint.h>
+#include <string>
+
+/// Opens for binary reading; NULL on failure.
+FILE* openFileForReading(const std::wstring& path);
+/// Creates or truncates for binary writing; NULL on failure.
+FILE* openFileForWriting(const std::wstring& path);
+/// Length of an open file in bytes, or -1; leaves the position at the start.
+int64_t fileLength(FILE* file);
+/// Moves to an absolute offset.
+bool seekFile(FILE* file, int64_t offset);
+/// Moves `from` over `to`, replacing it in one step. Returns false and fills `reason` on failure.
+bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& reason);
+/// Deletes a file, ignoring a missing one.
+void removeFile(const std::wstring& path);
+/// Text of the last C runtime error (errno).
+std::string lastErrorText();
+
+#endif

@@ -1,0 +1,116 @@
+#include "format/MshOutput.h"
+
+#include "format/FilePaths.h"
+
+MshOutput::MshOutput() : hasFailed(false) {}
+
+MshOutput::~MshOutput() {}
+
+bool MshOutput::write(const void* bytes, size_t size) {
+    if (hasFailed)
+        return false;
+    if (size == 0)
+        return true;
+    if (!writeBytes(bytes, size)) {
+        if (!hasFailed)
+            fail("write failed");
+        return false;
+    }
+    return true;
+}
+
+void MshOutput::fail(const std::string& why) {
+    if (!hasFailed) {
+        hasFailed = true;
+        reason = why;
+    }
+}
+
+bool MemoryOutput::writeBytes(const void* bytes, size_t size) {
+    buffer.append(static_cast<const char*>(bytes), size);
+    return true;
+}
+
+namespace {
+int faultAtWrite = 0;
+bool faultAtCommit = false;
+int writesSinceFault = 0;
+} // namespace
+
+void setFileWriteFault(int failAtWrite, bool failAtCommit) {
+    faultAtWrite = failAtWrite;
+    faultAtCommit = failAtCommit;
+    writesSinceFault = 0;
+}
+
+int fileWritesSinceFaultSet() { return writesSinceFault; }
+
+AtomicFileOutput::AtomicFileOutput(const std::wstring& targetPath)
+    : target(targetPath), temporary(targetPath + L".tmp"), file(NULL) {}
+
+AtomicFileOutput::~AtomicFileOutput() { abandon(); }
+
+bool AtomicFileOutput::open() {
+    file = openFileForWriting(temporary);
+    if (!file) {
+        fail("cannot create the file: " + lastErrorText());
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileOutput::writeBytes(const void* bytes, size_t size) {
+    if (!file) {
+        fail("the file is not open");
+        return false;
+    }
+    ++writesSinceFault;
+    if (faultAtWrite != 0 && writesSinceFault == faultAtWrite) {
+        fail("write failed (injected fault)");
+        return false;
+    }
+    if (fwrite(bytes, 1, size, file) != size) {
+        fail("write failed: " + lastErrorText());
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileOutput::commit() {
+    if (!file) {
+        fail("the file is not open");
+        return false;
+    }
+    if (failed()) {
+        abandon();
+        return false;
+    }
+    bool flushed = fflush(file) == 0;
+    std::string why = flushed ? std::string() : "write failed: " + lastErrorText();
+    bool closed = fclose(file) == 0;
+    file = NULL;
+    if (flushed && !closed)
+        why = "close failed: " + lastErrorText();
+    if (flushed && closed && faultAtCommit)
+        why = "close failed (injected fault)";
+    if (!why.empty()) {
+        fail(why);
+        removeFile(temporary);
+        return false;
+    }
+    std::string renameReason;
+    if (!replaceFile(temporary, target, renameReason)) {
+        fail("cannot replace the file: " + renameReason);
+        removeFile(temporary);
+        return false;
+    }
+    return true;
+}
+
+void AtomicFileOutput::abandon() {
+    if (file) {
+        fclose(file);
+        file = NULL;
+        removeFile(temporary);
+    }
+}
