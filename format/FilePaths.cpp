@@ -53,7 +53,8 @@ bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& 
 #ifdef _WIN32
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    reason = "cannot replace the file (Windows error " + numberText(static_cast<int64_t>(GetLastError())) + ")";
+    reason = "cannot replace the file (Windows error " +
+             numberText(static_cast<int64_t>(GetLastError())) + ")";
     return false;
 #else
     if (rename(toUtf8(from).c_str(), toUtf8(to).c_str()) == 0)
@@ -71,4 +72,6 @@ void removeFile(const std::wstring& path) {
 #endif
 }
 
-std::string lastErrorText() { return strerror(errno); }
+std::string lastErrorText() {
+    return strerror(errno);
+}

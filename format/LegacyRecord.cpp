@@ -38,7 +38,9 @@ bool truncated(MshInput& input, const char* field, uint64_t need, MshError& erro
                     numberText(static_cast<int64_t>(input.remaining())) + " bytes");
 }
 
-bool validBoneCount(int32_t numBones) { return numBones >= 0 && numBones <= MSH_MAX_BONES; }
+bool validBoneCount(int32_t numBones) {
+    return numBones >= 0 && numBones <= MSH_MAX_BONES;
+}
 
 uint64_t skinBlockOffset(const LegacyRecord& record, uint64_t recordOffset) {
     return recordOffset + headerSize + record.vertices.size() * sizeof(MshVertex) +
@@ -63,8 +65,7 @@ bool checkFaces(const LegacyRecord& record, uint64_t recordOffset, MshError& err
     return true;
 }
 
-bool checkSkinVertex(const LegacyRecord& record, size_t k, uint64_t entryOffset,
-                     MshError& error) {
+bool checkSkinVertex(const LegacyRecord& record, size_t k, uint64_t entryOffset, MshError& error) {
     const MshSkinVertex& entry = record.skinVertices[k];
     if (entry.vertex < 0 || entry.vertex >= static_cast<int32_t>(record.header.numVerts))
         return failWith(error, MshErrorIndex, entryField("skinVertices", k, "vertex"), entryOffset,
@@ -77,11 +78,11 @@ bool checkSkinVertex(const LegacyRecord& record, size_t k, uint64_t entryOffset,
     for (int32_t slot = 0; slot < entry.count; ++slot) {
         int32_t bone = entry.bone[slot];
         if (bone < 0 || bone >= record.numBones) {
-            std::string field = entryField("skinVertices", k, "bone") + "[" + numberText(slot) + "]";
-            return failWith(error, MshErrorIndex, field,
-                            entryOffset + offsetof(MshSkinVertex, bone) + 4 * slot,
-                            "0 to numBones-1 (" + numberText(record.numBones - 1) + ")",
-                            numberText(bone));
+            std::string field =
+                entryField("skinVertices", k, "bone") + "[" + numberText(slot) + "]";
+            return failWith(
+                error, MshErrorIndex, field, entryOffset + offsetof(MshSkinVertex, bone) + 4 * slot,
+                "0 to numBones-1 (" + numberText(record.numBones - 1) + ")", numberText(bone));
         }
     }
     return true;

@@ -5,7 +5,9 @@
 
 #include "format/TextField.h"
 
-Mesh8Record::Mesh8Record() { initObjectHeader(header); }
+Mesh8Record::Mesh8Record() {
+    initObjectHeader(header);
+}
 
 namespace {
 
@@ -53,12 +55,11 @@ bool checkIndices(const Mesh8Record& record, uint64_t recordOffset, MshError& er
                         numberText(static_cast<int64_t>(record.indices.size())));
     for (size_t i = 0; i < record.indices.size(); ++i) {
         if (record.indices[i] >= record.vertices.size())
-            return failWith(error, MshErrorIndex,
-                            "indices[" + numberText(static_cast<int64_t>(i)) + "]",
-                            countOffset + 2 + 2 * i,
-                            "below numCornerVerts " +
-                                numberText(static_cast<int64_t>(record.vertices.size())),
-                            numberText(record.indices[i]));
+            return failWith(
+                error, MshErrorIndex, "indices[" + numberText(static_cast<int64_t>(i)) + "]",
+                countOffset + 2 + 2 * i,
+                "below numCornerVerts " + numberText(static_cast<int64_t>(record.vertices.size())),
+                numberText(record.indices[i]));
     }
     return true;
 }
@@ -96,8 +97,8 @@ void writeBlockCount(MshOutput& output, size_t entries) {
 bool validateMesh8Record(const Mesh8Record& record, uint64_t recordOffset, MshError& error) {
     return checkBlockSize("numCornerVerts", recordOffset + headerSize, record.vertices.size(),
                           error) &&
-           checkBlockSize("numIndices", indicesOffset(record, recordOffset),
-                          record.indices.size(), error) &&
+           checkBlockSize("numIndices", indicesOffset(record, recordOffset), record.indices.size(),
+                          error) &&
            checkBlockSize("numBoneRecords", boneRecordsOffset(record, recordOffset),
                           record.boneRecords.size(), error) &&
            checkIndices(record, recordOffset, error) &&
@@ -129,8 +130,7 @@ bool writeMesh8Record(MshOutput& output, const Mesh8Record& record, MshError& er
         output.write(&record.indices[0], record.indices.size() * sizeof(uint16_t));
     writeBlockCount(output, record.boneRecords.size());
     if (!record.boneRecords.empty())
-        output.write(&record.boneRecords[0],
-                     record.boneRecords.size() * sizeof(Mesh8BoneRecord));
+        output.write(&record.boneRecords[0], record.boneRecords.size() * sizeof(Mesh8BoneRecord));
     if (output.failed())
         return failWith(error, MshErrorWrite, "", 0, "", output.failureReason());
     return true;

@@ -37,8 +37,8 @@ bool MshFileReader::readContainer(MshError& error) {
     count = 0;
     next = 0;
     char start[MSH_MESH8_MAGIC_SIZE];
-    size_t startSize = input.size() < sizeof start ? static_cast<size_t>(input.size())
-                                                   : sizeof start;
+    size_t startSize =
+        input.size() < sizeof start ? static_cast<size_t>(input.size()) : sizeof start;
     input.read(start, startSize);
     fileLayout = isMesh8Magic(start, startSize) ? MshLayoutMesh8 : MshLayoutLegacy;
     if (fileLayout == MshLayoutLegacy)

@@ -6,7 +6,9 @@
 
 MshInput::MshInput() : file(NULL), memory(NULL), total(0), position(0) {}
 
-MshInput::~MshInput() { close(); }
+MshInput::~MshInput() {
+    close();
+}
 
 bool MshInput::openFile(const std::wstring& path) {
     close();

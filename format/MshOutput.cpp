@@ -43,12 +43,16 @@ void setFileWriteFault(int failAtWrite, bool failAtCommit) {
     writesSinceFault = 0;
 }
 
-int fileWritesSinceFaultSet() { return writesSinceFault; }
+int fileWritesSinceFaultSet() {
+    return writesSinceFault;
+}
 
 AtomicFileOutput::AtomicFileOutput(const std::wstring& targetPath)
     : target(targetPath), temporary(targetPath + L".tmp"), file(NULL) {}
 
-AtomicFileOutput::~AtomicFileOutput() { abandon(); }
+AtomicFileOutput::~AtomicFileOutput() {
+    abandon();
+}
 
 bool AtomicFileOutput::open() {
     file = openFileForWriting(temporary);

@@ -2,7 +2,9 @@
 
 #include <cwctype>
 
-static bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+static bool isSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
 
 ImportPathInfo analyseImportPath(const std::wstring& fileName) {
     ImportPathInfo info;

@@ -5,8 +5,8 @@
 
 /// What the import derives from the chosen file's path alone.
 struct ImportPathInfo {
-    std::wstring extension; ///< after the last ".", lower-cased; empty without a "."
-    bool isBoneFile;        ///< the extension is "bn" in any letter case
+    std::wstring extension;  ///< after the last ".", lower-cased; empty without a "."
+    bool isBoneFile;         ///< the extension is "bn" in any letter case
     std::wstring textureDir; ///< the path up to and including its last "\" or "/"
 
     ImportPathInfo() : isBoneFile(false) {}
