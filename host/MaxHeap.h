@@ -1,0 +1,25 @@
+// The host heap: classes handed to or created by the host allocate through these operators.
+#ifndef HOST_MAXHEAP_H
+#define HOST_MAXHEAP_H
+
+#include "host/MaxTypes.h"
+#include <new>
+
+/// Base of every SDK class whose objects may be created in one module and deleted in another.
+class MAXHOST_API MaxHeapOperators {
+public:
+    static void* operator new(size_t size);
+    static void* operator new(size_t size, const std::nothrow_t&);
+    static void* operator new(size_t size, const char* filename, int line);
+    static void* operator new(size_t, void* placement) { return placement; }
+    static void* operator new[](size_t size);
+    static void* operator new[](size_t size, const std::nothrow_t&);
+    static void operator delete(void* ptr);
+    static void operator delete(void* ptr, const std::nothrow_t&);
+    static void operator delete(void* ptr, const char* filename, int line);
+    static void operator delete(void*, void*) {}
+    static void operator delete[](void* ptr);
+    static void operator delete[](void* ptr, const std::nothrow_t&);
+};
+
+#endif

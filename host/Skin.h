@@ -1,0 +1,74 @@
+// The Skin modifier's query and import interfaces.
+#ifndef HOST_SKIN_H
+#define HOST_SKIN_H
+
+#include "host/Geometry.h"
+#include "host/INode.h"
+#include "host/Tab.h"
+
+#define SKIN_CLASSID Class_ID(9815843, 87654)
+#define I_SKIN 0x00010000
+#define I_SKINIMPORTDATA 0x00020000
+#define I_SKIN2 0x00030000
+#define SKIN_OK 1
+#define SKIN_INVALID_NODE_PTR 0
+
+#define BONE_LOCK_FLAG 1
+#define BONE_ABSOLUTE_FLAG 2
+#define BONE_SPLINE_FLAG 4
+#define BONE_SPLINECLOSED_FLAG 8
+#define BONE_DRAW_ENVELOPE_FLAG 16
+#define BONE_BONE_FLAG 32
+#define BONE_DEAD_FLAG 64
+
+/// The weights of one skinned node, per vertex of its mesh.
+class ISkinContextData : public MaxHeapOperators {
+public:
+    virtual ~ISkinContextData() {}
+    /// The number of vertices of the node's mesh.
+    virtual int GetNumPoints() = 0;
+    virtual int GetNumAssignedBones(int vertexIdx) = 0;
+    /// The skin's own index (ISkin::GetBone) of influence boneIdx of the vertex.
+    virtual int GetAssignedBone(int vertexIdx, int boneIdx) = 0;
+    virtual float GetBoneWeight(int vertexIdx, int boneIdx) = 0;
+};
+
+/// Reads a Skin modifier: its bones, their initial transforms and per-node weights.
+class ISkin : public MaxHeapOperators {
+public:
+    virtual ~ISkin() {}
+    /// The transform bone pNode had when bound: as given to SetBoneTm (nodeTm, or objectTm
+    /// with bObjOffset), else its node transform when added. SKIN_OK, or
+    /// SKIN_INVALID_NODE_PTR when the node is not a bone of this skin.
+    virtual int GetBoneInitTM(INode* pNode, Matrix3& InitTM, bool bObjOffset = false) = 0;
+    /// The skinned node's transform as given to SetSkinTm, else its current one.
+    virtual int GetSkinInitTM(INode* pNode, Matrix3& InitTM, bool bObjOffset = false) = 0;
+    virtual int GetNumBones() = 0;
+    virtual INode* GetBone(int idx) = 0;
+    virtual DWORD GetBoneProperty(int idx) = 0;
+    /// The weights of pNode, or NULL when the node does not carry this modifier.
+    virtual ISkinContextData* GetContextInterface(INode* pNode) = 0;
+    virtual const MCHAR* GetBoneName(int index) = 0;
+    virtual Matrix3 GetBoneTm(int id) = 0;
+    virtual INode* GetBoneFlat(int idx) = 0;
+    virtual int GetNumBonesFlat() = 0;
+    virtual int GetRefFrame() = 0;
+};
+
+/// Builds a Skin modifier's bones and weights from outside.
+class ISkinImportData : public MaxHeapOperators {
+public:
+    virtual ~ISkinImportData() {}
+    /// Adds a bone (once; adding it again changes nothing). FALSE for NULL.
+    virtual BOOL AddBoneEx(INode* boneNode, BOOL update) = 0;
+    /// Stores the skinned node's base transform.
+    virtual BOOL SetSkinTm(INode* skinNode, Matrix3 objectTm, Matrix3 nodeTm) = 0;
+    /// Stores a bone's initial transform; may come before or after AddBoneEx.
+    virtual BOOL SetBoneTm(INode* boneNode, Matrix3 objectTm, Matrix3 nodeTm) = 0;
+    /// Replaces the weights of one vertex of skinNode's mesh. Every bone must have been added
+    /// and the vertex must exist; otherwise it is host misuse.
+    virtual BOOL AddWeights(INode* skinNode, int vertexID, Tab<INode*>& boneNodeList,
+                            Tab<float>& weights) = 0;
+};
+
+#endif

@@ -1,0 +1,104 @@
+// The embedding API of the in-memory host, for programs that host the plug-ins: tests,
+// mshtool, the glTF bridge and fuzzers. Plug-in code never includes this.
+#ifndef HOST_EMBED_MEMORYHOST_H
+#define HOST_EMBED_MEMORYHOST_H
+
+#include "host/max.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+/// Replaces the scene by a fresh one holding only the root; frees every node, object,
+/// material, modifier and bitmap, and resets IGame, the selection and the bitmap log.
+MAXHOST_API void resetScene();
+
+MAXHOST_API ImpInterface* importInterface();
+/// Its theScene enumerates the current scene.
+MAXHOST_API ExpInterface* exportInterface();
+
+/// One message box as the plug-in asked for it.
+struct MessageBoxCall {
+    std::wstring text, caption;
+    unsigned type;
+    HWND owner;
+    bool wide; // MessageBoxW (true) or MessageBoxA (text converted with CP_ACP)
+};
+using MessageBoxHandler = std::function<int(const MessageBoxCall&)>;
+
+/// Routes message boxes to handler. Empty: print to stderr and answer unattended, that is
+/// IDOK for MB_OK, IDNO for MB_YESNO, IDCANCEL for MB_OKCANCEL, MB_YESNOCANCEL and
+/// MB_RETRYCANCEL, IDABORT for MB_ABORTRETRYIGNORE: never the answer that does more.
+/// On Windows builds the plug-ins call the real message boxes and the handler is not used.
+MAXHOST_API void setMessageBoxHandler(MessageBoxHandler handler);
+MAXHOST_API MessageBoxHandler messageBoxHandler();
+/// The unattended answer for a message box type (see setMessageBoxHandler).
+MAXHOST_API int unattendedAnswer(unsigned type);
+
+/// Records every message box while it lives and answers from a script: queued answers first,
+/// then the fallback answer (unset: the unattended answer of the box's type).
+class MAXHOST_API MessageBoxRecorder {
+public:
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    const std::vector<MessageBoxCall>& calls() const { return recorded; }
+    /// Answer every box not answered by the queue with `id`.
+    void answer(int id) {
+        fallback = id;
+        hasFallback = true;
+    }
+    /// Queue answers for the next boxes, in order.
+    void queueAnswers(const std::vector<int>& ids) {
+        queued.insert(queued.end(), ids.begin(), ids.end());
+    }
+    void clear() { recorded.clear(); }
+
+private:
+    std::vector<MessageBoxCall> recorded;
+    std::deque<int> queued;
+    int fallback = IDOK;
+    bool hasFallback = false;
+    MessageBoxHandler previous;
+
+    int respond(const MessageBoxCall& call);
+};
+
+/// Objects for scenes built from outside; none converts to a triangle object.
+MAXHOST_API Object* createHelperObject();
+MAXHOST_API Object* createLightObject();
+MAXHOST_API Object* createCameraObject();
+
+/// Every node but the root, in EnumTree order.
+MAXHOST_API std::vector<INode*> allNodesDepthFirst();
+/// Every path handed to TheManager->Load since the reset, in call order.
+MAXHOST_API std::vector<std::wstring> bitmapLoadRequests();
+/// The paths of those loads that found their file.
+MAXHOST_API std::vector<std::wstring> loadedBitmaps();
+/// The number of scene items (Animatables) alive; for ownership tests.
+MAXHOST_API size_t liveObjectCount();
+
+using MisuseHandler = std::function<void(const std::string&)>;
+/// Receives every host misuse report. Empty: print "host misuse: ..." to stderr and abort.
+/// When the handler returns, the host call goes on with a harmless fallback value.
+MAXHOST_API void setMisuseHandler(MisuseHandler handler);
+MAXHOST_API MisuseHandler misuseHandler();
+
+/// Installs a misuse handler that collects the reports, for the lifetime of the object.
+class MAXHOST_API MisuseRecorder {
+public:
+    MisuseRecorder();
+    ~MisuseRecorder();
+    MisuseRecorder(const MisuseRecorder&) = delete;
+    MisuseRecorder& operator=(const MisuseRecorder&) = delete;
+    const std::vector<std::string>& reports() const { return collected; }
+
+private:
+    std::vector<std::string> collected;
+    MisuseHandler previous;
+};
+
+#endif

@@ -1,0 +1,21 @@
+// Everything of the host SDK that the plug-ins use.
+#ifndef HOST_MAX_H
+#define HOST_MAX_H
+
+#include "host/GMatrix.h"
+#include "host/Geometry.h"
+#include "host/IGame.h"
+#include "host/INode.h"
+#include "host/Interface.h"
+#include "host/Materials.h"
+#include "host/MaxHeap.h"
+#include "host/MaxString.h"
+#include "host/MaxTypes.h"
+#include "host/Mesh.h"
+#include "host/Objects.h"
+#include "host/PlugApi.h"
+#include "host/Skin.h"
+#include "host/Tab.h"
+#include "host/WinApi.h"
+
+#endif
