@@ -1,0 +1,14 @@
+#pragma once
+// Each mshtool command registers itself on the application; the chosen command's run
+// function sets the exit code: 0 success, 1 a bad file or something lost, 2 wrong usage.
+
+#include <CLI/CLI.hpp>
+
+namespace mshtool {
+
+enum ExitCode { exitOk = 0, exitBadFile = 1, exitUsage = 2 };
+
+/// `mshtool info FILE... [--json]`
+void addInfoCommand(CLI::App& app, int& exitCode);
+
+} // namespace mshtool

@@ -1,0 +1,16 @@
+// mshtool: inspects, validates and converts the game's model files.
+#include "cli/Commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app("mshtool: inspect, validate and convert MSH/BN model files", "mshtool");
+    app.require_subcommand(1);
+    int exitCode = mshtool::exitOk;
+    mshtool::addInfoCommand(app, exitCode);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int shown = app.exit(e);
+        return shown == 0 ? mshtool::exitOk : mshtool::exitUsage;
+    }
+    return exitCode;
+}
