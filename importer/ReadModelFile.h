@@ -4,11 +4,24 @@
 #include "format/MshFile.h"
 #include "importer/ImportPath.h"
 
+/// Where a record lies, for messages about it.
+struct ImportRecordPlace {
+    std::string file; ///< path as UTF-8
+    int record;       ///< record number from 0
+    uint64_t offset;  ///< byte offset of the record's first byte in the file
+
+    ImportRecordPlace() : record(-1), offset(0) {}
+    /// An error value naming this record (kind and field still to be filled in).
+    MshError errorHere(const std::string& recordName) const;
+};
+
 /// Receives each record as soon as it is read, before the next one is read, so a record can
 /// link to the nodes that earlier records built.
 class ImportRecordSink {
 public:
     virtual ~ImportRecordSink() {}
+    /// Told before each record is read where it starts.
+    virtual void recordStarts(const ImportRecordPlace& place) { (void)place; }
     /// A legacy record of an MSH or BN file (`path.isBoneFile` tells which).
     virtual void buildLegacy(LegacyRecord& record, const ImportPathInfo& path) = 0;
     /// A Mesh8 record; the extension plays no part for this layout.

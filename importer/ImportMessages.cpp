@@ -1,0 +1,44 @@
+#include "importer/ImportMessages.h"
+
+#include "format/TextField.h"
+#include "importer/FindNodeByName.h"
+
+#include "host/WinApi.h"
+
+namespace {
+
+void showNotice(const std::string& text) {
+    MessageBoxA(NULL, text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
+}
+
+// The file path may hold characters outside the ANSI code page, so problems that name the
+// file are shown as wide text.
+void showWideNotice(const std::wstring& text) {
+    MessageBoxW(NULL, text.c_str(), L"" MSH_IMPORT_CAPTION, MB_OK);
+}
+
+} // namespace
+
+void reportMissingParent(const std::string& name, const std::string& parentName) {
+    showNotice("Parent for [" + name + "] not found on current scene. Parent name [" + parentName +
+               "]");
+}
+
+void reportMissingBone(const std::string& name, const std::string& boneName) {
+    showNotice("Bone Parent for [" + name + "] not found on current scene. Parent name [" +
+               boneName + "]");
+}
+
+std::wstring describeForUser(const MshError& error) {
+    MshError shown = error;
+    shown.recordName = toUtf8(nodeNameFromField(error.recordName));
+    return fromUtf8(shown.describe());
+}
+
+void reportImportStopped(const MshError& error) {
+    showWideNotice(L"Import stopped: " + describeForUser(error));
+}
+
+void reportInconsistentRecord(const MshError& error) {
+    showWideNotice(L"Record built without skin weights: " + describeForUser(error));
+}

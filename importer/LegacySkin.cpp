@@ -1,0 +1,46 @@
+#include "importer/SkinBinding.h"
+
+#include "format/TextField.h"
+#include "importer/FindNodeByName.h"
+#include "importer/ImportMessages.h"
+#include "importer/SkinModifier.h"
+
+bool bindSkin(MshLegacyObject& object, Interface* ip) {
+    const LegacyRecord& record = object.record;
+    object.skinImport = attachSkinModifier(ip, object.node, object.triObject);
+    if (object.skinImport == NULL)
+        return false;
+    std::string name = readTextField(record.header.name, MSH_TEXT_FIELD_SIZE);
+    bool allFound = true;
+    for (int i = 0; i < record.numBones; ++i) {
+        std::string boneName = readTextField(record.boneNames[i], MSH_TEXT_FIELD_SIZE);
+        INode* bone = findNodeByName(boneName, ip->GetRootNode());
+        if (bone == NULL) {
+            reportMissingBone(name, boneName);
+            allFound = false;
+            continue;
+        }
+        object.boneNodes.Append(1, &bone);
+        bone->SetBoneNodeOnOff(TRUE, 0);
+        Matrix3 boneTM = bone->GetNodeTM(0);
+        object.skinImport->SetBoneTm(bone, boneTM, boneTM);
+        object.skinImport->AddBoneEx(bone, TRUE);
+    }
+    return allFound;
+}
+
+void applySkinWeights(MshLegacyObject& object) {
+    const LegacyRecord& record = object.record;
+    // The reader has checked each count against 0 to 4 and each bone number against
+    // `numBones`; with every bone found, `boneNodes` matches the record's bone list.
+    if (object.skinImport == NULL || object.boneNodes.Count() != record.numBones)
+        return;
+    for (size_t e = 0; e < record.skinVertices.size(); ++e) {
+        const MshSkinVertex& entry = record.skinVertices[e];
+        INode* bones[MSH_MAX_BONES];
+        for (int k = 0; k < entry.count; ++k)
+            bones[k] = object.boneNodes[entry.bone[k]];
+        addVertexWeights(object.skinImport, object.node, entry.vertex, bones, entry.weight,
+                         entry.count);
+    }
+}

@@ -1,0 +1,25 @@
+#ifndef MSH_IMPORTER_SCENEBUILDINGSINK_H
+#define MSH_IMPORTER_SCENEBUILDINGSINK_H
+
+#include "host/Interface.h"
+#include "importer/ReadModelFile.h"
+
+/// Builds each record into the live scene as soon as it has been read.
+class SceneBuildingSink : public ImportRecordSink {
+public:
+    explicit SceneBuildingSink(Interface* ip);
+
+    void recordStarts(const ImportRecordPlace& place) override;
+    void buildLegacy(LegacyRecord& record, const ImportPathInfo& path) override;
+    void buildMesh8(Mesh8Record& record, const ImportPathInfo& path) override;
+
+    /// False once a record was found to contradict itself (and was built without weights).
+    bool everyRecordConsistent() const { return consistent; }
+
+private:
+    Interface* ip;
+    ImportRecordPlace place;
+    bool consistent;
+};
+
+#endif

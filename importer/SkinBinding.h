@@ -1,0 +1,24 @@
+#ifndef MSH_IMPORTER_SKINBINDING_H
+#define MSH_IMPORTER_SKINBINDING_H
+
+#include "importer/Mesh8Object.h"
+#include "importer/MshLegacyObject.h"
+
+/// Puts a Skin modifier on the node (always, also without bones) and adds every bone named in
+/// the record that the scene holds, with bone mode on and its node transform as the initial
+/// transform. Reports each missing bone; true when every one was found.
+bool bindSkin(MshLegacyObject& object, Interface* ip);
+
+/// Gives each skin entry's vertex its bones and weights. Only after bindSkin returned true.
+void applySkinWeights(MshLegacyObject& object);
+
+/// Collects `boneNameSet` from the first `numSkinVerts` bone records. Without names: no
+/// modifier, false. Otherwise puts a Skin modifier on the node and adds the bones found, in
+/// `boneNameSet` order, reporting each missing one; true when every one was found.
+bool bindSkin(Mesh8Object& object, Interface* ip);
+
+/// Gives mesh vertex i, weight slot l, to the bone named in slot l of bone record i. Only
+/// after bindSkin returned true and when there is a bone record for every welded vertex.
+void applySkinWeights(Mesh8Object& object);
+
+#endif
