@@ -1,0 +1,42 @@
+#ifndef MSH_EXPORTER_EXPORTFILES_H
+#define MSH_EXPORTER_EXPORTFILES_H
+
+// The files of one export. Each is written to a temporary file beside its target; only when
+// every file has been written completely are they moved over their targets, so a failure
+// while writing leaves every old file as it was.
+
+#include "format/MshOutput.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+/// The outputs of one export and the first failure met.
+class ExportFiles {
+public:
+    ExportFiles();
+
+    /// Creates the temporary file for `target`. NULL when it cannot be created; the export
+    /// has then failed.
+    MshOutput* create(const std::wstring& target);
+    /// Marks the export failed for a reason that is not an output's own.
+    void fail(const std::wstring& target, const std::wstring& reason);
+    /// True once a file could not be created or written, or a failure was marked.
+    bool failed();
+    /// Moves every temporary file over its target, in creation order. At the first failure
+    /// the rest are abandoned and their targets left alone. Nothing is committed once the
+    /// export has failed.
+    bool commitAll();
+    /// What failed, where and why, and which files were changed, for the user.
+    std::wstring failureMessage() const;
+
+private:
+    void noteFailure(const std::wstring& target, const std::string& reason);
+
+    std::vector<std::unique_ptr<AtomicFileOutput>> outputs;
+    std::vector<std::wstring> committed;
+    std::wstring failedTarget;
+    std::wstring failedReason;
+};
+
+#endif

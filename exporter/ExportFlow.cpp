@@ -1,0 +1,163 @@
+#include "exporter/ExportFlow.h"
+
+#include "exporter/BbxFile.h"
+#include "exporter/ExportFiles.h"
+#include "exporter/ExportPaths.h"
+#include "exporter/RecordFiles.h"
+#include "exporter/SceneSaver.h"
+#include "format/TextField.h"
+#include "host/max.h"
+
+#include <memory>
+
+namespace {
+
+const wchar_t* const kCaption = L"MSH Export";
+
+HWND ownerWindow(Interface* ip) {
+    return ip ? ip->GetMAXHWnd() : NULL;
+}
+
+bool askYes(Interface* ip, const wchar_t* question) {
+    return MessageBoxW(ownerWindow(ip), question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void tell(Interface* ip, const std::wstring& text, UINT icon) {
+    MessageBoxW(ownerWindow(ip), text.c_str(), kCaption, MB_OK | icon);
+}
+
+/// Everything one export works with.
+struct ExportJob {
+    const ExportRequest& request;
+    ExportFiles& files;
+    ExportReport& report;
+    bool exportBones;
+
+    ExportJob(const ExportRequest& asked, ExportFiles& outputs, ExportReport& losses, bool bones)
+        : request(asked), files(outputs), report(losses), exportBones(bones) {}
+};
+
+// Output failures are picked up by ExportFiles; a refused record must fail the export too.
+void noteRefusal(ExportFiles& files, MshOutput& output, const std::wstring& target, bool written,
+                 const MshError& error) {
+    if (!written && !output.failed())
+        files.fail(target, fromUtf8(error.describe()));
+}
+
+void writeLegacyRecords(ExportJob& job, MshOutput& output, const std::wstring& target,
+                        std::vector<MshObject>& records) {
+    MshError error;
+    bool written = writeLegacyFile(output, records, fileNameOf(target), job.report, error);
+    noteRefusal(job.files, output, target, written, error);
+}
+
+std::unique_ptr<SceneSaver> newSceneSaver(const ExportJob& job, const std::wstring& target) {
+    std::unique_ptr<SceneSaver> saver(
+        new SceneSaver(job.request.ip, job.report, fileNameOf(target)));
+    saver->selectedOnly = job.request.selectedOnly;
+    return saver;
+}
+
+// Fills `saver` with the bone nodes and writes them to the BN file; false when it cannot be
+// created.
+bool writeBonePass(ExportJob& job, SceneSaver& saver) {
+    std::wstring bonePath = bonePathFor(job.request.path);
+    MshOutput* bones = job.files.create(bonePath);
+    if (!bones)
+        return false;
+    saver.beginPass(true, fileNameOf(bonePath));
+    job.request.scene->theScene->EnumTree(&saver);
+    writeLegacyRecords(job, *bones, bonePath, saver.records);
+    return true;
+}
+
+void exportLegacy(ExportJob& job, MshOutput& meshes) {
+    std::unique_ptr<SceneSaver> saver = newSceneSaver(job, job.request.path);
+    saver->beginPass(false, fileNameOf(job.request.path));
+    job.request.scene->theScene->EnumTree(saver.get());
+    writeLegacyRecords(job, meshes, job.request.path, saver->records);
+    if (!job.exportBones || !writeBonePass(job, *saver))
+        return;
+    std::wstring bbxPath = bbxPathFor(job.request.path);
+    MshOutput* box = job.files.create(bbxPath);
+    if (box)
+        writeBbxFile(*box, makeBbxFile(bbxPath, saver->records, job.report));
+}
+
+/// Releases the IGame scene however the export ends.
+class IGameSession {
+public:
+    explicit IGameSession(bool selectedOnly) : scene(GetIGameInterface()) {
+        GetConversionManager()->SetCoordSystem(IGameConversionManager::IGAME_MAX);
+        scene->InitialiseIGame(selectedOnly);
+        scene->SetStaticFrame(0);
+    }
+    ~IGameSession() { scene->ReleaseIGame(); }
+    IGameScene* operator->() { return scene; }
+
+private:
+    IGameSession(const IGameSession&);
+    IGameSession& operator=(const IGameSession&);
+    IGameScene* scene;
+};
+
+bool takesMesh8Node(INode* node, bool selectedOnly) {
+    return node && node->GetBoneNodeOnOff() != TRUE && !node->IsHidden(0, FALSE) &&
+           (!selectedOnly || node->Selected());
+}
+
+void exportMesh8(ExportJob& job, MshOutput& meshes) {
+    IGameSession game(job.request.selectedOnly);
+    Tab<IGameNode*> nodes = game->GetIGameNodeByType(IGameObject::IGAME_MESH);
+    std::wstring label = fileNameOf(job.request.path);
+    AssemblyContext context(job.request.ip, &job.report, label);
+    std::vector<Mesh8ExportObject> records;
+    for (int i = 0; i < nodes.Count(); ++i) {
+        if (!takesMesh8Node(nodes[i]->GetMaxNode(), job.request.selectedOnly))
+            continue;
+        Mesh8ExportObject record;
+        if (buildMesh8ExportObject(record, nodes[i], context))
+            records.push_back(record);
+    }
+    MshError error;
+    bool written = writeMesh8File(meshes, records, label, job.report, error);
+    noteRefusal(job.files, meshes, job.request.path, written, error);
+    records.clear();
+
+    if (job.exportBones) {
+        std::unique_ptr<SceneSaver> saver = newSceneSaver(job, bonePathFor(job.request.path));
+        writeBonePass(job, *saver);
+    }
+}
+
+} // namespace
+
+int runExport(const ExportRequest& request) {
+    ExportFiles files;
+    if (!request.scene || !request.scene->theScene || !request.ip) {
+        tell(request.ip, L"The export failed: the host gave no scene to export.", MB_ICONERROR);
+        return IMPEXP_FAIL;
+    }
+    MshOutput* meshes = files.create(request.path);
+    if (!meshes) {
+        tell(request.ip, files.failureMessage(), MB_ICONERROR);
+        return IMPEXP_FAIL;
+    }
+    bool exportBones = askYes(request.ip, L"Export bones?");
+    bool useMesh8 = askYes(request.ip, L"Use Mesh8 structure?");
+
+    ExportReport report;
+    ExportJob job(request, files, report, exportBones);
+    if (useMesh8)
+        exportMesh8(job, *meshes);
+    else
+        exportLegacy(job, *meshes);
+
+    if (!files.commitAll()) {
+        tell(request.ip, files.failureMessage(), MB_ICONERROR);
+        return IMPEXP_FAIL;
+    }
+    if (!report.empty())
+        tell(request.ip, report.messageText(EXPORT_REPORT_LISTED_ITEMS), MB_ICONWARNING);
+    return IMPEXP_SUCCESS;
+}

@@ -1,0 +1,26 @@
+#ifndef MSH_EXPORTER_EXPORTFLOW_H
+#define MSH_EXPORTER_EXPORTFLOW_H
+
+#include <string>
+
+class ExpInterface;
+class Interface;
+
+/// One export as the host asked for it.
+struct ExportRequest {
+    std::wstring path; ///< the MSH file
+    bool selectedOnly; ///< the host's export-selected option
+    ExpInterface* scene;
+    Interface* ip;
+
+    ExportRequest() : selectedOnly(false), scene(NULL), ip(NULL) {}
+};
+
+/// Runs one export: asks "Export bones?" and "Use Mesh8 structure?", gathers the records of
+/// the chosen layout, writes the MSH file and, with bones, the BN file and (legacy layout
+/// only) the BBX file. Every file is written completely before any is replaced. A file that
+/// cannot be written is reported and gives IMPEXP_FAIL; anything left out, dropped or cut is
+/// listed in one closing message. Returns IMPEXP_SUCCESS or IMPEXP_FAIL.
+int runExport(const ExportRequest& request);
+
+#endif

@@ -1,0 +1,33 @@
+#include "exporter/SceneSaver.h"
+
+#include "exporter/LegacyAssembly.h"
+#include "host/max.h"
+
+SceneSaver::SceneSaver(Interface* host, ExportReport& report, const std::wstring& fileLabel)
+    : bonesOnly(false), selectedOnly(false), ip(host), losses(&report), label(fileLabel) {}
+
+void SceneSaver::beginPass(bool bonePass, const std::wstring& fileLabel) {
+    bonesOnly = bonePass;
+    label = fileLabel;
+    records.clear();
+}
+
+bool SceneSaver::accepts(INode* node) {
+    if (node->IsHidden(0, FALSE))
+        return false;
+    if ((node->GetBoneNodeOnOff() == TRUE) != bonesOnly)
+        return false;
+    return !selectedOnly || node->Selected();
+}
+
+int SceneSaver::callback(INode* node) {
+    if (!accepts(node))
+        return TREE_CONTINUE;
+    MshObject record;
+    AssemblyContext context(ip, losses, label);
+    // In the bone pass a helper flagged as a bone is kept with empty geometry, so the
+    // skeleton keeps its hierarchy; in the mesh pass lights, cameras and helpers are left out.
+    if (buildMshObject(record, node, bonesOnly, context))
+        records.push_back(record);
+    return TREE_CONTINUE;
+}

@@ -1,0 +1,39 @@
+#ifndef MSH_EXPORTER_SCENESAVER_H
+#define MSH_EXPORTER_SCENESAVER_H
+
+#include "exporter/AssemblyContext.h"
+#include "exporter/MshObject.h"
+#include "host/INode.h"
+
+#include <vector>
+
+/// Collects legacy records from the host's scene enumeration: in the mesh pass one per
+/// visible non-bone geometry node, in the bone pass one per visible bone node.
+class SceneSaver : public ITreeEnumProc {
+public:
+    /// false: mesh pass; true: bone pass.
+    bool bonesOnly;
+    /// Only selected nodes are taken (the host's export-selected option).
+    bool selectedOnly;
+    /// The host interface given to the export.
+    Interface* ip;
+    /// One record per accepted node, in the order the host offers them.
+    std::vector<MshObject> records;
+
+    /// Losses are added to `report`; `fileLabel` names the file the records go to.
+    SceneSaver(Interface* host, ExportReport& report, const std::wstring& fileLabel);
+
+    /// Takes the node when it belongs to the pass; always continues the enumeration.
+    int callback(INode* node) override;
+
+    /// Starts a pass: clears `records` and sets the pass and the file they go to.
+    void beginPass(bool bonePass, const std::wstring& fileLabel);
+
+private:
+    bool accepts(INode* node);
+
+    ExportReport* losses;
+    std::wstring label;
+};
+
+#endif

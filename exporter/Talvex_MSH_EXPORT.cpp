@@ -1,0 +1,65 @@
+#include "exporter/Talvex_MSH_EXPORT.h"
+
+#include "exporter/ExportFlow.h"
+
+Talvex_MSH_EXPORT::Talvex_MSH_EXPORT() {}
+
+Talvex_MSH_EXPORT::~Talvex_MSH_EXPORT() {}
+
+int Talvex_MSH_EXPORT::ExtCount() {
+    return 1;
+}
+
+const MCHAR* Talvex_MSH_EXPORT::Ext(int n) {
+    (void)n;
+    return _M("MSH");
+}
+
+const MCHAR* Talvex_MSH_EXPORT::LongDesc() {
+    return _M("Talvex model export Plugin");
+}
+
+const MCHAR* Talvex_MSH_EXPORT::ShortDesc() {
+    return _M("Talvex MSH");
+}
+
+const MCHAR* Talvex_MSH_EXPORT::AuthorName() {
+    return _M("Talvex tools team");
+}
+
+const MCHAR* Talvex_MSH_EXPORT::CopyrightMessage() {
+    return _M("Copyright Talvex tools team");
+}
+
+const MCHAR* Talvex_MSH_EXPORT::OtherMessage1() {
+    return _M("");
+}
+
+const MCHAR* Talvex_MSH_EXPORT::OtherMessage2() {
+    return _M("");
+}
+
+unsigned int Talvex_MSH_EXPORT::Version() {
+    return 100;
+}
+
+void Talvex_MSH_EXPORT::ShowAbout(HWND hWnd) {
+    (void)hWnd;
+}
+
+int Talvex_MSH_EXPORT::DoExport(const MCHAR* name, ExpInterface* ei, Interface* i,
+                                BOOL suppressPrompts, DWORD options) {
+    (void)suppressPrompts;
+    ExportRequest request;
+    request.path = name ? name : _M("");
+    request.selectedOnly = (options & SCENE_EXPORT_SELECTED) != 0;
+    request.scene = ei;
+    request.ip = i;
+    return runExport(request);
+}
+
+BOOL Talvex_MSH_EXPORT::SupportsOptions(int ext, DWORD options) {
+    (void)ext;
+    (void)options;
+    return TRUE;
+}
