@@ -1,0 +1,32 @@
+// The descriptor through which the host finds the import plug-in and creates its objects.
+#ifndef MSH_PLUGIN_TALVEX_MSH_IMPORT_15CLASSDESC_H
+#define MSH_PLUGIN_TALVEX_MSH_IMPORT_15CLASSDESC_H
+
+#include "host/PlugApi.h"
+
+/// Class identity of the import plug-in.
+#define Talvex_MSH_IMPORT_15_CLASS_ID Class_ID(0x91FC4DDF, 0xB1198B1D)
+
+/// Describes the import plug-in class Talvex_MSH_IMPORT_15 to the host. Holds no data of its own.
+class Talvex_MSH_IMPORT_15ClassDesc : public ClassDesc2 {
+public:
+    /// 1: the plug-in is listed in the user interface.
+    int IsPublic() override;
+    /// A new Talvex_MSH_IMPORT_15, which the host owns and deletes; null when the host heap is
+    /// exhausted.
+    void* Create(BOOL loading = FALSE) override;
+    /// String 3 of the library.
+    const MCHAR* ClassName() override;
+    /// SCENE_IMPORT_CLASS_ID.
+    SClass_ID SuperClassID() override;
+    /// Talvex_MSH_IMPORT_15_CLASS_ID.
+    Class_ID ClassID() override;
+    /// String 2 of the library.
+    const MCHAR* Category() override;
+    /// "Talvex_MSH_IMPORT", fixed in the code so that scripts can rely on it.
+    const MCHAR* InternalName() override;
+    /// The handle the library was loaded with.
+    HINSTANCE HInstance() override;
+};
+
+#endif
