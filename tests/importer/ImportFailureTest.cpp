@@ -1,0 +1,222 @@
+// Files that cannot be read whole, records that contradict themselves, and the plug-in's
+// descriptive operations.
+
+#include "ImportFixture.h"
+
+#include "format/MshFile.h"
+
+using namespace importtest;
+
+namespace {
+
+using Weights = std::vector<std::pair<std::wstring, float>>;
+
+class ImportFailure : public ImportTest {
+protected:
+    // What the readers say about the file, as the importer shows it.
+    std::wstring readerMessage(const std::wstring& file) {
+        MshFileReader reader;
+        MshError error;
+        if (reader.open(file, error)) {
+            while (reader.hasNext() && error.ok()) {
+                bool ok = true;
+                if (reader.layout() == MshLayoutMesh8) {
+                    Mesh8Record r;
+                    ok = reader.readNextMesh8(r, error);
+                } else {
+                    LegacyRecord r;
+                    ok = reader.readNextLegacy(r, error);
+                }
+                if (!ok)
+                    break;
+            }
+        }
+        return L"Import stopped: " + fromUtf8(error.describe());
+    }
+    void expectOneWideBox(const std::wstring& text) {
+        ASSERT_EQ(1u, boxes.calls().size());
+        EXPECT_EQ(text, boxes.calls()[0].text);
+        EXPECT_EQ(L"MSHImp", boxes.calls()[0].caption);
+        EXPECT_EQ(unsigned(MB_OK), boxes.calls()[0].type);
+        EXPECT_EQ(nullptr, boxes.calls()[0].owner);
+    }
+};
+
+template <class T> void patch(std::string& bytes, size_t offset, T value) {
+    std::memcpy(&bytes[offset], &value, sizeof value);
+}
+
+Mesh8Record quad(const std::string& name, bool skinned = false) {
+    Mesh8Builder b(name);
+    std::vector<std::string> bones;
+    if (skinned)
+        bones.push_back("Bone");
+    std::vector<float> weights(skinned ? 1 : 0, 1.0f);
+    int v0 = b.vertex(Point3(0, 0, 0), Point3(0, 0, 1), bones, weights);
+    int v1 = b.vertex(Point3(1, 0, 0), Point3(0, 0, 1), bones, weights);
+    int v2 = b.vertex(Point3(1, 1, 0), Point3(0, 0, 1), bones, weights);
+    int v3 = b.vertex(Point3(0, 1, 0), Point3(0, 0, 1), bones, weights);
+    b.face(v0, v1, v2);
+    b.face(v0, v2, v3);
+    return b.build();
+}
+
+TEST_F(ImportFailure, MissingFileIsReportedAndFails) {
+    std::wstring file = temp.path(L"absent.msh");
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    expectOneWideBox(L"Import stopped: " + file +
+                     L": cannot open the file: cannot open the file for reading");
+    EXPECT_EQ(0, GetCOREInterface()->GetRootNode()->NumberOfChildren());
+}
+
+TEST_F(ImportFailure, FileEndingInsideARecordKeepsEarlierRecordsAndBuildsNothingOfIt) {
+    std::string bytes =
+        legacyBytes({legacyTriangle("First"), legacyTriangle("Second"), legacyTriangle("Third")});
+    size_t recordSize = 693 + 3 * 28 + 88 + 4;
+    bytes.resize(2 + recordSize + 693 + 40); // inside the second record's vertices
+    std::wstring file = temp.path(L"cut.msh");
+    writeBytes(file, bytes);
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    std::wstring expected = readerMessage(file);
+    expectOneWideBox(expected);
+    EXPECT_NE(std::wstring::npos, expected.find(L"record 1 \"Second\""));
+    EXPECT_NE(std::wstring::npos, expected.find(L"ends early"));
+    EXPECT_NE(nullptr, findNode(L"First"));
+    EXPECT_EQ(nullptr, findNode(L"Second"));
+    EXPECT_EQ(1, GetCOREInterface()->GetRootNode()->NumberOfChildren());
+}
+
+TEST_F(ImportFailure, FileEndingInsideTheCountFails) {
+    std::wstring file = temp.path(L"one.msh");
+    writeBytes(file, std::string(1, '\x01'));
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    expectOneWideBox(readerMessage(file));
+    EXPECT_NE(std::wstring::npos, boxes.calls()[0].text.find(L"objectCount"));
+}
+
+TEST_F(ImportFailure, RejectedLegacyFaceIndexStopsAtThatRecord) {
+    std::string bytes =
+        legacyBytes({legacyTriangle("Good"), legacyTriangle("Bad"), legacyTriangle("Unread")});
+    size_t second = 2 + (693 + 3 * 28 + 88 + 4);
+    patch<uint32_t>(bytes, second + 693 + 3 * 28 + 4, 3); // face 0, corner 1: vertex 3 of 3
+    std::wstring file = temp.path(L"badface.msh");
+    writeBytes(file, bytes);
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    std::wstring expected = readerMessage(file);
+    expectOneWideBox(expected);
+    EXPECT_NE(std::wstring::npos, expected.find(L"record 1 \"Bad\""));
+    EXPECT_NE(nullptr, findNode(L"Good"));
+    EXPECT_EQ(nullptr, findNode(L"Bad"));
+    EXPECT_EQ(nullptr, findNode(L"Unread"));
+}
+
+TEST_F(ImportFailure, RejectedMesh8IndexStopsAtThatRecord) {
+    std::string bytes = mesh8Bytes({quad("Good"), quad("Bad")});
+    size_t record = 699 + 6 * 64 + 6 * 2;
+    size_t second = 8 + record;
+    patch<uint16_t>(bytes, second + 693 + 2 + 6 * 64 + 2 + 2 * 4, 6); // index 4: 6 of 6
+    std::wstring file = temp.path(L"badindex.msh");
+    writeBytes(file, bytes);
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    expectOneWideBox(readerMessage(file));
+    EXPECT_NE(std::wstring::npos, boxes.calls()[0].text.find(L"record 1 \"Bad\""));
+    EXPECT_NE(nullptr, findNode(L"Good"));
+    EXPECT_EQ(nullptr, findNode(L"Bad"));
+}
+
+TEST_F(ImportFailure, MissingParentsAndBonesStillSucceed) {
+    Mesh8Record lonely = quad("Lonely", true);
+    setField(lonely.header.parentName, "Nobody");
+    std::wstring file = temp.path(L"lonely.msh");
+    writeBytes(file, mesh8Bytes({lonely}));
+    EXPECT_EQ(IMPEXP_SUCCESS, importFile(file));
+    EXPECT_EQ((std::vector<std::wstring>{parentMessage("Lonely", "Nobody"),
+                                         boneMessage("Lonely", "Bone")}),
+              texts(boxes));
+}
+
+TEST_F(ImportFailure, MoreWeldedVerticesThanNumVertsBuildsAllOfThemWithoutWeights) {
+    GetCOREInterface()->CreateObjectNode(CreateNewTriObject())->SetName(L"Bone");
+    Mesh8Record bad = quad("Short", true);
+    bad.header.numVerts = 3;
+    bad.header.numSkinVerts = 3;
+    bad.boneRecords.resize(3);
+    std::wstring file = temp.path(L"short.msh");
+    writeBytes(file, mesh8Bytes({bad, quad("Next", true)}));
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    expectOneWideBox(
+        L"Record built without skin weights: " + file +
+        L": record 0 \"Short\": bad count in numVerts at byte 400: expected at least 4 "
+        L"(the vertices its faces weld to), found 3");
+    INode* node = findNode(L"Short");
+    ASSERT_NE(nullptr, node);
+    Mesh* mesh = meshOf(node);
+    ASSERT_EQ(4, mesh->getNumVerts());
+    EXPECT_EQ(Point3(0, 1, 0), mesh->verts[3]);
+    EXPECT_EQ(3u, mesh->faces[1].v[2]);
+    for (int v = 0; v < 4; ++v)
+        EXPECT_TRUE(weightsOf(node, v).empty()) << v;
+    // The following record is built whole.
+    EXPECT_EQ((Weights{{L"Bone", 1.0f}}), weightsOf(findNode(L"Next"), 3));
+}
+
+TEST_F(ImportFailure, SkinnedRecordWithFewerBoneRecordsThanWeldedVerticesGetsNoWeights) {
+    GetCOREInterface()->CreateObjectNode(CreateNewTriObject())->SetName(L"Bone");
+    Mesh8Record bad = quad("Thin", true);
+    bad.header.numSkinVerts = 3;
+    bad.boneRecords.resize(3);
+    std::wstring file = temp.path(L"thin.msh");
+    std::string bytes = mesh8Bytes({bad});
+    writeBytes(file, bytes);
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    size_t countOffset = 8 + 693 + 2 + 6 * 64 + 2 + 6 * 2;
+    EXPECT_EQ(uint16_t(3), *reinterpret_cast<const uint16_t*>(&bytes[countOffset]));
+    expectOneWideBox(L"Record built without skin weights: " + file +
+                     L": record 0 \"Thin\": bad count in numBoneRecords at byte " +
+                     std::to_wstring(countOffset) +
+                     L": expected at least 4 (one per welded vertex), found 3");
+    INode* node = findNode(L"Thin");
+    ASSERT_NE(nullptr, skinOf(node));
+    EXPECT_EQ(1, skinOf(node)->GetNumBones());
+    for (int v = 0; v < 4; ++v)
+        EXPECT_TRUE(weightsOf(node, v).empty()) << v;
+}
+
+TEST_F(ImportFailure, ExtraBoneRecordsBeyondNumSkinVertsAreNotUsed) {
+    GetCOREInterface()->CreateObjectNode(CreateNewTriObject())->SetName(L"Bone");
+    Mesh8Record bad = quad("Odd", true);
+    bad.header.numSkinVerts = 2; // four bone records follow, only two are examined
+    std::wstring file = temp.path(L"odd.msh");
+    writeBytes(file, mesh8Bytes({bad}));
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    ASSERT_EQ(1u, boxes.calls().size());
+    EXPECT_NE(std::wstring::npos,
+              boxes.calls()[0].text.find(L"numSkinVerts at byte 404: expected at least 4"));
+    EXPECT_TRUE(weightsOf(findNode(L"Odd"), 0).empty());
+}
+
+TEST(ImportPlugin, DescribesItselfToTheHost) {
+    Talvex_MSH_IMPORT_15 importer;
+    EXPECT_EQ(2, importer.ExtCount());
+    EXPECT_EQ(std::wstring(L"MSH"), importer.Ext(0));
+    EXPECT_EQ(std::wstring(L"BN"), importer.Ext(1));
+    EXPECT_EQ(std::wstring(L""), importer.Ext(2));
+    EXPECT_EQ(std::wstring(L""), importer.Ext(-1));
+    EXPECT_EQ(std::wstring(L"Talvex model import Plugin"), importer.LongDesc());
+    EXPECT_EQ(std::wstring(L"Talvex MSH(BN)"), importer.ShortDesc());
+    EXPECT_EQ(std::wstring(L""), importer.OtherMessage1());
+    EXPECT_EQ(std::wstring(L""), importer.OtherMessage2());
+    EXPECT_NE(nullptr, importer.AuthorName());
+    EXPECT_NE(nullptr, importer.CopyrightMessage());
+    EXPECT_EQ(100u, importer.Version());
+    EXPECT_EQ(ZOOMEXT_NOT_IMPLEMENTED, importer.ZoomExtents());
+    EXPECT_EQ(IMPEXP_FAIL, importer.DoImport(nullptr, importInterface(), GetCOREInterface()));
+}
+
+TEST(ImportPlugin, LivesOnTheHostHeap) {
+    SceneImport* importer = new Talvex_MSH_IMPORT_15;
+    EXPECT_EQ(2, importer->ExtCount());
+    delete importer;
+}
+
+} // namespace
