@@ -14,7 +14,7 @@ void showNotice(const std::string& text) {
 // The file path may hold characters outside the ANSI code page, so problems that name the
 // file are shown as wide text.
 void showWideNotice(const std::wstring& text) {
-    MessageBoxW(NULL, text.c_str(), L"" MSH_IMPORT_CAPTION, MB_OK);
+    MessageBoxW(NULL, text.c_str(), L"MSHImp", MB_OK);
 }
 
 } // namespace
