@@ -1,0 +1,125 @@
+// Standard materials and bitmap textures.
+#include "host/impl/SceneState.h"
+
+using hostimpl::misuse;
+
+MtlBase::MtlBase() : mtlFlags(0) {}
+
+void MtlBase::SetMtlFlag(int mask, BOOL val) {
+    if (val)
+        mtlFlags |= mask;
+    else
+        mtlFlags &= ~mask;
+}
+
+BOOL MtlBase::TestMtlFlag(int mask) {
+    return (mtlFlags & mask) ? TRUE : FALSE;
+}
+
+namespace {
+
+bool slotValid(int id, const char* operation) {
+    if (id >= 0 && id < NTEXMAPS)
+        return true;
+    misuse(std::string(operation) + ": map slot " + std::to_string(id) + " outside 0.." +
+           std::to_string(NTEXMAPS - 1));
+    return false;
+}
+
+class StandardMaterial : public StdMat2 {
+public:
+    StandardMaterial()
+        : ambient(0.588f, 0.588f, 0.588f), diffuse(0.588f, 0.588f, 0.588f),
+          specular(0.9f, 0.9f, 0.9f) {
+        for (int i = 0; i < NTEXMAPS; ++i) {
+            maps[i] = nullptr;
+            enabled[i] = false;
+            amounts[i] = 1.0f;
+        }
+    }
+    Class_ID ClassID() override { return Class_ID(DMTL_CLASS_ID, 0); }
+    SClass_ID SuperClassID() override { return MATERIAL_CLASS_ID; }
+
+    void SetAmbient(Color c, TimeValue) override { ambient = c; }
+    void SetDiffuse(Color c, TimeValue) override { diffuse = c; }
+    void SetSpecular(Color c, TimeValue) override { specular = c; }
+    void SetShininess(float v, TimeValue) override { shininess = v; }
+    void SetShinStr(float v, TimeValue) override { shinStr = v; }
+    void SetSelfIllum(float v, TimeValue) override { selfIllum = v; }
+    void SetOpacity(float v, TimeValue) override { opacity = v; }
+    Color GetAmbient(TimeValue) override { return ambient; }
+    Color GetDiffuse(TimeValue) override { return diffuse; }
+    Color GetSpecular(TimeValue) override { return specular; }
+    float GetShininess(TimeValue) override { return shininess; }
+    float GetShinStr(TimeValue) override { return shinStr; }
+    float GetSelfIllum(TimeValue) override { return selfIllum; }
+    float GetOpacity(TimeValue) override { return opacity; }
+    void SetTwoSided(BOOL onoff) override { twoSided = onoff != FALSE; }
+    BOOL GetTwoSided() override { return twoSided ? TRUE : FALSE; }
+    void SetWire(BOOL onoff) override { wire = onoff != FALSE; }
+    BOOL GetWire() override { return wire ? TRUE : FALSE; }
+    void SetFaceMap(BOOL onoff) override { faceMap = onoff != FALSE; }
+    void SetSoften(BOOL onoff) override { soften = onoff != FALSE; }
+    void SetShading(int s) override { shading = s; }
+    int GetShading() override { return shading; }
+    void SetFaceted(BOOL onoff) override { faceted = onoff != FALSE; }
+    BOOL IsFaceted() override { return faceted ? TRUE : FALSE; }
+    void EnableMap(int id, BOOL onoff) override {
+        if (slotValid(id, "StdMat::EnableMap"))
+            enabled[id] = onoff != FALSE;
+    }
+    BOOL MapEnabled(int id) override {
+        return slotValid(id, "StdMat::MapEnabled") && enabled[id] ? TRUE : FALSE;
+    }
+    void SetTexmapAmt(int id, float amt, TimeValue) override {
+        if (slotValid(id, "StdMat::SetTexmapAmt"))
+            amounts[id] = amt;
+    }
+    float GetTexmapAmt(int id, TimeValue) override {
+        return slotValid(id, "StdMat::GetTexmapAmt") ? amounts[id] : 0.0f;
+    }
+    int NumSubTexmaps() override { return NTEXMAPS; }
+    // Asking for a slot that does not exist is how callers probe; it is answered with NULL.
+    Texmap* GetSubTexmap(int i) override { return i >= 0 && i < NTEXMAPS ? maps[i] : nullptr; }
+    void SetSubTexmap(int i, Texmap* m) override {
+        if (slotValid(i, "MtlBase::SetSubTexmap"))
+            maps[i] = m;
+    }
+
+private:
+    Color ambient, diffuse, specular;
+    float shininess = 0.1f;
+    float shinStr = 0.0f;
+    float selfIllum = 0.0f;
+    float opacity = 1.0f;
+    bool twoSided = false, wire = false, faceMap = false, soften = false, faceted = false;
+    int shading = 1; // Blinn
+    Texmap* maps[NTEXMAPS];
+    bool enabled[NTEXMAPS];
+    float amounts[NTEXMAPS];
+};
+
+class BitmapTexture : public BitmapTex {
+public:
+    Class_ID ClassID() override { return Class_ID(BMTEX_CLASS_ID, 0); }
+    SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+    void SetMapName(const MCHAR* fileName, bool) override {
+        asset = MaxSDK::AssetManagement::AssetUser(fileName ? fileName : L"");
+    }
+    const MCHAR* GetMapName() override { return asset.GetFileName(); }
+    void SetMap(const MaxSDK::AssetManagement::AssetUser& a, bool) override { asset = a; }
+    const MaxSDK::AssetManagement::AssetUser& GetMap() override { return asset; }
+
+private:
+    MaxSDK::AssetManagement::AssetUser asset;
+};
+
+} // namespace
+
+StdMat2* NewDefaultStdMat() {
+    return new StandardMaterial();
+}
+
+BitmapTex* NewDefaultBitmapTex() {
+    return new BitmapTexture();
+}

@@ -1,0 +1,213 @@
+// The scene: its root, selection and reset, and the interfaces through which plug-ins and
+// embedding programs reach it.
+#include "host/embed/MemoryHost.h"
+#include "host/impl/Node.h"
+
+#include <algorithm>
+
+namespace hostimpl {
+
+namespace {
+
+NodeImpl*& rootSlot() {
+    static NodeImpl* root = nullptr;
+    return root;
+}
+
+ULONG& handleCounter() {
+    static ULONG counter = 1;
+    return counter;
+}
+
+std::vector<std::function<void()>>& resetHooks() {
+    static std::vector<std::function<void()>> hooks;
+    return hooks;
+}
+
+// Depth first, parents before children; false when the callback aborted.
+bool enumerateBelow(NodeImpl* node, ITreeEnumProc* proc) {
+    std::vector<NodeImpl*> children = node->childList(); // the callback may relink nodes
+    for (NodeImpl* child : children) {
+        int answer = proc->callback(child);
+        if (answer == TREE_ABORT)
+            return false;
+        if (answer != TREE_IGNORECHILDREN && !enumerateBelow(child, proc))
+            return false;
+    }
+    return true;
+}
+
+class ViewportImpl : public ViewExp {
+public:
+    BOOL IsAlive() override { return TRUE; }
+};
+
+ViewportImpl& activeViewport() {
+    static ViewportImpl viewport;
+    return viewport;
+}
+
+class CoreInterface : public Interface7 {
+public:
+    INode* CreateObjectNode(Object* obj) override {
+        auto* node = new NodeImpl();
+        node->SetObjectRef(obj);
+        sceneRoot()->AttachChild(node, FALSE);
+        return node;
+    }
+    INode* CreateObjectNode(Object* obj, const MCHAR* name) override {
+        INode* node = CreateObjectNode(obj);
+        node->SetName(name);
+        return node;
+    }
+    INode* GetRootNode() override { return sceneRoot(); }
+    INode* GetINodeByName(const MCHAR* name) override {
+        if (!name)
+            return nullptr;
+        std::wstring wanted(name);
+        for (INode* node : allNodesDepthFirst())
+            if (wanted == node->GetName())
+                return node;
+        return nullptr;
+    }
+    HWND GetMAXHWnd() override {
+        static HWND__ mainWindow;
+        return &mainWindow;
+    }
+    ViewExp* GetActiveViewport() override { return &activeViewport(); }
+    void ReleaseViewport(ViewExp* vpt) override {
+        if (vpt != &activeViewport())
+            misuse("Interface::ReleaseViewport: not a viewport of this host");
+    }
+    ViewExp& GetActiveViewExp() override { return activeViewport(); }
+    TimeValue GetTime() override { return 0; }
+    void* CreateInstance(SClass_ID superID, Class_ID classID) override {
+        return ::CreateInstance(superID, classID);
+    }
+    void SelectNode(INode* node, int clearSel) override {
+        auto& sel = selection();
+        if (clearSel)
+            sel.clear();
+        if (!node || node == sceneRoot())
+            return;
+        if (std::find(sel.begin(), sel.end(), node) == sel.end())
+            sel.push_back(node);
+    }
+    void ClearNodeSelection(BOOL) override { selection().clear(); }
+    int GetSelNodeCount() override { return (int)selection().size(); }
+    INode* GetSelNode(int i) override {
+        auto& sel = selection();
+        if (i < 0 || i >= (int)sel.size()) {
+            misuse("Interface::GetSelNode: " + std::to_string(i) + " of " +
+                   std::to_string(sel.size()) + " selected nodes");
+            return nullptr;
+        }
+        return sel[(size_t)i];
+    }
+    // Nothing is drawn in memory.
+    void RedrawViews(TimeValue, DWORD, ReferenceTarget*) override {}
+    void ForceCompleteRedraw(BOOL) override {}
+};
+
+CoreInterface& coreInterface() {
+    static CoreInterface core;
+    return core;
+}
+
+class SceneEnumerator : public IScene {
+public:
+    int EnumTree(ITreeEnumProc* proc) override {
+        if (!proc) {
+            misuse("IScene::EnumTree: NULL callback");
+            return 0;
+        }
+        return enumerateBelow(static_cast<NodeImpl*>(sceneRoot()), proc) ? 0 : 1;
+    }
+    // No foreground layer exists in memory; the selection itself is what counts.
+    void FlagFGSelected(TimeValue) override {}
+};
+
+class ImportInterfaceImpl : public ImpInterface {
+public:
+    void RedrawViews() override {}
+    TimeValue GetTime() override { return 0; }
+};
+
+class ExportInterfaceImpl : public ExpInterface {
+public:
+    ExportInterfaceImpl() { theScene = &scene; }
+
+private:
+    SceneEnumerator scene;
+};
+
+} // namespace
+
+INode* sceneRoot() {
+    NodeImpl*& root = rootSlot();
+    if (!root)
+        root = new NodeImpl(true);
+    return root;
+}
+
+ULONG nextNodeHandle() {
+    return handleCounter()++;
+}
+
+std::vector<INode*>& selection() {
+    static std::vector<INode*> selected;
+    return selected;
+}
+
+void addResetHook(std::function<void()> hook) {
+    resetHooks().push_back(std::move(hook));
+}
+
+void resetAll() {
+    for (auto& hook : resetHooks())
+        hook();
+    selection().clear();
+    Arena::instance().clear();
+    rootSlot() = nullptr;
+    handleCounter() = 1;
+}
+
+} // namespace hostimpl
+
+Interface* GetCOREInterface() {
+    return &hostimpl::coreInterface();
+}
+
+Interface7* GetCOREInterface7() {
+    return &hostimpl::coreInterface();
+}
+
+void resetScene() {
+    hostimpl::resetAll();
+}
+
+ImpInterface* importInterface() {
+    static hostimpl::ImportInterfaceImpl imp;
+    return &imp;
+}
+
+ExpInterface* exportInterface() {
+    static hostimpl::ExportInterfaceImpl exp;
+    return &exp;
+}
+
+std::vector<INode*> allNodesDepthFirst() {
+    struct Collector : ITreeEnumProc {
+        std::vector<INode*> nodes;
+        int callback(INode* node) override {
+            nodes.push_back(node);
+            return TREE_CONTINUE;
+        }
+    } collector;
+    exportInterface()->theScene->EnumTree(&collector);
+    return collector.nodes;
+}
+
+size_t liveObjectCount() {
+    return hostimpl::Arena::instance().size();
+}
