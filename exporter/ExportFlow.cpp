@@ -107,6 +107,10 @@ bool takesMesh8Node(INode* node, bool selectedOnly) {
 }
 
 void exportMesh8(ExportJob& job, MshOutput& meshes) {
+    if (!GetIGameInterface() || !GetConversionManager()) {
+        job.files.fail(job.request.path, L"the host offers no IGame interface");
+        return;
+    }
     IGameSession game(job.request.selectedOnly);
     Tab<IGameNode*> nodes = game->GetIGameNodeByType(IGameObject::IGAME_MESH);
     std::wstring label = fileNameOf(job.request.path);

@@ -2,8 +2,6 @@
 
 #include "format/TextField.h"
 
-#include <cstdio>
-
 void ExportReport::add(const std::wstring& item) {
     if (seen.insert(item).second)
         items.push_back(item);
@@ -20,9 +18,11 @@ std::wstring ExportReport::messageText(size_t listed) const {
 }
 
 static std::wstring hexCode(unsigned long unit) {
-    char digits[16];
-    snprintf(digits, sizeof digits, "U+%04lX", unit);
-    return widenLatin1(digits);
+    const wchar_t* hex = L"0123456789ABCDEF";
+    std::wstring digits;
+    for (; unit != 0 || digits.size() < 4; unit >>= 4)
+        digits.insert(digits.begin(), hex[unit & 0xF]);
+    return L"U+" + digits;
 }
 
 void storeReportedText(char* field, size_t size, const std::wstring& text, const std::wstring& what,
@@ -44,16 +44,16 @@ void storeReportedText(char* field, size_t size, const std::wstring& text, const
 }
 
 std::wstring countText(unsigned long long count) {
-    char digits[32];
-    snprintf(digits, sizeof digits, "%llu", count);
-    std::string plain(digits);
-    std::string grouped;
-    for (size_t i = 0; i < plain.size(); ++i) {
-        if (i > 0 && (plain.size() - i) % 3 == 0)
-            grouped += ',';
-        grouped += plain[i];
-    }
-    return widenLatin1(grouped);
+    std::wstring text;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0)
+            text.insert(text.begin(), L',');
+        text.insert(text.begin(), static_cast<wchar_t>(L'0' + count % 10));
+        count /= 10;
+        ++digits;
+    } while (count != 0);
+    return text;
 }
 
 std::wstring quoted(const std::wstring& text) {

@@ -3,7 +3,6 @@
 #include "format/MshLayout.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -16,7 +15,7 @@ struct Ranked {
 
 // NaN ranks lowest, so the ordering stays strict and such a weight is dropped first.
 float rankKey(float weight) {
-    return std::isnan(weight) ? -std::numeric_limits<float>::infinity() : weight;
+    return weight != weight ? -std::numeric_limits<float>::infinity() : weight;
 }
 
 bool strongerFirst(const Ranked& a, const Ranked& b) {

@@ -1,13 +1,12 @@
 #include "exporter/WeldOrder.h"
 
-#include <cmath>
 #include <cstring>
 #include <map>
 
 namespace {
 
-// Six floats compared by value: equal keys are exactly the pairs the importer's
-// Point3::operator== welds (after -0.0 became 0.0; NaN never gets a key).
+// Six floats compared by value (NaN is the one value unequal to itself): equal keys are exactly the
+// pairs the importer's Point3::operator== welds (after -0.0 became 0.0; NaN never gets a key).
 struct WeldKey {
     unsigned int bits[6];
 
@@ -18,7 +17,7 @@ bool makeKey(const Mesh8Vertex& corner, WeldKey& key) {
     float values[6] = {corner.position[0],     corner.position[1],     corner.position[2],
                        corner.vertexNormal[0], corner.vertexNormal[1], corner.vertexNormal[2]};
     for (int i = 0; i < 6; ++i) {
-        if (std::isnan(values[i]))
+        if (values[i] != values[i])
             return false;
         float value = values[i] == 0.0f ? 0.0f : values[i];
         memcpy(&key.bits[i], &value, sizeof value);
