@@ -15,8 +15,10 @@ void linkParent(Interface* ip, INode* node, const MshObjectHeader& header) {
     std::string parentName = readTextField(header.parentName, MSH_TEXT_FIELD_SIZE);
     if (namesSceneRoot(parentName))
         return;
+    // The node is already named, so a record that names itself as parent finds itself when
+    // no earlier node has the name: that parent is missing too, not a link into a cycle.
     INode* parent = findNodeByName(parentName, ip->GetRootNode());
-    if (parent == NULL) {
+    if (parent == NULL || parent == node) {
         reportMissingParent(readTextField(header.name, MSH_TEXT_FIELD_SIZE), parentName);
         return;
     }
