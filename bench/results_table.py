@@ -1,0 +1,237 @@
+#!/usr/bin/env python3
+"""Turns the outputs of one benchmark run into the results table.
+
+Usage: results_table.py RUN_DIR MACHINE_FILE NOTES_FILE RESULTS_MD
+RUN_DIR holds the Google Benchmark JSON files (*.json), processes.tsv (label, seconds,
+peak_kb per run of a whole process) and import-*.json (bench-import-once lines). Prints the
+table and writes RESULTS_MD with the machine description and the notes."""
+
+import json
+import os
+import statistics
+import sys
+
+MB = 1e6
+
+
+def load_benchmarks(run_dir):
+    """name -> median aggregate entry, across every JSON file of the run."""
+    medians = {}
+    for file_name in sorted(os.listdir(run_dir)):
+        if not file_name.endswith(".json") or file_name.startswith("import-"):
+            continue
+        with open(os.path.join(run_dir, file_name)) as f:
+            data = json.load(f)
+        for entry in data.get("benchmarks", []):
+            name = entry.get("run_name", entry["name"]).replace("/real_time", "")
+            if entry.get("error_occurred"):
+                medians[name] = {"error": entry.get("error_message", "failed")}
+            elif entry.get("aggregate_name") == "median":
+                medians[name] = entry
+            elif entry.get("run_type") == "iteration" and name not in medians:
+                medians[name] = entry
+    return medians
+
+
+def load_processes(run_dir):
+    """label -> (median seconds, median peak KiB) over the runs of that process."""
+    runs = {}
+    path = os.path.join(run_dir, "processes.tsv")
+    if os.path.exists(path):
+        with open(path) as f:
+            for line in f:
+                parts = line.split("\t")
+                if len(parts) == 3:
+                    runs.setdefault(parts[0], []).append((float(parts[1]), float(parts[2])))
+    return {label: (statistics.median(s for s, _ in r), statistics.median(k for _, k in r))
+            for label, r in runs.items()}
+
+
+def load_imports(run_dir):
+    found = {}
+    for file_name in os.listdir(run_dir):
+        if file_name.startswith("import-") and file_name.endswith(".json"):
+            with open(os.path.join(run_dir, file_name)) as f:
+                text = f.read().strip()
+            if text:
+                found[file_name[len("import-"):-len(".json")]] = json.loads(text)
+    return found
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def add(self, work, figure, baseline, ratio, target, met):
+        self.rows.append((work, figure, baseline, ratio, target, met))
+
+    def missing(self, work, why):
+        self.rows.append((work, "not run", "", "", "", why))
+
+    def markdown(self):
+        head = ("work", "figure", "baseline", "ratio", "target", "met?")
+        lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
+        lines += ["| " + " | ".join(row) + " |" for row in self.rows]
+        return "\n".join(lines)
+
+
+def verdict(ok):
+    return "yes" if ok else "**NO**"
+
+
+def mbps(entry):
+    return entry["bytes_per_second"] / MB
+
+
+def get(benchmarks, name):
+    entry = benchmarks.get(name)
+    if entry is None:
+        return None, "benchmark not built or not run"
+    if "error" in entry:
+        return None, "failed: " + entry["error"]
+    return entry, None
+
+
+def add_rate_rows(table, benchmarks, layouts, ours, base, label, base_label, target):
+    for layout in layouts:
+        work = label.format(layout=layout)
+        a, why_a = get(benchmarks, ours + "/" + layout)
+        b, why_b = get(benchmarks, base + "/" + layout)
+        if a is None or b is None:
+            table.missing(work, why_a or why_b)
+            continue
+        ratio = mbps(a) / mbps(b)
+        table.add(work, "%.0f MB/s" % mbps(a), "%.0f MB/s %s" % (mbps(b), base_label),
+                  "%.2f" % ratio, ">= %.1f" % target, verdict(ratio >= target))
+
+
+def add_weld_rows(table, benchmarks):
+    per_corner = {}
+    for faces in (1000, 5000, 10922):
+        work = "weld %d faces (hashed vs linear first match, CPU time)" % faces
+        hashed, why_h = get(benchmarks, "BM_WeldHashed/%d" % faces)
+        linear, why_l = get(benchmarks, "BM_WeldLinear/%d" % faces)
+        if hashed is None or linear is None:
+            table.missing(work, why_h or why_l)
+            continue
+        ratio = linear["cpu_time"] / hashed["cpu_time"]
+        per_corner[faces] = hashed["cpu_time"] * 1000 / hashed["corners"]  # us -> ns
+        target = ">= 100x" if faces == 10922 else "-"
+        met = verdict(ratio >= 100) if faces == 10922 else "-"
+        table.add(work, "%.0f us (%.1f ns/corner)" % (hashed["cpu_time"], per_corner[faces]),
+                  "%.0f us linear" % linear["cpu_time"], "%.1fx" % ratio, target, met)
+    if 1000 in per_corner and 10922 in per_corner:
+        growth = per_corner[10922] / per_corner[1000]
+        table.add("weld time per corner, 10,922 vs 1,000 faces (linear growth)",
+                  "%.1f ns/corner" % per_corner[10922], "%.1f ns/corner" % per_corner[1000],
+                  "%.2f" % growth, "<= 1.5", verdict(growth <= 1.5))
+
+
+def add_scene_rows(table, benchmarks):
+    for layout in ("legacy", "mesh8"):
+        work = "DoImport BN + %s MSH into a fresh scene" % layout
+        imp, why_i = get(benchmarks, "BM_Import/" + layout)
+        read, why_r = get(benchmarks, "BM_ReadForImport/" + layout)
+        if imp is None or read is None:
+            table.missing(work, why_i or why_r)
+            continue
+        table.add(work, "%.0f MB/s, %.0f objects/s" % (mbps(imp), imp["objects_per_second"]),
+                  "%.0f MB/s reading the same records" % mbps(read),
+                  "%.2f" % (mbps(imp) / mbps(read)), "- (figure only)", "-")
+    for layout in ("legacy", "mesh8"):
+        work = "DoExport of that scene, %s layout, with bones" % layout
+        exp, why_e = get(benchmarks, "BM_Export/" + layout)
+        write, why_w = get(benchmarks, "BM_WriteRecords/" + layout)
+        if exp is None:
+            table.missing(work, why_e)
+            continue
+        base = "%.0f MB/s format writer" % mbps(write) if write else "-"
+        ratio = "%.2f" % (mbps(exp) / mbps(write)) if write else "-"
+        table.add(work, "%.0f MB/s, %.0f objects/s" % (mbps(exp), exp["objects_per_second"]),
+                  base, ratio, "- (figure only)", "-")
+
+
+def add_peak_row(table, work, ours, assimp_read, input_mb):
+    """Peak resident memory of one of our processes against the input and assimp's peak."""
+    peak_mb = ours[1] * 1024 / MB
+    figure = "%.0f MB (%.2f x input)" % (peak_mb, peak_mb / input_mb) if input_mb else \
+        "%.0f MB" % peak_mb
+    if assimp_read is None:
+        table.add(work, figure, "-", "-", "< assimp", "- (assimp not measured)")
+        return
+    ratio = ours[1] / assimp_read[1]
+    table.add(work, figure, "%.0f MB assimp read" % (assimp_read[1] * 1024 / MB), "%.2f" % ratio,
+              "< 1", verdict(ratio < 1))
+
+
+def add_process_rows(table, processes, imports, skipped_assimp):
+    for layout in ("legacy", "mesh8"):
+        ours = processes.get("to-gltf-" + layout)
+        read = processes.get("assimp-read-" + layout)
+        export = processes.get("assimp-export-" + layout)
+        work = "mshtool to-gltf %s MSH + BN (whole process)" % layout
+        if ours is None:
+            table.missing(work, "mshtool to-gltf not built or failed")
+            continue
+        if skipped_assimp:
+            table.missing(work + " vs assimp", skipped_assimp)
+        elif read is not None:
+            ratio = read[0] / ours[0]
+            table.add(work + " vs assimp ReadFile of the .glb",
+                      "%.2f s" % ours[0], "%.2f s assimp read" % read[0],
+                      "%.2fx faster" % ratio, ">= 2x", verdict(ratio >= 2))
+        if export is not None:
+            table.add(work + " vs assimp export .glb to .glb", "%.2f s" % ours[0],
+                      "%.2f s assimp export" % export[0], "%.2fx faster" % (export[0] / ours[0]),
+                      "- (figure only)", "-")
+        input_mb = imports.get(layout, {}).get("input_bytes", 0) / MB
+        add_peak_row(table, "peak memory, mshtool to-gltf %s" % layout, ours, read, input_mb)
+        imp = processes.get("import-" + layout)
+        if imp is not None:
+            add_peak_row(table, "peak memory, whole import BN + %s MSH" % layout, imp, read,
+                         input_mb)
+        if layout in imports:
+            d = imports[layout]
+            transient = d["transient_heap_bytes"]
+            largest = d["largest_record_bytes"]
+            table.add("import heap beyond the scene it builds, %s" % layout,
+                      "%.2f MB transient (scene keeps %.0f MB)" % (transient / MB,
+                                                                  d["scene_heap_bytes"] / MB),
+                      "%.2f MB largest record" % (largest / MB), "%.2f" % (transient / largest),
+                      "<= 1", verdict(transient <= largest))
+
+
+def main():
+    run_dir, machine_file, notes_file, results_md = sys.argv[1:5]
+    benchmarks = load_benchmarks(run_dir)
+    processes = load_processes(run_dir)
+    imports = load_imports(run_dir)
+    skipped_assimp = ""
+    skip_file = os.path.join(run_dir, "assimp-skipped.txt")
+    if os.path.exists(skip_file):
+        with open(skip_file) as f:
+            skipped_assimp = f.read().strip()
+
+    table = Table()
+    add_rate_rows(table, benchmarks, ("legacy", "mesh8"), "BM_ReadRecords", "BM_CopyToFreshMemory",
+                  "read whole {layout} file into records (~100 MB)", "read() into fresh memory", 0.5)
+    add_rate_rows(table, benchmarks, ("legacy", "mesh8"), "BM_WriteRecords", "BM_WriteOneCall",
+                  "write those {layout} records to a file", "one write()", 0.5)
+    add_weld_rows(table, benchmarks)
+    add_scene_rows(table, benchmarks)
+    add_process_rows(table, processes, imports, skipped_assimp)
+
+    text = table.markdown()
+    print(text)
+    with open(machine_file) as f:
+        machine = f.read().strip()
+    with open(notes_file) as f:
+        notes = f.read().strip()
+    with open(results_md, "w") as f:
+        f.write("# Benchmark results\n\nWritten by `make bench` (scripts/bench.sh); do not edit "
+                "the table by hand.\n\n## Machine\n\n" + machine + "\n\n## Results\n\n" + text +
+                "\n\n" + notes + "\n")
+
+
+if __name__ == "__main__":
+    main()
