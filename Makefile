@@ -27,7 +27,7 @@ test: asan
 
 bench: deps
 	@scripts/install-deps.sh bench
-	@cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DMSH_BUILD_TESTS=OFF -DMSH_BUILD_BENCH=ON >/dev/null
+	@cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DMSH_BUILD_TESTS=OFF -DMSH_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
 	@cmake --build $(BUILD)/bench -j $(JOBS)
 	@scripts/bench.sh $(BUILD)/bench
 
