@@ -170,7 +170,9 @@ TEST_F(ImportFailure, SkinnedRecordWithFewerBoneRecordsThanWeldedVerticesGetsNoW
     writeBytes(file, bytes);
     EXPECT_EQ(IMPEXP_FAIL, importFile(file));
     size_t countOffset = 8 + 693 + 2 + 6 * 64 + 2 + 6 * 2;
-    EXPECT_EQ(uint16_t(3), *reinterpret_cast<const uint16_t*>(&bytes[countOffset]));
+    uint16_t storedCount = 0;
+    std::memcpy(&storedCount, &bytes[countOffset], sizeof storedCount);
+    EXPECT_EQ(3, storedCount);
     expectOneWideBox(L"Record built without skin weights: " + file +
                      L": record 0 \"Thin\": bad count in numBoneRecords at byte " +
                      std::to_wstring(countOffset) +

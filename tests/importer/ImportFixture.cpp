@@ -17,15 +17,21 @@ void setField(char* field, const std::string& text) {
 void setHeader(MshObjectHeader& header, const std::string& name, const std::string& parent) {
     setField(header.name, name);
     setField(header.parentName, parent);
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            header.worldTM[r][c] = float(r * 10 + c + 1);
+    // A rotation with a different scale on each axis: its inverse is exact in floats, so a
+    // child's world transform survives the host's parent-relative storage bit for bit.
+    const float rows[4][4] = {{0, 2, 0, 42}, {-4, 0, 0, 42}, {0, 0, 0.5f, 42}, {7, 8, 9, 42}};
+    std::memcpy(header.worldTM, rows, sizeof rows);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
             header.localTM[r][c] = 99.0f; // never used by the import
-        }
-    }
-    header.worldTM[3][0] = 7.0f;
-    header.worldTM[3][1] = 8.0f;
-    header.worldTM[3][2] = 9.0f;
+}
+
+void expectWorldTM(INode* node) {
+    Matrix3 tm = node->GetNodeTM(0);
+    EXPECT_EQ(Point3(0, 2, 0), tm.GetRow(0));
+    EXPECT_EQ(Point3(-4, 0, 0), tm.GetRow(1));
+    EXPECT_EQ(Point3(0, 0, 0.5f), tm.GetRow(2));
+    EXPECT_EQ(Point3(7, 8, 9), tm.GetRow(3));
 }
 
 LegacyRecord legacyTriangle(const std::string& name, const std::string& parent) {
@@ -106,8 +112,21 @@ Mesh8Record Mesh8Builder::build() const {
     r.header.numVerts = uint16_t(sources.size());
     r.header.numFaces = uint16_t(corners.size() / 3);
     if (skinned) {
+        // As the exporter writes them: bone record i for the importer's vertex i, that is
+        // in order of first use along the faces, then the vertices no face uses.
+        std::vector<int> order;
+        std::vector<bool> listed(sources.size(), false);
+        for (int c : corners)
+            if (!listed[c]) {
+                listed[c] = true;
+                order.push_back(c);
+            }
+        for (size_t v = 0; v < sources.size(); ++v)
+            if (!listed[v])
+                order.push_back(int(v));
         r.header.numSkinVerts = uint16_t(sources.size());
-        for (const Source& s : sources) {
+        for (int v : order) {
+            const Source& s = sources[v];
             Mesh8BoneRecord b;
             std::memset(&b, 0, sizeof b);
             b.numBones = int32_t(s.bones.size());

@@ -18,9 +18,12 @@
 
 namespace importtest {
 
-/// A header with name, parent and a recognisable world transform (row r = r*10 + column + 1,
-/// translation row (7, 8, 9)).
+/// A header with name, parent and the world transform of expectWorldTM (its fourth column 42,
+/// which the import must drop).
 void setHeader(MshObjectHeader& header, const std::string& name, const std::string& parent);
+
+/// Checks that the node's world transform is the one setHeader stores.
+void expectWorldTM(INode* node);
 
 /// Stores 8-bit text in a 100-byte field (bytes as given, zero-filled).
 void setField(char* field, const std::string& text);
