@@ -1,0 +1,205 @@
+// Mesh arrays, normals from smoothing groups, specified normals, boxes and map channels.
+#include "tests/host/HostTestSupport.h"
+
+#include <cmath>
+
+namespace {
+
+class MeshTest : public HostTest {};
+
+// Two triangles folded 90 degrees along their shared edge 0-1 (the x axis): face 0 lies in
+// the z=0 plane facing +z, face 1 in the y=0 plane facing +y.
+struct FoldedPair {
+    Mesh mesh;
+    FoldedPair(DWORD group0, DWORD group1) {
+        mesh.setNumVerts(4);
+        mesh.verts[0] = Point3(0, 0, 0);
+        mesh.verts[1] = Point3(1, 0, 0);
+        mesh.verts[2] = Point3(0, 1, 0);
+        mesh.verts[3] = Point3(0, 0, -1);
+        mesh.setNumFaces(2);
+        mesh.faces[0].setVerts(0, 1, 2);
+        mesh.faces[1].setVerts(0, 1, 3);
+        mesh.faces[0].setSmGroup(group0);
+        mesh.faces[1].setSmGroup(group1);
+    }
+};
+
+TEST_F(MeshTest, NewFacesAreSmoothVisibleAndMaterialZero) {
+    Mesh mesh;
+    mesh.setNumFaces(2);
+    for (int f = 0; f < 2; ++f) {
+        EXPECT_EQ(1u, mesh.faces[f].smGroup);
+        EXPECT_EQ(0, mesh.faces[f].getMatID());
+        for (int e = 0; e < 3; ++e)
+            EXPECT_NE(0, mesh.faces[f].getEdgeVis(e));
+    }
+    mesh.faces[0].setEdgeVisFlags(1, 1, 0);
+    EXPECT_NE(0, mesh.faces[0].getEdgeVis(1));
+    EXPECT_EQ(0, mesh.faces[0].getEdgeVis(2));
+    mesh.faces[0].setMatID(7);
+    EXPECT_EQ(7, mesh.faces[0].getMatID());
+    EXPECT_NE(0, mesh.faces[0].getEdgeVis(0)); // the material id shares flags, not the bits
+}
+
+TEST_F(MeshTest, ResizingKeepsOnlyWhenAsked) {
+    Mesh mesh;
+    mesh.setNumVerts(2);
+    mesh.verts[1] = Point3(1, 2, 3);
+    mesh.setNumVerts(3, TRUE);
+    expectPointNear(Point3(1, 2, 3), mesh.verts[1]);
+    expectPointNear(Point3(0, 0, 0), mesh.verts[2]);
+    mesh.setNumVerts(3, FALSE);
+    expectPointNear(Point3(0, 0, 0), mesh.verts[1]);
+
+    // Texture faces follow the face count.
+    mesh.setNumFaces(1);
+    mesh.setNumTVFaces(1);
+    mesh.tvFace[0].setTVerts(0, 1, 2);
+    mesh.setNumFaces(3, TRUE);
+    EXPECT_EQ(3, mesh.getNumTVFaces());
+    EXPECT_EQ(2u, mesh.tvFace[0].t[2]);
+
+    Mesh copy(mesh);
+    copy.verts[0] = Point3(9, 9, 9);
+    expectPointNear(Point3(0, 0, 0), mesh.verts[0]);
+    EXPECT_EQ(3, copy.getNumTVFaces());
+}
+
+TEST_F(MeshTest, SharedSmoothingGroupAveragesFaceNormals) {
+    FoldedPair pair(1, 1);
+    pair.mesh.buildNormals();
+    Point3 n0 = pair.mesh.getFaceNormal(0), n1 = pair.mesh.getFaceNormal(1);
+    expectPointNear(Point3(0, 0, 1), n0);
+    expectPointNear(Point3(0, 1, 0), n1);
+    // Vertices 0 and 1 are on both faces: the average; 2 and 3 only on one.
+    Point3 averaged = (n0 + n1).Normalize();
+    expectPointNear(averaged, pair.mesh.getNormal(0));
+    expectPointNear(averaged, pair.mesh.getNormal(1));
+    expectPointNear(n0, pair.mesh.getNormal(2));
+    expectPointNear(n1, pair.mesh.getNormal(3));
+}
+
+TEST_F(MeshTest, DifferentGroupsOrGroupZeroKeepFacesApart) {
+    FoldedPair split(1, 2);
+    split.mesh.buildNormals();
+    // The shared vertices take the normal of the first face that uses them.
+    expectPointNear(Point3(0, 0, 1), split.mesh.getNormal(0));
+    expectPointNear(Point3(0, 0, 1), split.mesh.getNormal(1));
+    expectPointNear(Point3(0, 1, 0), split.mesh.getNormal(3));
+
+    FoldedPair faceted(0, 0);
+    faceted.mesh.buildNormals();
+    expectPointNear(Point3(0, 0, 1), faceted.mesh.getNormal(0));
+
+    // A face in groups 1 and 2 smooths with a face in group 2.
+    FoldedPair bridged(3, 2);
+    bridged.mesh.buildNormals();
+    expectPointNear(Point3(0, 1, 1).Normalize(), bridged.mesh.getNormal(0));
+}
+
+TEST_F(MeshTest, BuildNormalsReplacesSetNormals) {
+    FoldedPair pair(1, 1);
+    pair.mesh.setNormal(2, Point3(1, 0, 0));
+    expectPointNear(Point3(1, 0, 0), pair.mesh.getNormal(2));
+    pair.mesh.InvalidateGeomCache(); // invalidation keeps what was set
+    expectPointNear(Point3(1, 0, 0), pair.mesh.getNormal(2));
+    pair.mesh.buildNormals();
+    expectPointNear(Point3(0, 0, 1), pair.mesh.getNormal(2));
+}
+
+TEST_F(MeshTest, FaceIndexPastTheVerticesIsReported) {
+    Mesh mesh;
+    mesh.setNumVerts(3);
+    mesh.setNumFaces(1);
+    mesh.faces[0].setVerts(0, 1, 3);
+    MisuseRecorder misuse;
+    mesh.buildNormals();
+    ASSERT_EQ(1u, misuse.reports().size());
+    EXPECT_NE(std::string::npos, misuse.reports()[0].find("face 0 corner 2 refers to vertex 3"));
+    (void)mesh.getNormal(3);
+    mesh.setVert(-1, Point3(1, 1, 1));
+    EXPECT_EQ(3u, misuse.reports().size());
+}
+
+TEST_F(MeshTest, OutOfRangeIndexAbortsWithoutAHandler) {
+    Mesh mesh;
+    mesh.setNumVerts(1);
+    EXPECT_DEATH(mesh.setNormal(5, Point3(0, 0, 1)), "host misuse: Mesh::setNormal: index 5");
+}
+
+TEST_F(MeshTest, BoundingBoxIsCachedUntilInvalidated) {
+    Mesh mesh;
+    mesh.setNumVerts(2);
+    mesh.verts[0] = Point3(-1, 2, 0);
+    mesh.verts[1] = Point3(3, -4, 5);
+    EXPECT_TRUE(mesh.getBoundingBox().IsEmpty());
+    mesh.buildBoundingBox();
+    expectPointNear(Point3(-1, -4, 0), mesh.getBoundingBox().Min());
+    expectPointNear(Point3(3, 2, 5), mesh.getBoundingBox().Max());
+    Matrix3 shift = TransMatrix(Point3(10, 0, 0));
+    expectPointNear(Point3(13, 2, 5), mesh.getBoundingBox(&shift).Max());
+    mesh.InvalidateGeomCache();
+    EXPECT_TRUE(mesh.getBoundingBox().IsEmpty());
+}
+
+TEST_F(MeshTest, SpecifiedNormalsGiveEachCornerItsOwnNormal) {
+    FoldedPair pair(1, 1);
+    EXPECT_EQ(nullptr, pair.mesh.GetSpecifiedNormals());
+    pair.mesh.SpecifyNormals();
+    MeshNormalSpec* spec = pair.mesh.GetSpecifiedNormals();
+    ASSERT_NE(nullptr, spec);
+    EXPECT_EQ(2, spec->GetNumFaces());
+    for (int f = 0; f < 2; ++f)
+        for (int k = 0; k < 3; ++k) {
+            Point3 n((float)f, (float)k, 1.0f);
+            spec->SetNormal(f, k, n);
+        }
+    EXPECT_EQ(6, spec->GetNumNormals());
+    expectPointNear(Point3(1, 2, 1), spec->GetNormal(1, 2));
+    EXPECT_TRUE(spec->Face(1).GetSpecified(2));
+    EXPECT_TRUE(spec->GetNormalExplicit(spec->GetNormalIndex(1, 2)));
+    spec->SetNormal(1, 2, Point3(0, 0, -1)); // overwrites, does not grow
+    EXPECT_EQ(6, spec->GetNumNormals());
+
+    MisuseRecorder misuse;
+    spec->SetNormal(2, 0, Point3(0, 0, 1));
+    EXPECT_EQ(1u, misuse.reports().size());
+}
+
+TEST_F(MeshTest, BuildNormalsFillsOnlyUnspecifiedCorners) {
+    FoldedPair pair(1, 2);
+    pair.mesh.SpecifyNormals();
+    MeshNormalSpec* spec = pair.mesh.GetSpecifiedNormals();
+    spec->SetNormal(0, 0, Point3(1, 0, 0));
+    spec->BuildNormals();
+    EXPECT_EQ(6, spec->GetNumNormals());
+    expectPointNear(Point3(1, 0, 0), spec->GetNormal(0, 0));
+    expectPointNear(Point3(0, 0, 1), spec->GetNormal(0, 1));
+    expectPointNear(Point3(0, 1, 0), spec->GetNormal(1, 0));
+}
+
+TEST_F(MeshTest, MapChannelOneIsTheTextureChannel) {
+    Mesh mesh;
+    mesh.setNumFaces(1);
+    EXPECT_FALSE(mesh.mapSupport(1));
+    mesh.setNumTVerts(3);
+    mesh.setNumTVFaces(1);
+    EXPECT_TRUE(mesh.mapSupport(1));
+    EXPECT_EQ(mesh.tVerts, mesh.mapVerts(1));
+    EXPECT_EQ(mesh.tvFace, mesh.mapFaces(1));
+    EXPECT_EQ(3, mesh.getNumMapVerts(1));
+
+    mesh.setNumMaps(4, TRUE);
+    EXPECT_FALSE(mesh.mapSupport(3));
+    mesh.setNumMapVerts(3, 2);
+    mesh.setNumMapFaces(3, 1);
+    EXPECT_TRUE(mesh.mapSupport(3));
+    mesh.mapVerts(3)[1] = Point3(0.5f, 0.25f, 0);
+    mesh.mapFaces(3)[0].setTVerts(1, 1, 0);
+    Mesh copy(mesh);
+    expectPointNear(Point3(0.5f, 0.25f, 0), copy.mapVerts(3)[1]);
+    EXPECT_EQ(1u, copy.mapFaces(3)[0].t[0]);
+}
+
+} // namespace
