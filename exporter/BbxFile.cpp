@@ -27,7 +27,12 @@ BbxFileLayout makeBbxFile(const std::wstring& bbxPath, const std::vector<MshObje
     memset(&file, 0, sizeof file);
     storeReportedText(file.basePath, sizeof file.basePath, bbxBaseName(bbxPath),
                       fileNameOf(bbxPath) + L": model name", report);
-    unionOfBounds(records, file.boundsMax, file.boundsMin);
+    // Through aligned locals: the packed layout's floats may sit at unaligned addresses.
+    float boundsMax[3];
+    float boundsMin[3];
+    unionOfBounds(records, boundsMax, boundsMin);
+    memcpy(file.boundsMax, boundsMax, sizeof boundsMax);
+    memcpy(file.boundsMin, boundsMin, sizeof boundsMin);
     return file;
 }
 

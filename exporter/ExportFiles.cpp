@@ -40,6 +40,15 @@ bool ExportFiles::commitAll() {
         outputs.clear();
         return false;
     }
+    // Close every file before replacing any: a close that fails (a full disk shows at the
+    // final flush) then leaves all the old files in place.
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        if (!outputs[i]->finish()) {
+            noteFailure(outputs[i]->targetPath(), outputs[i]->failureReason());
+            outputs.clear();
+            return false;
+        }
+    }
     for (size_t i = 0; i < outputs.size(); ++i) {
         if (!outputs[i]->commit()) {
             noteFailure(outputs[i]->targetPath(), outputs[i]->failureReason());

@@ -61,7 +61,10 @@ bool fillLegacySkin(MshObject& record, INode* node, const AssemblyContext& conte
     record.skinVertices.clear();
     record.header.numSkinVerts = 0;
     ISkin* skin = findSkin(node);
-    ISkinContextData* skinData = skin ? skin->GetContextInterface(node) : NULL;
+    // A Skin without bones binds nothing (the importer puts one on every legacy object), so
+    // it is written as no skin, and a re-export gives the file it came from.
+    ISkinContextData* skinData =
+        skin && skin->GetNumBones() > 0 ? skin->GetContextInterface(node) : NULL;
     if (!skinData)
         return true;
 

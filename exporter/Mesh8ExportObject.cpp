@@ -121,9 +121,14 @@ void fillTexture(Mesh8ExportObject& record, IGameNode* node, const std::wstring&
                           label + L": texture path", report);
 }
 
+// Assigned field by field: the packed header's floats may sit at unaligned addresses.
 void storeBounds(MshObjectHeader& header, const Box3& box) {
-    copyPoint(header.boundsMax, box.pmax);
-    copyPoint(header.boundsMin, box.pmin);
+    header.boundsMax[0] = box.pmax.x;
+    header.boundsMax[1] = box.pmax.y;
+    header.boundsMax[2] = box.pmax.z;
+    header.boundsMin[0] = box.pmin.x;
+    header.boundsMin[1] = box.pmin.y;
+    header.boundsMin[2] = box.pmin.z;
 }
 
 } // namespace
@@ -140,6 +145,9 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
         return false;
     IGameMesh* mesh = static_cast<IGameMesh*>(object);
     IGameSkin* skin = object->GetIGameSkin();
+    // A Skin without bones binds nothing; it is written as no skin, as in the legacy layout.
+    if (skin && skin->GetTotalSkinBoneCount() == 0)
+        skin = NULL;
     std::wstring label = context.nodeLabel(node->GetName());
     if (!fitsMesh8(mesh, skin != NULL, label, *context.report))
         return false;

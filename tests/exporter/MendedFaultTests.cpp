@@ -1,0 +1,247 @@
+// What the exporter does instead of writing what a file cannot hold: objects left out,
+// influences chosen and bone tables renumbered, Mesh8 bone records in weld order, and the
+// one closing message that lists it all.
+
+#include "ExportScene.h"
+
+#include "format/TextField.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace exporttest;
+
+namespace {
+
+class MendedFaults : public ::testing::Test {
+protected:
+    SceneFixture scene;
+    std::wstring msh = scene.path("model.msh");
+    std::wstring bn = scene.path("model.bn");
+
+    std::vector<INode*> sixBones() {
+        std::vector<INode*> bones;
+        for (int i = 0; i < 6; ++i) {
+            INode* bone = addNode(L"B" + std::to_wstring(i), makeTetra(), moved(0, 0, 0));
+            bone->SetBoneNodeOnOff(TRUE, 0);
+            bones.push_back(bone);
+        }
+        return bones;
+    }
+};
+
+// The closing message of a run: the one box after the two questions.
+const MessageBoxCall& closingMessage(const ExportRun& run) {
+    EXPECT_EQ(3u, run.boxes.size());
+    static MessageBoxCall none;
+    if (run.boxes.size() < 3)
+        return none;
+    const MessageBoxCall& box = run.boxes[2];
+    EXPECT_EQ(L"MSH Export", box.caption);
+    EXPECT_EQ(static_cast<unsigned>(MB_OK | MB_ICONWARNING), box.type);
+    EXPECT_EQ(GetCOREInterface()->GetMAXHWnd(), box.owner);
+    return box;
+}
+
+bool mentions(const MessageBoxCall& box, const std::wstring& text) {
+    return box.text.find(text) != std::wstring::npos;
+}
+
+TEST_F(MendedFaults, ALegacyObjectWithTooManyVerticesIsLeftOutAndReported) {
+    std::vector<Point3> positions(65536, Point3(0, 0, 0));
+    positions[1] = Point3(1, 0, 0);
+    addNode(L"Huge", makeMesh(positions, {{0, 1, 2}}), moved(0, 0, 0));
+    addNode(L"Small", makeTetra(), moved(0, 0, 0));
+    ExportRun run = runExport(msh, false, false);
+    EXPECT_EQ(IMPEXP_SUCCESS, run.result);
+    std::vector<LegacyRecord> records = readLegacyFile(msh);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("Small", fieldText(records[0].header.name));
+    const MessageBoxCall& box = closingMessage(run);
+    EXPECT_TRUE(mentions(box, L"model.msh: node \"Huge\" left out"));
+    EXPECT_TRUE(mentions(box, L"65,536 vertices"));
+}
+
+TEST_F(MendedFaults, AMesh8ObjectOverTheFaceLimitIsLeftOut) {
+    std::vector<std::array<int, 3>> faces(10923, std::array<int, 3>{{0, 1, 2}});
+    addNode(L"Dense", makeMesh({Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0)}, faces),
+            moved(0, 0, 0));
+    std::vector<std::array<int, 3>> fitting(10922, std::array<int, 3>{{0, 1, 2}});
+    addNode(L"Fits", makeMesh({Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0)}, fitting),
+            moved(0, 0, 0));
+    ExportRun run = runExport(msh, false, true);
+    std::vector<Mesh8Record> records = readMesh8File(msh);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("Fits", fieldText(records[0].header.name));
+    EXPECT_EQ(32766u, records[0].vertices.size());
+    EXPECT_TRUE(mentions(closingMessage(run), L"\"Dense\" left out: 10,923 faces"));
+}
+
+TEST_F(MendedFaults, AMesh8SkinWithMoreBoneRecordsThanABlockHoldsIsLeftOut) {
+    std::vector<INode*> bones = sixBones();
+    std::vector<Point3> positions(32768, Point3(0, 0, 0));
+    INode* node = addNode(L"Skinned", makeMesh(positions, {{0, 1, 2}}), moved(0, 0, 0));
+    addSkin(node, {bones[0]}, {{{0, 1.0f}}});
+    ExportRun run = runExport(msh, false, true);
+    EXPECT_TRUE(readMesh8File(msh).empty());
+    EXPECT_TRUE(mentions(closingMessage(run), L"32,767 bone records"));
+}
+
+TEST_F(MendedFaults, LegacyBoneTableHoldsTheBonesInUse) {
+    std::vector<INode*> bones = sixBones();
+    INode* node = addNode(L"Body", makeTetra(), moved(0, 0, 0));
+    addSkin(node, bones, {{{4, 1.0f}}, {{0, 0.5f}, {5, 0.5f}}, {{5, 0.25f}, {4, 0.75f}}, {}});
+    ExportRun run = runExport(msh, false, false);
+    EXPECT_EQ(2u, run.boxes.size());
+    LegacyRecord record = readLegacyFile(msh).at(0);
+    ASSERT_EQ(3, record.numBones);
+    EXPECT_EQ("B0", fieldText(record.boneNames[0]));
+    EXPECT_EQ("B4", fieldText(record.boneNames[1]));
+    EXPECT_EQ("B5", fieldText(record.boneNames[2]));
+    EXPECT_EQ(std::string(100, '\0'), std::string(record.boneNames[3], 100));
+    ASSERT_EQ(4u, record.skinVertices.size());
+    EXPECT_EQ(4, record.header.numSkinVerts);
+    EXPECT_EQ(1, record.skinVertices[0].count);
+    EXPECT_EQ(1, record.skinVertices[0].bone[0]);
+    EXPECT_EQ(0, record.skinVertices[1].bone[0]);
+    EXPECT_EQ(2, record.skinVertices[1].bone[1]);
+    EXPECT_EQ(2, record.skinVertices[2].bone[0]);
+    EXPECT_EQ(0.25f, record.skinVertices[2].weight[0]);
+    EXPECT_EQ(0, record.skinVertices[3].count);
+    EXPECT_EQ(3, record.skinVertices[3].vertex);
+}
+
+TEST_F(MendedFaults, LegacyInfluencesOnBonesWithoutRoomAreDroppedAndReported) {
+    std::vector<INode*> bones = sixBones();
+    INode* node = addNode(L"Body", makeTetra(), moved(0, 0, 0));
+    addSkin(node, bones,
+            {{{0, 0.5f}, {1, 0.5f}}, {{2, 0.5f}, {3, 0.5f}}, {{4, 0.5f}, {0, 0.5f}}, {{5, 1.0f}}});
+    ExportRun run = runExport(msh, false, false);
+    LegacyRecord record = readLegacyFile(msh).at(0);
+    ASSERT_EQ(4, record.numBones);
+    EXPECT_EQ("B3", fieldText(record.boneNames[3]));
+    EXPECT_EQ(1, record.skinVertices[2].count);
+    EXPECT_EQ(0, record.skinVertices[2].bone[0]);
+    EXPECT_EQ(0, record.skinVertices[3].count);
+    for (const MshSkinVertex& entry : record.skinVertices)
+        for (int slot = 0; slot < entry.count; ++slot)
+            EXPECT_LT(entry.bone[slot], record.numBones);
+    const MessageBoxCall& box = closingMessage(run);
+    EXPECT_TRUE(mentions(box, L"\"B4\", \"B5\""));
+    EXPECT_TRUE(mentions(box, L"on 2 vertices"));
+}
+
+TEST_F(MendedFaults, FiveInfluencesKeepTheFourLargestRescaledInBothLayouts) {
+    std::vector<INode*> bones = sixBones();
+    INode* node = addNode(L"Body", makeTetra(), moved(0, 0, 0));
+    addSkin(node, bones,
+            {{{0, 0.05f}, {1, 0.3f}, {2, 0.05f}, {3, 0.2f}, {4, 0.4f}}, {{0, 1.0f}}, {}, {}});
+    ExportRun run = runExport(msh, false, false);
+    EXPECT_TRUE(mentions(closingMessage(run), L"1 vertices had more than four bone influences"));
+    LegacyRecord record = readLegacyFile(msh).at(0);
+    ASSERT_EQ(4, record.numBones);
+    EXPECT_EQ("B4", fieldText(record.boneNames[3]));
+    const MshSkinVertex& entry = record.skinVertices[0];
+    ASSERT_EQ(4, entry.count);
+    float sum = 0;
+    for (int slot = 0; slot < 4; ++slot)
+        sum += entry.weight[slot];
+    EXPECT_NEAR(1.0f, sum, 1e-6f);
+    EXPECT_EQ(3, entry.bone[3]);
+    EXPECT_NEAR(0.4f / 0.95f, entry.weight[3], 1e-6f);
+    EXPECT_EQ(0, entry.bone[0]);
+    EXPECT_EQ(1.0f, record.skinVertices[1].weight[0]);
+
+    run = runExport(msh, false, true);
+    Mesh8Record mesh8 = readMesh8File(msh).at(0);
+    // Face 0 is (0, 2, 1): corner 0 is vertex 0, whose record the importer pairs first.
+    const Mesh8BoneRecord& bonesOf0 = mesh8.boneRecords[0];
+    ASSERT_EQ(4, bonesOf0.numBones);
+    EXPECT_EQ("B0", fieldText(bonesOf0.boneNames[0]));
+    EXPECT_EQ("B1", fieldText(bonesOf0.boneNames[1]));
+    EXPECT_EQ("B3", fieldText(bonesOf0.boneNames[2]));
+    EXPECT_EQ("B4", fieldText(bonesOf0.boneNames[3]));
+    EXPECT_NEAR(0.4f / 0.95f, mesh8.vertices[0].weight[3], 1e-6f);
+    EXPECT_NEAR(0.05f / 0.95f, mesh8.vertices[0].weight[0], 1e-6f);
+}
+
+TEST_F(MendedFaults, Mesh8BoneRecordsFollowTheImportersWeldOrder) {
+    std::vector<INode*> bones = sixBones();
+    INode* node = addNode(L"Quad",
+                          makeMesh({Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0),
+                                    Point3(1, 1, 0), Point3(9, 9, 9)},
+                                   {{3, 1, 0}, {3, 0, 2}}),
+                          moved(0, 0, 0));
+    addSkin(node, bones, {{{0, 1.0f}}, {{1, 1.0f}}, {{2, 1.0f}}, {{3, 1.0f}}, {{4, 1.0f}}});
+    runExport(msh, false, true);
+    Mesh8Record record = readMesh8File(msh).at(0);
+    EXPECT_EQ(5, record.header.numSkinVerts);
+    ASSERT_EQ(5u, record.boneRecords.size());
+    const char* expected[] = {"B3", "B1", "B0", "B2", "B4"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(1, record.boneRecords[i].numBones);
+        EXPECT_EQ(expected[i], fieldText(record.boneRecords[i].boneNames[0])) << i;
+    }
+    // Every corner carries its own vertex's weight in slot 0.
+    for (const Mesh8Vertex& corner : record.vertices)
+        EXPECT_EQ(1.0f, corner.weight[0]);
+}
+
+TEST_F(MendedFaults, ASkinWithoutBonesIsWrittenAsNoSkin) {
+    INode* node = addNode(L"Bare", makeTetra(), moved(0, 0, 0));
+    addSkin(node, {}, {});
+    runExport(msh, false, false);
+    LegacyRecord record = readLegacyFile(msh).at(0);
+    EXPECT_EQ(0, record.header.numSkinVerts);
+    EXPECT_EQ(0, record.numBones);
+    EXPECT_TRUE(record.skinVertices.empty());
+    runExport(msh, false, true);
+    Mesh8Record mesh8 = readMesh8File(msh).at(0);
+    EXPECT_EQ(0, mesh8.header.numSkinVerts);
+    EXPECT_TRUE(mesh8.boneRecords.empty());
+}
+
+TEST_F(MendedFaults, CutNamesAreListedOnceInAShortenedMessage) {
+    for (int i = 0; i < 25; ++i)
+        addNode(L"\u0141od\u017A " + std::to_wstring(i), makeTetra(), moved(0, 0, 0));
+    addNode(std::wstring(100, L'n'), makeTetra(), moved(0, 0, 0));
+    ExportRun run = runExport(msh, false, false);
+    std::vector<LegacyRecord> records = readLegacyFile(msh);
+    ASSERT_EQ(26u, records.size());
+    EXPECT_EQ("", fieldText(records[0].header.name));
+    EXPECT_EQ(std::string(100, 'n'), std::string(records[25].header.name, 100));
+    const MessageBoxCall& box = closingMessage(run);
+    EXPECT_TRUE(mentions(box, L"U+0141"));
+    EXPECT_TRUE(mentions(box, L"... and 5 more"));
+    EXPECT_FALSE(mentions(box, std::wstring(100, L'n')));
+}
+
+TEST_F(MendedFaults, ALongParentNameIsReportedForTheChild) {
+    INode* parent = addNode(std::wstring(101, L'p'), makeTetra(), moved(0, 0, 0));
+    addNode(L"Child", makeTetra(), moved(0, 0, 0), parent);
+    ExportRun run = runExport(msh, false, false);
+    std::vector<LegacyRecord> records = readLegacyFile(msh);
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ(std::string(100, 'p'), std::string(records[1].header.parentName, 100));
+    const MessageBoxCall& box = closingMessage(run);
+    EXPECT_TRUE(mentions(box, L"node \"Child\": parent name"));
+    EXPECT_TRUE(mentions(box, L"name of node \"" + std::wstring(101, L'p')));
+}
+
+TEST_F(MendedFaults, OnlyTheFirst65535ObjectsGoIntoAFile) {
+    for (int i = 0; i < 65536; ++i) {
+        INode* bone = addNode(L"b" + std::to_wstring(i), createHelperObject(), moved(0, 0, 0));
+        bone->SetBoneNodeOnOff(TRUE, 0);
+    }
+    ExportRun run = runExport(msh, true, false);
+    std::string bytes = readBytes(bn);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(0xFF, static_cast<unsigned char>(bytes[0]));
+    EXPECT_EQ(0xFF, static_cast<unsigned char>(bytes[1]));
+    EXPECT_EQ(2u + 65535u * (693 + 4), bytes.size());
+    EXPECT_TRUE(mentions(closingMessage(run), L"1 objects after the first 65,535 left out"));
+    EXPECT_TRUE(mentions(closingMessage(run), L"\"b65535\""));
+}
+
+} // namespace
