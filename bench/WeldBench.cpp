@@ -3,6 +3,7 @@
 
 #include "bench/BenchArgs.h"
 #include "bench/BenchModels.h"
+#include "bench/FlatWeld.h"
 #include "bench/LinearWeld.h"
 
 #include <benchmark/benchmark.h>
@@ -39,17 +40,19 @@ const Mesh8Record& bodyWithFaces(int faces) {
     return found->second;
 }
 
-// Skips the benchmark unless both welds agree on this record.
-bool checkSameNumbering(benchmark::State& state, const Mesh8Record& record) {
-    WeldResult hashed, linear;
-    weldMesh8Corners(record, hashed);
+using WeldFunction = void (*)(const Mesh8Record&, WeldResult&);
+
+// Skips the benchmark unless the weld under test agrees with the linear reference.
+bool checkSameNumbering(benchmark::State& state, const Mesh8Record& record, WeldFunction weld) {
+    WeldResult tested, linear;
+    weld(record, tested);
     bench::linearWeldMesh8Corners(record, linear);
     std::string why;
-    if (!bench::sameWeld(hashed, linear, why)) {
+    if (!bench::sameWeld(tested, linear, why)) {
         state.SkipWithError(("the welds differ: " + why).c_str());
         return false;
     }
-    state.counters["vertices"] = double(hashed.weldList.size());
+    state.counters["vertices"] = double(tested.weldList.size());
     return true;
 }
 
@@ -59,7 +62,7 @@ template <void (*weld)(const Mesh8Record&, WeldResult&)> void runWeld(benchmark:
         state.SkipWithError("wrong face count");
         return;
     }
-    if (!checkSameNumbering(state, record))
+    if (!checkSameNumbering(state, record, weld))
         return;
     for (auto _ : state) {
         WeldResult result;
@@ -78,10 +81,15 @@ void BM_WeldLinear(benchmark::State& state) {
     runWeld<bench::linearWeldMesh8Corners>(state);
 }
 
+void BM_WeldFlatProposal(benchmark::State& state) {
+    runWeld<bench::flatWeldMesh8Corners>(state);
+}
+
 } // namespace
 
 BENCHMARK(BM_WeldHashed)->Arg(1000)->Arg(5000)->Arg(10922)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WeldLinear)->Arg(1000)->Arg(5000)->Arg(10922)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WeldFlatProposal)->Arg(10922)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     return bench::runBenchmarks(argc, argv);

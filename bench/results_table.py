@@ -120,6 +120,14 @@ def add_weld_rows(table, benchmarks):
         met = verdict(ratio >= 100) if faces == 10922 else "-"
         table.add(work, "%.0f us (%.1f ns/corner)" % (hashed["cpu_time"], per_corner[faces]),
                   "%.0f us linear" % linear["cpu_time"], "%.1fx" % ratio, target, met)
+    flat, _ = get(benchmarks, "BM_WeldFlatProposal/10922")
+    linear, _ = get(benchmarks, "BM_WeldLinear/10922")
+    if flat is not None and linear is not None:
+        table.add("weld 10922 faces, open-addressing proposal (bench/FlatWeld.cpp, not shipped)",
+                  "%.0f us (%.1f ns/corner)" % (flat["cpu_time"],
+                                                flat["cpu_time"] * 1000 / flat["corners"]),
+                  "%.0f us linear" % linear["cpu_time"],
+                  "%.1fx" % (linear["cpu_time"] / flat["cpu_time"]), "- (proposal)", "-")
     if 1000 in per_corner and 10922 in per_corner:
         growth = per_corner[10922] / per_corner[1000]
         table.add("weld time per corner, 10,922 vs 1,000 faces (linear growth)",

@@ -1,8 +1,9 @@
-// The linear first-match weld the benchmark times the hashed weld against: it must number
-// corners exactly as the importer's weld does, including the corners where float equality
-// is not bit equality, and the comparison must notice any difference.
+// The linear first-match weld the benchmark times the hashed weld against, and the proposed
+// open-addressing weld: both must number corners exactly as the importer's weld does,
+// including where float equality is not bit equality; the comparison must see any difference.
 
 #include "bench/BenchModels.h"
+#include "bench/FlatWeld.h"
 #include "bench/LinearWeld.h"
 
 #include <gtest/gtest.h>
@@ -34,11 +35,13 @@ Mesh8Record recordOf(const std::vector<Mesh8Vertex>& corners,
 }
 
 void expectSameWeld(const Mesh8Record& record, size_t expectedVertices) {
-    WeldResult hashed, linear;
+    WeldResult hashed, linear, flat;
     weldMesh8Corners(record, hashed);
     bench::linearWeldMesh8Corners(record, linear);
+    bench::flatWeldMesh8Corners(record, flat);
     std::string why;
-    EXPECT_TRUE(bench::sameWeld(hashed, linear, why)) << why;
+    EXPECT_TRUE(bench::sameWeld(hashed, linear, why)) << "hashed: " << why;
+    EXPECT_TRUE(bench::sameWeld(flat, linear, why)) << "open addressing: " << why;
     EXPECT_EQ(expectedVertices, linear.weldList.size());
 }
 
