@@ -35,7 +35,18 @@ namespace {
 int faultAtWrite = 0;
 bool faultAtCommit = false;
 int writesSinceFault = 0;
+int faultAtClose = 0;
+int closesSinceFault = 0;
 } // namespace
+
+void setFileCloseFault(int failAtClose) {
+    faultAtClose = failAtClose;
+    closesSinceFault = 0;
+}
+
+int fileClosesSinceFaultSet() {
+    return closesSinceFault;
+}
 
 void setFileWriteFault(int failAtWrite, bool failAtCommit) {
     faultAtWrite = failAtWrite;
@@ -48,7 +59,7 @@ int fileWritesSinceFaultSet() {
 }
 
 AtomicFileOutput::AtomicFileOutput(const std::wstring& targetPath)
-    : target(targetPath), temporary(targetPath + L".tmp"), file(NULL) {}
+    : target(targetPath), temporary(targetPath + L".tmp"), file(NULL), finished(false) {}
 
 AtomicFileOutput::~AtomicFileOutput() {
     abandon();
@@ -80,7 +91,9 @@ bool AtomicFileOutput::writeBytes(const void* bytes, size_t size) {
     return true;
 }
 
-bool AtomicFileOutput::commit() {
+bool AtomicFileOutput::finish() {
+    if (finished)
+        return true;
     if (!file) {
         fail("the file is not open");
         return false;
@@ -93,12 +106,26 @@ bool AtomicFileOutput::commit() {
     std::string why = flushed ? std::string() : "write failed: " + lastErrorText();
     bool closed = fclose(file) == 0;
     file = NULL;
+    ++closesSinceFault;
     if (flushed && !closed)
         why = "close failed: " + lastErrorText();
-    if (flushed && closed && faultAtCommit)
+    if (flushed && closed && faultAtClose != 0 && closesSinceFault == faultAtClose)
         why = "close failed (injected fault)";
     if (!why.empty()) {
         fail(why);
+        removeFile(temporary);
+        return false;
+    }
+    finished = true;
+    return true;
+}
+
+bool AtomicFileOutput::commit() {
+    if (!finish())
+        return false;
+    finished = false;
+    if (faultAtCommit) {
+        fail("close failed (injected fault)");
         removeFile(temporary);
         return false;
     }
@@ -115,6 +142,10 @@ void AtomicFileOutput::abandon() {
     if (file) {
         fclose(file);
         file = NULL;
+        removeFile(temporary);
+    }
+    if (finished) {
+        finished = false;
         removeFile(temporary);
     }
 }

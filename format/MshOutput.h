@@ -47,8 +47,12 @@ public:
     ~AtomicFileOutput();
     /// Creates the temporary file; false (with the reason) when it cannot be created.
     bool open();
-    /// Flushes, closes and renames over the target; false (with the reason) on any failure,
-    /// in which case the target is untouched and the temporary file removed.
+    /// Flushes and closes the temporary file, keeping it for `commit`; false (with the reason)
+    /// on failure, in which case the temporary file is removed. Lets a caller with several
+    /// files close them all before it replaces any target.
+    bool finish();
+    /// Finishes (when not done yet) and renames over the target; false (with the reason) on
+    /// any failure, in which case the target is untouched and the temporary file removed.
     bool commit();
     /// Closes and removes the temporary file; the target is untouched.
     void abandon();
@@ -65,6 +69,7 @@ private:
     std::wstring target;
     std::wstring temporary;
     FILE* file;
+    bool finished; ///< closed and complete, waiting for the rename
 };
 
 /// Test hook for fault injection: the `failAtWrite`-th file write from now (1-based; 0 = never)
@@ -72,5 +77,10 @@ private:
 void setFileWriteFault(int failAtWrite, bool failAtCommit);
 /// How many file writes have been made since the last setFileWriteFault.
 int fileWritesSinceFaultSet();
+/// Test hook for fault injection: the `failAtClose`-th close of a temporary file from now
+/// (1-based; 0 = never) fails, as a full disk shows at the final flush.
+void setFileCloseFault(int failAtClose);
+/// How many temporary files have been closed since the last setFileCloseFault.
+int fileClosesSinceFaultSet();
 
 #endif
