@@ -6,6 +6,10 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     int exitCode = mshtool::exitOk;
     mshtool::addInfoCommand(app, exitCode);
+    mshtool::addCheckCommand(app, exitCode);
+    mshtool::addToGltfCommand(app, exitCode);
+    mshtool::addFromGltfCommand(app, exitCode);
+    mshtool::addConvertCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

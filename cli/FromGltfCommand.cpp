@@ -1,0 +1,121 @@
+// `mshtool from-gltf`: a glTF 2.0 model into the scene, written by the exporter plug-in.
+#include "cli/Commands.h"
+#include "cli/PluginSession.h"
+#include "format/TextField.h"
+#include "gltf/GltfBridge.h"
+#include "host/embed/MemoryHost.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace mshtool {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FromGltfOptions {
+    std::string input;
+    std::string output;
+    bool bones = false;
+    bool mesh8 = false;
+    std::vector<std::string> selected;
+};
+
+bool endsWithMsh(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext)
+        c = char(std::tolower((unsigned char)c));
+    return ext == ".msh";
+}
+
+// Selects the named nodes (and, when bones are exported, every bone, so the BN file stays
+// whole); false when a name is not in the scene.
+bool selectNodes(const std::vector<std::string>& names, bool withBones) {
+    Interface* ip = GetCOREInterface();
+    ip->ClearNodeSelection(FALSE);
+    bool ok = true;
+    for (const std::string& name : names) {
+        std::wstring wide = fromUtf8(name);
+        INode* node = ip->GetINodeByName(wide.c_str());
+        if (!node) {
+            std::cerr << "mshtool from-gltf: --selected " << name << ": no node of that name\n";
+            ok = false;
+            continue;
+        }
+        ip->SelectNode(node, 0);
+    }
+    if (withBones)
+        for (INode* node : allNodesDepthFirst())
+            if (node->GetBoneNodeOnOff())
+                ip->SelectNode(node, 0);
+    return ok;
+}
+
+int runFromGltf(const FromGltfOptions& options) {
+    if (!endsWithMsh(options.output)) {
+        std::cerr << "mshtool from-gltf: -o " << options.output << ": give a .msh file\n";
+        return exitUsage;
+    }
+    resetScene();
+    mshgltf::BridgeReport report;
+    std::string error;
+    fs::path folder = fs::path(options.output).parent_path();
+    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), report,
+                                      error)) {
+        std::cerr << "mshtool: " << error << "\n";
+        return exitBadFile;
+    }
+    for (const std::string& w : report.warnings)
+        std::cerr << "mshtool: " << options.input << ": warning: " << w << "\n";
+    for (const std::string& l : report.losses)
+        std::cerr << "mshtool: " << options.input << ": lost: " << l << "\n";
+    bool lost = !report.losses.empty();
+    bool selectedOnly = !options.selected.empty();
+    if (selectedOnly && !selectNodes(options.selected, options.bones))
+        return exitBadFile;
+    try {
+        PluginSession session;
+        if (!session.exportFile(options.output, options.bones, options.mesh8, selectedOnly)) {
+            std::cerr << "mshtool: " << options.output << ": the exporter failed (see above)\n";
+            return exitBadFile;
+        }
+        lost = lost || session.sawMessages();
+    } catch (const std::exception& e) {
+        std::cerr << "mshtool: " << e.what() << "\n";
+        return exitBadFile;
+    }
+    std::string stem = options.output.substr(0, options.output.size() - 3);
+    std::cout << options.input << " -> " << options.output;
+    if (options.bones)
+        std::cout << ", " << stem << "bn" << (options.mesh8 ? "" : ", " + stem + "BBX");
+    std::cout << "\n";
+    if (lost) {
+        std::cerr << "mshtool: " << options.input
+                  << ": something was lost on the way (see above)\n";
+        return exitBadFile;
+    }
+    return exitOk;
+}
+
+} // namespace
+
+void addFromGltfCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<FromGltfOptions>();
+    CLI::App* command = app.add_subcommand(
+        "from-gltf", "Convert a .gltf or .glb model to MSH through the exporter");
+    command->footer("Writes OUT.msh and, with --bones, OUT.bn (and OUT.BBX in the legacy\n"
+                    "layout), as the exporter does; bitmaps embedded in the model are written\n"
+                    "beside OUT.msh.\n\n"
+                    "Example:\n  mshtool from-gltf hero.glb -o hero.msh --bones --mesh8");
+    command->add_option("GLTF", options->input, "The .gltf or .glb file")->required();
+    command->add_option("-o,--output", options->output, "The MSH file to write")->required();
+    command->add_flag("--bones", options->bones, "Answer Yes to \"Export bones?\"");
+    command->add_flag("--mesh8", options->mesh8, "Answer Yes to \"Use Mesh8 structure?\"");
+    command->add_option("--selected", options->selected,
+                        "Export only these nodes (with --bones, every bone as well)");
+    command->callback([options, &exitCode] { exitCode = runFromGltf(*options); });
+}
+
+} // namespace mshtool

@@ -1,0 +1,49 @@
+#include "cli/PluginSession.h"
+
+#include "format/TextField.h"
+#include "host/embed/MemoryHost.h"
+
+#include <iostream>
+
+namespace mshtool {
+
+PluginSession::PluginSession() {
+    setMessageBoxHandler([this](const MessageBoxCall& call) {
+        if ((call.type & 0xF) == MB_YESNO) {
+            if (call.text == L"Export bones?")
+                return answerBones ? IDYES : IDNO;
+            if (call.text == L"Use Mesh8 structure?")
+                return answerMesh8 ? IDYES : IDNO;
+        }
+        ++messages;
+        std::cerr << toUtf8(call.caption) << ": " << toUtf8(call.text) << "\n";
+        return unattendedAnswer(call.type);
+    });
+}
+
+PluginSession::~PluginSession() {
+    setMessageBoxHandler(MessageBoxHandler());
+}
+
+bool PluginSession::importFile(const std::string& path) {
+    if (!importer)
+        importer.reset(new PluginModule(importModuleName));
+    std::unique_ptr<SceneImport> plugin = createImporter(*importer);
+    std::wstring name = fromUtf8(path);
+    return plugin->DoImport(name.c_str(), importInterface(), GetCOREInterface(), FALSE) ==
+           IMPEXP_SUCCESS;
+}
+
+bool PluginSession::exportFile(const std::string& path, bool bones, bool mesh8, bool selectedOnly) {
+    if (!exporter)
+        exporter.reset(new PluginModule(exportModuleName));
+    answerBones = bones;
+    answerMesh8 = mesh8;
+    std::unique_ptr<SceneExport> plugin = createExporter(*exporter);
+    std::wstring name = fromUtf8(path);
+    DWORD options = selectedOnly ? SCENE_EXPORT_SELECTED : 0;
+    return plugin->DoExport(name.c_str(), exportInterface(), GetCOREInterface(), FALSE, options) ==
+           IMPEXP_SUCCESS;
+}
+
+} // namespace mshtool

@@ -1,0 +1,52 @@
+#pragma once
+// Double-precision 4x4 matrices in the host's row-vector convention (p' = p * M, rows 0-2
+// axes, row 3 translation), and the exact axis change between the host's Z-up frame and
+// glTF's Y-up frame.
+
+#include "host/max.h"
+
+#include <array>
+#include <vector>
+
+namespace mshgltf {
+
+/// A 4x4 matrix, row-vector convention; `A * B` applies A first.
+struct AffineMatrix {
+    std::array<std::array<double, 4>, 4> m{};
+
+    static AffineMatrix identity();
+    AffineMatrix operator*(const AffineMatrix& b) const;
+    bool operator==(const AffineMatrix& b) const { return m == b.m; }
+    /// True when every entry is within `tolerance` of b's, relative to the larger magnitude
+    /// (at least 1).
+    bool nearlyEquals(const AffineMatrix& b, double tolerance) const;
+    bool isIdentity() const { return *this == identity(); }
+};
+
+/// The inverse of an affine matrix (fourth column 0, 0, 0, 1); false when it is singular.
+bool invertAffine(const AffineMatrix& a, AffineMatrix& inverse);
+
+AffineMatrix fromMatrix3(const Matrix3& tm);
+/// Rounds to the host's float matrix (the fourth column is dropped).
+Matrix3 toMatrix3(const AffineMatrix& a);
+
+/// A host-frame point in glTF's frame: (x, y, z) becomes (x, z, -y). Exact.
+Point3 pointToGltf(const Point3& p);
+/// The inverse: (x, y, z) in glTF becomes (x, -z, y). Exact.
+Point3 pointFromGltf(const Point3& p);
+/// The same transform expressed in glTF's frame (conjugation by the axis change). Only
+/// permutes entries and flips signs, so it is exact and its inverse restores every bit.
+AffineMatrix matrixToGltf(const AffineMatrix& a);
+AffineMatrix matrixFromGltf(const AffineMatrix& a);
+
+/// The 16 numbers of a glTF `matrix` (column-major, column vectors) for a glTF-frame matrix.
+/// A row-vector matrix stored row by row has exactly that layout, so this only flattens.
+std::vector<double> toGltfArray(const AffineMatrix& a);
+/// The inverse of toGltfArray; false unless there are 16 numbers.
+bool fromGltfArray(const std::vector<double>& values, AffineMatrix& a);
+/// A glTF node's translation, rotation (unit quaternion x, y, z, w) and scale as a matrix.
+AffineMatrix fromTranslationRotationScale(const std::vector<double>& translation,
+                                          const std::vector<double>& rotation,
+                                          const std::vector<double>& scale);
+
+} // namespace mshgltf

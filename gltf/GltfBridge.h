@@ -1,0 +1,20 @@
+#pragma once
+// The two directions of the glTF bridge over the host's current scene.
+
+#include "gltf/SceneData.h"
+
+#include <string>
+
+namespace mshgltf {
+
+/// Writes the current scene as glTF 2.0 to `path` (".glb" binary, else ".gltf" + ".bin"),
+/// copying texture bitmaps beside it. False with `error` when nothing could be written.
+bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error);
+
+/// Adds the content of a .gltf or .glb file to the current scene, and writes the bitmaps its
+/// materials use into `imageDir` (embedded ones always, external ones when they live
+/// elsewhere), where the exported model's texture names will find them.
+bool importGltfIntoScene(const std::string& path, const std::string& imageDir, BridgeReport& report,
+                         std::string& error);
+
+} // namespace mshgltf

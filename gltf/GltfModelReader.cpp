@@ -1,0 +1,664 @@
+#include "gltf/GltfModelReader.h"
+
+#include "gltf/GltfAccessors.h"
+#include "gltf/UriText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+
+namespace mshgltf {
+namespace {
+
+// Keeps image files encoded: the bridge copies bitmaps, it never decodes them.
+bool keepImageBytes(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
+                    const unsigned char* bytes, int size, void*) {
+    image->image.assign(bytes, bytes + std::max(0, size));
+    image->as_is = true;
+    return true;
+}
+
+const tinygltf::Value* extra(const tinygltf::Value& extras, const char* key) {
+    if (!extras.IsObject() || !extras.Has(key))
+        return nullptr;
+    return &extras.Get(key);
+}
+
+bool extraFlag(const tinygltf::Value& extras, const char* key) {
+    const tinygltf::Value* v = extra(extras, key);
+    return v && v->IsBool() && v->Get<bool>();
+}
+
+int extraIndex(const tinygltf::Value& extras, const char* key) {
+    const tinygltf::Value* v = extra(extras, key);
+    return v && v->IsNumber() ? v->GetNumberAsInt() : -1;
+}
+
+bool extraMatrix(const tinygltf::Value& extras, const char* key, AffineMatrix& m) {
+    const tinygltf::Value* v = extra(extras, key);
+    if (!v || !v->IsArray() || v->ArrayLen() != 16)
+        return false;
+    std::vector<double> values;
+    for (int i = 0; i < 16; ++i) {
+        if (!v->Get(i).IsNumber())
+            return false;
+        values.push_back(v->Get(i).GetNumberAsDouble());
+    }
+    return fromGltfArray(values, m);
+}
+
+AffineMatrix localMatrixOf(const tinygltf::Node& node) {
+    AffineMatrix m;
+    if (fromGltfArray(node.matrix, m))
+        return m;
+    return fromTranslationRotationScale(node.translation, node.rotation, node.scale);
+}
+
+const char* modeName(int mode) {
+    switch (mode) {
+    case TINYGLTF_MODE_POINTS:
+        return "POINTS";
+    case TINYGLTF_MODE_LINE:
+        return "LINES";
+    case TINYGLTF_MODE_LINE_LOOP:
+        return "LINE_LOOP";
+    case TINYGLTF_MODE_LINE_STRIP:
+        return "LINE_STRIP";
+    default:
+        return "unknown";
+    }
+}
+
+std::string extensionOfMime(const std::string& mime) {
+    if (mime == "image/png")
+        return ".png";
+    if (mime == "image/jpeg")
+        return ".jpg";
+    if (mime == "image/bmp")
+        return ".bmp";
+    if (mime == "image/gif")
+        return ".gif";
+    return ".bin";
+}
+
+class Reader {
+public:
+    Reader(const tinygltf::Model& gltf, LoadedGltf& result, BridgeReport& problems)
+        : model(gltf), out(result), report(problems) {}
+
+    bool run(std::string& error);
+
+private:
+    const tinygltf::Model& model;
+    LoadedGltf& out;
+    BridgeReport& report;
+    std::vector<int> gltfParent;
+    std::vector<int> sceneIndex; // glTF node -> SceneData node, -1 when left out
+    std::vector<int> materialOf; // glTF material -> SceneData material
+    std::string error;
+
+    bool fail(const std::string& message) {
+        error = message;
+        return false;
+    }
+    bool linkParents();
+    bool readMaterials();
+    bool readPrimitive(const tinygltf::Primitive& primitive, const std::string& meshName,
+                       size_t primitiveIndex, const std::vector<int>* jointMap, MeshData& mesh,
+                       bool& kept);
+    bool readMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
+                  std::vector<MeshData>& meshes);
+};
+
+bool Reader::linkParents() {
+    gltfParent.assign(model.nodes.size(), -1);
+    for (size_t n = 0; n < model.nodes.size(); ++n)
+        for (int child : model.nodes[n].children) {
+            if (child < 0 || size_t(child) >= model.nodes.size())
+                return fail("node " + std::to_string(n) + " has a child " + std::to_string(child) +
+                            " that does not exist");
+            if (gltfParent[size_t(child)] >= 0 || size_t(child) == n)
+                return fail("node " + std::to_string(child) + " has more than one parent");
+            gltfParent[size_t(child)] = int(n);
+        }
+    // A cycle would make every node of it someone's child: walk up with a step limit.
+    for (size_t n = 0; n < model.nodes.size(); ++n) {
+        size_t steps = 0;
+        for (int p = gltfParent[n]; p >= 0; p = gltfParent[size_t(p)])
+            if (++steps > model.nodes.size())
+                return fail("the node hierarchy has a cycle through node " + std::to_string(n));
+    }
+    return true;
+}
+
+bool Reader::readMaterials() {
+    std::map<int, std::string> fileOfImage;
+    std::set<std::string> usedNames;
+    for (size_t i = 0; i < model.images.size(); ++i) {
+        const tinygltf::Image& image = model.images[i];
+        ImageData data;
+        bool external = !image.uri.empty() && !tinygltf::IsDataURI(image.uri);
+        if (external) {
+            data.fileName = lastPathComponent(percentDecode(image.uri));
+        } else {
+            data.embedded = true;
+            std::string stem =
+                image.name.empty() ? "texture" + std::to_string(i) : lastPathComponent(image.name);
+            std::string ext = extensionOfMime(image.mimeType);
+            if (stem.size() > ext.size() &&
+                stem.compare(stem.size() - ext.size(), ext.size(), ext) == 0)
+                stem.resize(stem.size() - ext.size());
+            data.fileName = stem + ext;
+            for (int k = 1; usedNames.count(data.fileName); ++k)
+                data.fileName = stem + "_" + std::to_string(k) + ext;
+        }
+        usedNames.insert(data.fileName);
+        data.bytes = image.image;
+        fileOfImage[int(i)] = data.fileName;
+        out.images.push_back(data);
+    }
+    for (size_t m = 0; m < model.materials.size(); ++m) {
+        const tinygltf::Material& source = model.materials[m];
+        MaterialData material;
+        material.name = source.name.empty() ? "material" + std::to_string(m) : source.name;
+        material.twoSided = source.doubleSided;
+        const std::vector<double>& color = source.pbrMetallicRoughness.baseColorFactor;
+        for (size_t c = 0; c < 3 && c < color.size(); ++c)
+            material.diffuse[c] = float(color[c]);
+        int textureIndex = source.pbrMetallicRoughness.baseColorTexture.index;
+        if (textureIndex >= 0) {
+            if (size_t(textureIndex) >= model.textures.size())
+                return fail("material " + material.name + " names texture " +
+                            std::to_string(textureIndex) + " that does not exist");
+            int image = model.textures[size_t(textureIndex)].source;
+            if (image >= 0 && size_t(image) >= model.images.size())
+                return fail("texture " + std::to_string(textureIndex) + " names image " +
+                            std::to_string(image) + " that does not exist");
+            if (image >= 0)
+                material.textureFile = fileOfImage[image];
+            if (source.pbrMetallicRoughness.baseColorTexture.texCoord != 0)
+                report.losses.push_back("material " + material.name +
+                                        ": its texture uses a second UV set; TEXCOORD_0 is kept");
+        }
+        if (source.normalTexture.index >= 0 || source.occlusionTexture.index >= 0 ||
+            source.emissiveTexture.index >= 0 ||
+            source.pbrMetallicRoughness.metallicRoughnessTexture.index >= 0)
+            report.losses.push_back("material " + material.name +
+                                    ": only the base colour texture is kept");
+        out.scene.materials.push_back(material);
+        materialOf.push_back(int(out.scene.materials.size() - 1));
+    }
+    return true;
+}
+
+bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::string& meshName,
+                           size_t primitiveIndex, const std::vector<int>* jointMap, MeshData& mesh,
+                           bool& kept) {
+    kept = false;
+    std::string where = "mesh " + meshName + " primitive " + std::to_string(primitiveIndex);
+    int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
+    if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
+        mode != TINYGLTF_MODE_TRIANGLE_FAN) {
+        report.losses.push_back(where + ": mode " + modeName(mode) + " has no triangles; left out");
+        return true;
+    }
+    auto position = primitive.attributes.find("POSITION");
+    if (position == primitive.attributes.end()) {
+        report.losses.push_back(where + ": no POSITION attribute; left out");
+        return true;
+    }
+    AccessorValues positions;
+    std::string why;
+    if (!readAccessor(model, position->second, positions, why))
+        return fail(where + " POSITION: " + why);
+    if (positions.components != 3)
+        return fail(where + ": POSITION is not VEC3");
+    size_t count = positions.count;
+    auto optional = [&](const char* name, int components, AccessorValues& values,
+                        bool& present) -> bool {
+        auto found = primitive.attributes.find(name);
+        present = found != primitive.attributes.end();
+        if (!present)
+            return true;
+        if (!readAccessor(model, found->second, values, why))
+            return fail(where + " " + name + ": " + why);
+        if (values.components != components || values.count != count)
+            return fail(where + ": " + name + " has " + std::to_string(values.count) +
+                        " elements of " + std::to_string(values.components) +
+                        " components, expected " + std::to_string(count) + " of " +
+                        std::to_string(components));
+        return true;
+    };
+    AccessorValues normals, uvs, sources;
+    bool hasNormals, hasUvs, hasSources;
+    if (!optional("NORMAL", 3, normals, hasNormals) || !optional("TEXCOORD_0", 2, uvs, hasUvs) ||
+        !optional("_MSH_VERTEX", 1, sources, hasSources))
+        return false;
+    std::vector<AccessorValues> jointSets, weightSets;
+    if (jointMap) {
+        for (int set = 0;; ++set) {
+            std::string suffix = "_" + std::to_string(set);
+            AccessorValues joints, weights;
+            bool hasJoints, hasWeights;
+            if (!optional(("JOINTS" + suffix).c_str(), 4, joints, hasJoints) ||
+                !optional(("WEIGHTS" + suffix).c_str(), 4, weights, hasWeights))
+                return false;
+            if (!hasJoints || !hasWeights)
+                break;
+            jointSets.push_back(joints);
+            weightSets.push_back(weights);
+        }
+    }
+    for (const auto& attribute : primitive.attributes)
+        if (attribute.first.rfind("TEXCOORD_", 0) == 0 && attribute.first != "TEXCOORD_0")
+            report.losses.push_back(where + ": " + attribute.first + " is not kept");
+        else if (attribute.first.rfind("COLOR_", 0) == 0)
+            report.losses.push_back(where + ": vertex colours are not kept");
+    if (!primitive.targets.empty())
+        report.losses.push_back(where + ": morph targets are not kept");
+
+    std::vector<uint32_t> order;
+    if (primitive.indices >= 0) {
+        AccessorValues indices;
+        if (!readAccessor(model, primitive.indices, indices, why))
+            return fail(where + " indices: " + why);
+        if (indices.components != 1)
+            return fail(where + ": indices are not SCALAR");
+        for (double v : indices.values) {
+            if (v < 0 || v >= double(count))
+                return fail(where + ": index " + std::to_string((long long)v) + " is past the " +
+                            std::to_string(count) + " vertices");
+            order.push_back(uint32_t(v));
+        }
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            order.push_back(uint32_t(i));
+    }
+    std::vector<uint32_t> triangles;
+    if (mode == TINYGLTF_MODE_TRIANGLES) {
+        triangles.assign(order.begin(), order.end() - order.size() % 3);
+    } else if (mode == TINYGLTF_MODE_TRIANGLE_STRIP) {
+        // Every second triangle of a strip is flipped back to the strip's winding.
+        for (size_t i = 0; i + 2 < order.size(); ++i) {
+            bool odd = i % 2 == 1;
+            triangles.insert(triangles.end(),
+                             {order[i + (odd ? 1 : 0)], order[i + (odd ? 0 : 1)], order[i + 2]});
+        }
+    } else {
+        for (size_t i = 1; i + 1 < order.size(); ++i)
+            triangles.insert(triangles.end(), {order[i], order[i + 1], order[0]});
+    }
+
+    uint32_t base = uint32_t(mesh.positions.size());
+    bool first = mesh.positions.empty();
+    if (!first && (mesh.normals.empty() != !hasNormals || mesh.uvs.empty() != !hasUvs ||
+                   mesh.sourceVertex.empty() != !hasSources)) {
+        // Merged primitives must agree on their attributes; fill what one of them lacks.
+        hasNormals = hasNormals && !mesh.normals.empty();
+        hasUvs = hasUvs && !mesh.uvs.empty();
+        if (mesh.normals.size() != mesh.positions.size())
+            mesh.normals.clear();
+        if (mesh.uvs.size() != mesh.positions.size())
+            mesh.uvs.clear();
+        mesh.sourceVertex.clear();
+        hasSources = false;
+    }
+    size_t dropped = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const double* p = &positions.values[i * 3];
+        mesh.positions.push_back(pointFromGltf(Point3(float(p[0]), float(p[1]), float(p[2]))));
+        if (hasNormals) {
+            const double* n = &normals.values[i * 3];
+            mesh.normals.push_back(pointFromGltf(Point3(float(n[0]), float(n[1]), float(n[2]))));
+        }
+        if (hasUvs)
+            mesh.uvs.push_back(
+                Point2(float(uvs.values[i * 2]), 1.0f - float(uvs.values[i * 2 + 1])));
+        if (hasSources && (first || !mesh.sourceVertex.empty()))
+            mesh.sourceVertex.push_back(int(sources.values[i]));
+        if (jointMap) {
+            std::vector<Influence> influences;
+            for (size_t set = 0; set < jointSets.size(); ++set)
+                for (int slot = 0; slot < 4; ++slot) {
+                    double weight = weightSets[set].values[i * 4 + size_t(slot)];
+                    double joint = jointSets[set].values[i * 4 + size_t(slot)];
+                    if (!(weight > 0.0))
+                        continue;
+                    if (joint < 0 || joint >= double(jointMap->size()))
+                        return fail(where + ": vertex " + std::to_string(i) + " names joint " +
+                                    std::to_string((long long)joint) + " of a skin with " +
+                                    std::to_string(jointMap->size()) + " joints");
+                    int target = (*jointMap)[size_t(joint)];
+                    if (target < 0) {
+                        ++dropped;
+                        continue;
+                    }
+                    auto same = std::find_if(influences.begin(), influences.end(),
+                                             [&](const Influence& x) { return x.joint == target; });
+                    if (same != influences.end()) {
+                        same->weight += float(weight);
+                    } else {
+                        Influence influence;
+                        influence.joint = target;
+                        influence.weight = float(weight);
+                        influences.push_back(influence);
+                    }
+                }
+            mesh.influences.push_back(influences);
+        }
+    }
+    (void)dropped; // weights on the bridge's own still-standing joint mean "unweighted"
+    for (uint32_t index : triangles)
+        mesh.triangles.push_back(base + index);
+    kept = true;
+    return true;
+}
+
+bool Reader::readMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
+                      std::vector<MeshData>& meshes) {
+    if (meshIndex < 0 || size_t(meshIndex) >= model.meshes.size())
+        return fail("node " + nodeName + " names mesh " + std::to_string(meshIndex) +
+                    " that does not exist");
+    const tinygltf::Mesh& source = model.meshes[size_t(meshIndex)];
+    std::string meshName = source.name.empty() ? std::to_string(meshIndex) : source.name;
+    bool specified = !extra(source.extras, "mshSpecifiedNormals") ||
+                     extraFlag(source.extras, "mshSpecifiedNormals");
+    std::map<int, size_t> groupOfMaterial;
+    for (size_t p = 0; p < source.primitives.size(); ++p) {
+        const tinygltf::Primitive& primitive = source.primitives[p];
+        int material = primitive.material;
+        if (material >= int(materialOf.size()))
+            return fail("mesh " + meshName + " names material " + std::to_string(material) +
+                        " that does not exist");
+        int mapped = material >= 0 ? materialOf[size_t(material)] : -1;
+        auto group = groupOfMaterial.find(mapped);
+        MeshData candidate;
+        MeshData& target = group != groupOfMaterial.end() ? meshes[group->second] : candidate;
+        bool kept = false;
+        if (!readPrimitive(primitive, meshName, p, jointMap, target, kept))
+            return false;
+        if (kept && group == groupOfMaterial.end()) {
+            candidate.name = nodeName;
+            candidate.material = mapped;
+            candidate.specifiedNormals = specified && !candidate.normals.empty();
+            groupOfMaterial[mapped] = meshes.size();
+            meshes.push_back(std::move(candidate));
+        }
+    }
+    return true;
+}
+
+bool Reader::run(std::string& message) {
+    bool ok = linkParents() && readMaterials();
+    if (!ok) {
+        message = error;
+        return false;
+    }
+    size_t count = model.nodes.size();
+    std::vector<bool> synthetic(count), isJoint(count);
+    std::vector<int> parent(count, -1);
+    for (size_t n = 0; n < count; ++n)
+        synthetic[n] = extraFlag(model.nodes[n].extras, "mshSynthetic");
+    for (const tinygltf::Skin& skin : model.skins)
+        for (int joint : skin.joints) {
+            if (joint < 0 || size_t(joint) >= count) {
+                message = "skin " + skin.name + " names joint node " + std::to_string(joint) +
+                          " that does not exist";
+                return false;
+            }
+            isJoint[size_t(joint)] = true;
+        }
+    // The parent each node gets in the scene: its glTF parent, unless the bridge moved it to
+    // the top level (mshParentNode) or the parent is one of the bridge's own nodes.
+    for (size_t n = 0; n < count; ++n) {
+        int p = gltfParent[n];
+        while (p >= 0 && synthetic[size_t(p)])
+            p = gltfParent[size_t(p)];
+        int recorded = extraIndex(model.nodes[n].extras, "mshParentNode");
+        if (recorded >= 0 && size_t(recorded) < count && recorded != int(n) &&
+            !synthetic[size_t(recorded)])
+            p = recorded;
+        parent[n] = p;
+    }
+    for (size_t n = 0; n < count; ++n) {
+        size_t steps = 0;
+        for (int p = parent[n]; p >= 0; p = parent[size_t(p)])
+            if (++steps > count) {
+                message = "the recorded parents of node " + std::to_string(n) + " form a cycle";
+                return false;
+            }
+    }
+
+    // glTF-frame world transforms along the file's own hierarchy.
+    std::vector<AffineMatrix> world(count);
+    std::vector<bool> done(count, false);
+    std::function<const AffineMatrix&(size_t)> worldOf = [&](size_t n) -> const AffineMatrix& {
+        if (!done[n]) {
+            AffineMatrix local = localMatrixOf(model.nodes[n]);
+            world[n] = gltfParent[n] >= 0 ? local * worldOf(size_t(gltfParent[n])) : local;
+            done[n] = true;
+        }
+        return world[n];
+    };
+    for (size_t n = 0; n < count; ++n)
+        worldOf(n);
+    // A skinned mesh is placed by its skin: its object frame is the recorded one, or the
+    // skin's own space (the identity) for files from elsewhere.
+    std::vector<AffineMatrix> placed = world;
+    std::vector<bool> skinned(count, false);
+    for (size_t n = 0; n < count; ++n) {
+        const tinygltf::Node& node = model.nodes[n];
+        if (node.skin < 0 || node.mesh < 0)
+            continue;
+        if (size_t(node.skin) >= model.skins.size()) {
+            message = "node " + node.name + " names skin " + std::to_string(node.skin) +
+                      " that does not exist";
+            return false;
+        }
+        skinned[n] = true;
+        AffineMatrix recorded;
+        placed[n] =
+            extraMatrix(node.extras, "mshMatrix", recorded) ? recorded : AffineMatrix::identity();
+    }
+
+    // The bind pose: joint j of a skin on mesh M stands at inverse(IBM_j) * M.
+    std::map<size_t, AffineMatrix> bindOf;
+    std::set<size_t> atBind;
+    std::vector<std::vector<AffineMatrix>> skinJointBind(count);
+    for (size_t n = 0; n < count; ++n) {
+        if (!skinned[n])
+            continue;
+        const tinygltf::Skin& skin = model.skins[size_t(model.nodes[n].skin)];
+        AccessorValues ibm;
+        if (skin.inverseBindMatrices >= 0) {
+            std::string why;
+            if (!readAccessor(model, skin.inverseBindMatrices, ibm, why)) {
+                message = "skin " + skin.name + " inverse bind matrices: " + why;
+                return false;
+            }
+            if (ibm.components != 16 || ibm.count < skin.joints.size()) {
+                message =
+                    "skin " + skin.name + ": inverse bind matrices are not one MAT4 per joint";
+                return false;
+            }
+        }
+        for (size_t j = 0; j < skin.joints.size(); ++j) {
+            AffineMatrix inverseBind = AffineMatrix::identity();
+            if (skin.inverseBindMatrices >= 0)
+                fromGltfArray(std::vector<double>(ibm.values.begin() + long(j * 16),
+                                                  ibm.values.begin() + long(j * 16 + 16)),
+                              inverseBind);
+            AffineMatrix bind;
+            if (!invertAffine(inverseBind, bind)) {
+                message = "skin " + skin.name + ": inverse bind matrix " + std::to_string(j) +
+                          " is singular";
+                return false;
+            }
+            bind = bind * placed[n];
+            size_t joint = size_t(skin.joints[j]);
+            // Within rounding the joint is in its bind pose: keep its transform bit for bit.
+            bool posed = !bind.nearlyEquals(world[joint], 1e-5);
+            skinJointBind[n].push_back(posed ? bind : world[joint]);
+            if (!posed)
+                atBind.insert(joint);
+            if (synthetic[joint] || bindOf.count(joint) || !posed)
+                continue;
+            bindOf[joint] = bind;
+            report.warnings.push_back("joint " + model.nodes[joint].name +
+                                      " is posed away from its bind pose; it is set to the "
+                                      "bind pose the inverse bind matrices give");
+        }
+    }
+
+    // Order: depth first over the scene's parents, nodes in file order at every level.
+    std::vector<std::vector<int>> children(count);
+    std::vector<int> roots;
+    for (size_t n = 0; n < count; ++n) {
+        if (synthetic[n])
+            continue;
+        if (parent[n] >= 0)
+            children[size_t(parent[n])].push_back(int(n));
+        else
+            roots.push_back(int(n));
+    }
+    std::vector<int> order;
+    std::function<void(int)> visit = [&](int n) {
+        order.push_back(n);
+        for (int c : children[size_t(n)])
+            visit(c);
+    };
+    for (int r : roots)
+        visit(r);
+    // A node without a mesh above a joint belongs to the skeleton (an armature node).
+    std::vector<bool> holdsJoint(count, false);
+    for (size_t n = 0; n < count; ++n)
+        if (isJoint[n])
+            for (int p = int(n); p >= 0; p = parent[size_t(p)])
+                holdsJoint[size_t(p)] = true;
+
+    sceneIndex.assign(count, -1);
+    for (size_t k = 0; k < order.size(); ++k)
+        sceneIndex[size_t(order[k])] = int(k);
+    // Final world transforms: bind pose for joints; a node below a moved joint keeps its
+    // transform relative to it; everything else exactly as in the file.
+    std::vector<AffineMatrix> finalWorld(count);
+    std::vector<bool> moved(count, false);
+    for (int n : order) {
+        size_t i = size_t(n);
+        int p = parent[i];
+        auto bind = bindOf.find(i);
+        if (bind != bindOf.end()) {
+            finalWorld[i] = bind->second;
+            moved[i] = true;
+        } else if (atBind.count(i)) {
+            finalWorld[i] = placed[i];
+        } else if (p >= 0 && moved[size_t(p)] && !skinned[i]) {
+            AffineMatrix parentInverse;
+            invertAffine(world[size_t(p)], parentInverse);
+            finalWorld[i] = placed[i] * parentInverse * finalWorld[size_t(p)];
+            moved[i] = true;
+        } else {
+            finalWorld[i] = placed[i];
+        }
+    }
+
+    for (int n : order) {
+        size_t i = size_t(n);
+        const tinygltf::Node& node = model.nodes[i];
+        NodeData data;
+        data.name = node.name.empty() ? "node" + std::to_string(n) : node.name;
+        data.parent = parent[i] >= 0 ? sceneIndex[size_t(parent[i])] : -1;
+        data.world = matrixFromGltf(finalWorld[i]);
+        data.objectWorld = data.world;
+        data.isBone =
+            isJoint[i] || extraFlag(node.extras, "mshBone") || (node.mesh < 0 && holdsJoint[i]);
+        std::vector<int> jointMap;
+        if (skinned[i]) {
+            const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
+            for (size_t j = 0; j < skin.joints.size(); ++j) {
+                size_t joint = size_t(skin.joints[j]);
+                if (synthetic[joint]) {
+                    jointMap.push_back(-1);
+                    continue;
+                }
+                jointMap.push_back(int(data.joints.size()));
+                data.joints.push_back(sceneIndex[joint]);
+                data.jointBindWorld.push_back(matrixFromGltf(skinJointBind[i][j]));
+            }
+            data.skinBindWorld = data.world;
+        }
+        int boneMesh = extraIndex(node.extras, "mshBoneMesh");
+        int meshIndex = node.mesh >= 0 ? node.mesh : boneMesh;
+        if (meshIndex >= 0 &&
+            !readMesh(meshIndex, data.name, skinned[i] ? &jointMap : nullptr, data.meshes)) {
+            message = error;
+            return false;
+        }
+        if (data.isBone)
+            for (MeshData& mesh : data.meshes)
+                mesh.material = -1;
+        out.scene.nodes.push_back(std::move(data));
+    }
+    if (!model.animations.empty())
+        report.losses.push_back(std::to_string(model.animations.size()) +
+                                " animation(s) are not kept");
+    if (!model.cameras.empty())
+        report.losses.push_back("cameras are not kept");
+    return true;
+}
+
+} // namespace
+
+bool sceneFromGltfModel(const tinygltf::Model& model, LoadedGltf& out, BridgeReport& report,
+                        std::string& error) {
+    out = LoadedGltf();
+    Reader reader(model, out, report);
+    return reader.run(error);
+}
+
+bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report,
+                  std::string& error) {
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe) {
+        error = path + ": cannot open the file";
+        return false;
+    }
+    char magic[4] = {0, 0, 0, 0};
+    probe.read(magic, 4);
+    probe.close();
+    bool binary = std::memcmp(magic, "glTF", 4) == 0;
+    tinygltf::TinyGLTF loader;
+    loader.SetImageLoader(keepImageBytes, nullptr);
+    tinygltf::Model model;
+    std::string err, warn;
+    bool loaded = binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
+                         : loader.LoadASCIIFromFile(&model, &err, &warn, path);
+    if (!loaded) {
+        error = path + ": " + (err.empty() ? "not a glTF 2.0 file" : err);
+        while (!error.empty() && error.back() == '\n')
+            error.pop_back();
+        return false;
+    }
+    if (!warn.empty()) {
+        size_t start = 0;
+        while (start < warn.size()) {
+            size_t end = warn.find('\n', start);
+            if (end == std::string::npos)
+                end = warn.size();
+            if (end > start)
+                report.warnings.push_back(path + ": " + warn.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    if (!sceneFromGltfModel(model, out, report, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+} // namespace mshgltf

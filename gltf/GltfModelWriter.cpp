@@ -1,0 +1,365 @@
+#include "gltf/GltfModelWriter.h"
+
+#include "gltf/GltfAccessors.h"
+#include "gltf/UriText.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace mshgltf {
+namespace {
+
+namespace fs = std::filesystem;
+
+tinygltf::Value matrixValue(const AffineMatrix& gltfFrame) {
+    tinygltf::Value::Array values;
+    for (double v : toGltfArray(gltfFrame))
+        values.push_back(tinygltf::Value(v));
+    return tinygltf::Value(values);
+}
+
+bool isDrawnSkinned(const NodeData& node) {
+    return !node.isBone && !node.joints.empty() && !node.meshes.empty();
+}
+
+int addPrimitiveData(const MeshData& mesh, bool skinned, size_t jointCount, AccessorWriter& writer,
+                     tinygltf::Primitive& primitive) {
+    std::vector<float> positions, normals, uvs, sources;
+    for (const Point3& p : mesh.positions) {
+        Point3 g = pointToGltf(p);
+        positions.insert(positions.end(), {g.x, g.y, g.z});
+    }
+    primitive.attributes["POSITION"] = writer.addFloats(positions, 3, true);
+    if (!mesh.normals.empty()) {
+        for (const Point3& n : mesh.normals) {
+            Point3 g = pointToGltf(n);
+            normals.insert(normals.end(), {g.x, g.y, g.z});
+        }
+        primitive.attributes["NORMAL"] = writer.addFloats(normals, 3, false);
+    }
+    if (!mesh.uvs.empty()) {
+        for (const Point2& uv : mesh.uvs)
+            uvs.insert(uvs.end(), {uv.x, 1.0f - uv.y});
+        primitive.attributes["TEXCOORD_0"] = writer.addFloats(uvs, 2, false);
+    }
+    if (!mesh.sourceVertex.empty()) {
+        for (int v : mesh.sourceVertex)
+            sources.push_back(float(v));
+        primitive.attributes["_MSH_VERTEX"] = writer.addFloats(sources, 1, false);
+    }
+    if (skinned) {
+        size_t most = 1;
+        for (const auto& influences : mesh.influences)
+            most = std::max(most, influences.size());
+        size_t sets = (most + 3) / 4;
+        for (size_t set = 0; set < sets; ++set) {
+            std::vector<uint16_t> joints;
+            std::vector<float> weights;
+            for (const auto& influences : mesh.influences)
+                for (size_t slot = 0; slot < 4; ++slot) {
+                    size_t k = set * 4 + slot;
+                    bool used = k < influences.size();
+                    joints.push_back(used ? uint16_t(influences[k].joint) : 0);
+                    weights.push_back(used ? influences[k].weight : 0.0f);
+                }
+            std::string suffix = "_" + std::to_string(set);
+            primitive.attributes["JOINTS" + suffix] = writer.addJoints(joints, jointCount);
+            primitive.attributes["WEIGHTS" + suffix] = writer.addFloats(weights, 4, false);
+        }
+    }
+    primitive.indices = writer.addIndices(mesh.triangles);
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    primitive.material = mesh.material;
+    return 0;
+}
+
+int addMesh(const NodeData& node, const std::vector<MeshData>& meshes, size_t jointCount,
+            AccessorWriter& writer, tinygltf::Model& model) {
+    tinygltf::Mesh mesh;
+    mesh.name = node.name;
+    bool specified = false;
+    for (const MeshData& data : meshes) {
+        tinygltf::Primitive primitive;
+        addPrimitiveData(data, isDrawnSkinned(node), jointCount, writer, primitive);
+        mesh.primitives.push_back(primitive);
+        specified = specified || data.specifiedNormals;
+    }
+    tinygltf::Value::Object extras;
+    extras["mshSpecifiedNormals"] = tinygltf::Value(specified);
+    mesh.extras = tinygltf::Value(extras);
+    model.meshes.push_back(mesh);
+    return int(model.meshes.size() - 1);
+}
+
+void addMaterials(const SceneData& scene, tinygltf::Model& model) {
+    std::map<std::string, int> imageOfUri;
+    for (const MaterialData& data : scene.materials) {
+        tinygltf::Material material;
+        material.name = data.name;
+        material.doubleSided = data.twoSided;
+        // Game models are not metal; glTF's default of fully metallic would render them dark.
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        material.pbrMetallicRoughness.roughnessFactor = 1.0;
+        if (!data.textureFile.empty()) {
+            material.pbrMetallicRoughness.baseColorFactor = {1.0, 1.0, 1.0, 1.0};
+            std::string uri = percentEncode(data.textureFile);
+            auto found = imageOfUri.find(uri);
+            if (found == imageOfUri.end()) {
+                tinygltf::Image image;
+                image.uri = uri;
+                model.images.push_back(image);
+                tinygltf::Texture texture;
+                texture.source = int(model.images.size() - 1);
+                model.textures.push_back(texture);
+                found = imageOfUri.emplace(uri, int(model.textures.size() - 1)).first;
+            }
+            material.pbrMetallicRoughness.baseColorTexture.index = found->second;
+            material.pbrMetallicRoughness.baseColorTexture.texCoord = 0;
+        } else {
+            material.pbrMetallicRoughness.baseColorFactor = {data.diffuse[0], data.diffuse[1],
+                                                             data.diffuse[2], 1.0};
+        }
+        model.materials.push_back(material);
+    }
+}
+
+// The ancestors of a glTF node, itself first.
+std::vector<int> chainOf(int node, const std::vector<int>& parents) {
+    std::vector<int> chain;
+    for (int n = node; n >= 0; n = parents[size_t(n)])
+        chain.push_back(n);
+    return chain;
+}
+
+bool haveCommonRoot(const std::vector<int>& joints, const std::vector<int>& parents) {
+    if (joints.empty())
+        return true;
+    for (int candidate : chainOf(joints[0], parents)) {
+        bool all = true;
+        for (int joint : joints) {
+            std::vector<int> chain = chainOf(joint, parents);
+            if (std::find(chain.begin(), chain.end(), candidate) == chain.end()) {
+                all = false;
+                break;
+            }
+        }
+        if (all)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
+    (void)report;
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "mshtool";
+    tinygltf::Value::Object assetExtras;
+    assetExtras["mshScene"] = tinygltf::Value(1);
+    model.asset.extras = tinygltf::Value(assetExtras);
+    AccessorWriter writer(model);
+    addMaterials(scene, model);
+
+    size_t count = scene.nodes.size();
+    std::vector<int> parents(count, -1);
+    std::vector<AffineMatrix> gltfWorld(count);
+    for (size_t i = 0; i < count; ++i) {
+        const NodeData& node = scene.nodes[i];
+        // A skinned mesh is placed by its skin alone (glTF ignores its node transform), so
+        // its node sits at the top level without a transform; extras keep where it was.
+        bool skinned = isDrawnSkinned(node);
+        parents[i] = skinned ? -1 : node.parent;
+        gltfWorld[i] = skinned ? AffineMatrix::identity() : node.world;
+    }
+    // Vertices no bone moves still need weights summing to 1: they go to an extra joint that
+    // stands still, so they stay where the object put them.
+    std::vector<std::vector<MeshData>> meshesOf(count);
+    std::vector<bool> needsStillJoint(count, false);
+    for (size_t i = 0; i < count; ++i) {
+        const NodeData& node = scene.nodes[i];
+        meshesOf[i] = node.meshes;
+        if (!isDrawnSkinned(node))
+            continue;
+        for (MeshData& mesh : meshesOf[i])
+            for (auto& influences : mesh.influences)
+                if (influences.empty()) {
+                    Influence still;
+                    still.joint = int(node.joints.size());
+                    still.weight = 1.0f;
+                    influences.push_back(still);
+                    needsStillJoint[i] = true;
+                }
+    }
+    model.nodes.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const NodeData& node = scene.nodes[i];
+        tinygltf::Node& out = model.nodes[i];
+        out.name = node.name;
+        AffineMatrix parentWorld =
+            parents[i] >= 0 ? gltfWorld[size_t(parents[i])] : AffineMatrix::identity();
+        AffineMatrix parentInverse = AffineMatrix::identity();
+        invertAffine(parentWorld, parentInverse);
+        AffineMatrix local = matrixToGltf(gltfWorld[i] * parentInverse);
+        if (!local.isIdentity())
+            out.matrix = toGltfArray(local);
+        tinygltf::Value::Object extras;
+        if (node.isBone)
+            extras["mshBone"] = tinygltf::Value(true);
+        if (isDrawnSkinned(node)) {
+            extras["mshMatrix"] = matrixValue(matrixToGltf(node.objectWorld));
+            if (node.parent >= 0)
+                extras["mshParentNode"] = tinygltf::Value(node.parent);
+        }
+        if (!node.meshes.empty()) {
+            int mesh = addMesh(node, meshesOf[i], node.joints.size() + 1, writer, model);
+            if (node.isBone)
+                extras["mshBoneMesh"] = tinygltf::Value(mesh);
+            else
+                out.mesh = mesh;
+        }
+        if (!extras.empty())
+            out.extras = tinygltf::Value(extras);
+    }
+    for (size_t i = 0; i < count; ++i)
+        if (parents[i] >= 0)
+            model.nodes[size_t(parents[i])].children.push_back(int(i));
+
+    std::vector<int> skinnedNodes;
+    for (size_t i = 0; i < count; ++i) {
+        const NodeData& node = scene.nodes[i];
+        if (!isDrawnSkinned(node))
+            continue;
+        tinygltf::Skin skin;
+        skin.name = node.name;
+        std::vector<AffineMatrix> inverseBind;
+        for (size_t j = 0; j < node.joints.size(); ++j) {
+            AffineMatrix bindInverse = AffineMatrix::identity();
+            invertAffine(node.jointBindWorld[j], bindInverse);
+            skin.joints.push_back(node.joints[j]);
+            inverseBind.push_back(matrixToGltf(node.skinBindWorld * bindInverse));
+        }
+        if (needsStillJoint[i]) {
+            tinygltf::Node still;
+            still.name = node.name + "_unweighted";
+            tinygltf::Value::Object extras;
+            extras["mshSynthetic"] = tinygltf::Value(true);
+            still.extras = tinygltf::Value(extras);
+            model.nodes.push_back(still);
+            parents.push_back(-1);
+            skin.joints.push_back(int(model.nodes.size() - 1));
+            inverseBind.push_back(matrixToGltf(node.skinBindWorld));
+        }
+        skin.inverseBindMatrices = writer.addMatrices(inverseBind);
+        model.skins.push_back(skin);
+        model.nodes[i].skin = int(model.skins.size() - 1);
+        skinnedNodes.push_back(int(i));
+    }
+
+    // glTF requires the joints of a skin to share a root node; bones that hang from the
+    // scene root side by side get one added above them, which from-gltf leaves out again.
+    bool needRoot = false;
+    for (const tinygltf::Skin& skin : model.skins)
+        needRoot = needRoot || !haveCommonRoot(skin.joints, parents);
+    if (needRoot) {
+        tinygltf::Node root;
+        root.name = "skeleton";
+        tinygltf::Value::Object extras;
+        extras["mshSynthetic"] = tinygltf::Value(true);
+        root.extras = tinygltf::Value(extras);
+        int rootIndex = int(model.nodes.size());
+        std::vector<bool> holdsJoint(model.nodes.size(), false);
+        for (const tinygltf::Skin& skin : model.skins)
+            for (int joint : skin.joints)
+                holdsJoint[size_t(chainOf(joint, parents).back())] = true;
+        for (size_t n = 0; n < holdsJoint.size(); ++n)
+            if (holdsJoint[n]) {
+                root.children.push_back(int(n));
+                parents[n] = rootIndex;
+            }
+        model.nodes.push_back(root);
+        parents.push_back(-1);
+    }
+
+    tinygltf::Scene gltfScene;
+    for (size_t n = 0; n < model.nodes.size(); ++n)
+        if (parents[n] < 0)
+            gltfScene.nodes.push_back(int(n));
+    model.scenes.push_back(gltfScene);
+    model.defaultScene = 0;
+    if (model.buffers[0].data.empty())
+        model.buffers.clear();
+    return model;
+}
+
+bool writeGltfModel(const tinygltf::Model& source, const std::string& path, std::string& error) {
+    tinygltf::Model model = source;
+    fs::path target(path);
+    bool binary = target.extension() == ".glb" || target.extension() == ".GLB";
+    tinygltf::TinyGLTF gltf;
+    // Image URIs are written as they are: the bridge never re-encodes bitmaps.
+    gltf.SetImageWriter(nullptr, nullptr);
+    fs::path temporary = target;
+    temporary += ".partial";
+    if (binary) {
+        std::ostringstream bytes;
+        if (!gltf.WriteGltfSceneToStream(&model, bytes, false, true)) {
+            error = path + ": the glTF model could not be serialised";
+            return false;
+        }
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::string data = bytes.str();
+        out.write(data.data(), std::streamsize(data.size()));
+        out.close();
+        if (!out) {
+            error = path + ": cannot write " + temporary.string();
+            fs::remove(temporary);
+            return false;
+        }
+    } else {
+        if (!model.buffers.empty())
+            model.buffers[0].uri = percentEncode(target.stem().string() + ".bin");
+        if (!gltf.WriteGltfSceneToFile(&model, temporary.string(), false, false, true, false)) {
+            error = path + ": cannot write the glTF files";
+            fs::remove(temporary);
+            return false;
+        }
+    }
+    std::error_code code;
+    fs::rename(temporary, target, code);
+    if (code) {
+        error = path + ": cannot replace the file: " + code.message();
+        fs::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+void copyTexturesBeside(const SceneData& scene, const std::string& outputDir,
+                        BridgeReport& report) {
+    std::map<std::string, bool> done;
+    for (const MaterialData& material : scene.materials) {
+        if (material.textureFile.empty() || done.count(material.textureFile))
+            continue;
+        done[material.textureFile] = true;
+        fs::path target = fs::path(outputDir) / material.textureFile;
+        std::string source = material.texturePath;
+        std::replace(source.begin(), source.end(), '\\', '/');
+        std::error_code code;
+        if (fs::exists(source, code) && !fs::equivalent(source, target, code)) {
+            fs::copy_file(source, target, fs::copy_options::overwrite_existing, code);
+            if (code)
+                report.warnings.push_back("cannot copy texture " + source + " to " +
+                                          target.string() + ": " + code.message());
+        } else if (!fs::exists(target, code)) {
+            report.warnings.push_back("texture " + material.textureFile + " not found (" +
+                                      material.texturePath + "); the glTF refers to it by name");
+        }
+    }
+}
+
+} // namespace mshgltf

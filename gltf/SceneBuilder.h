@@ -1,0 +1,16 @@
+#pragma once
+// SceneData into the host's current scene, through SDK calls only, the way a script in the
+// host would build it.
+
+#include "gltf/SceneData.h"
+
+namespace mshgltf {
+
+/// Creates one node per scene node (and one more per further material of a mesh with several,
+/// as a child named after the material), each with its name, parent, world transform, mesh,
+/// standard material and, for skinned meshes, a Skin modifier bound in the bind pose. Texture
+/// maps are given the bare file name of their bitmap. Returns false with `error` only when the
+/// data cannot be built (a mesh the host cannot index).
+bool buildScene(const SceneData& scene, BridgeReport& report, std::string& error);
+
+} // namespace mshgltf

@@ -1,0 +1,309 @@
+#include "gltf/SceneSnapshot.h"
+
+#include "gltf/UriText.h"
+
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <tuple>
+
+namespace mshgltf {
+namespace {
+
+std::string nameOf(INode* node) {
+    const MCHAR* name = node->GetName();
+    return utf8FromWide(name ? name : L"");
+}
+
+// The skin interface of a node's last Skin modifier, as the exporter picks it.
+ISkin* findSkin(INode* node) {
+    Object* ref = node->GetObjectRef();
+    if (!ref || ref->SuperClassID() != GEN_DERIVOB_CLASS_ID)
+        return nullptr;
+    IDerivedObject* stack = static_cast<IDerivedObject*>(ref);
+    ISkin* skin = nullptr;
+    for (int i = 0; i < stack->NumModifiers(); ++i) {
+        Modifier* mod = stack->GetModifier(i);
+        if (mod && mod->ClassID() == SKIN_CLASSID)
+            skin = static_cast<ISkin*>(mod->GetInterface(I_SKIN));
+    }
+    return skin;
+}
+
+bool hasObjectOffset(INode* node) {
+    Point3 pos = node->GetObjOffsetPos();
+    ScaleValue scale = node->GetObjOffsetScale();
+    return !(pos == Point3(0.0f, 0.0f, 0.0f) && node->GetObjOffsetRot().IsIdentity() &&
+             scale.s == Point3(1.0f, 1.0f, 1.0f));
+}
+
+Point3 transformPoint(const AffineMatrix& m, const Point3& p) {
+    double r[3];
+    for (int j = 0; j < 3; ++j)
+        r[j] = p.x * m.m[0][j] + p.y * m.m[1][j] + p.z * m.m[2][j] + m.m[3][j];
+    return Point3(float(r[0]), float(r[1]), float(r[2]));
+}
+
+// Normals go through the inverse transpose of the 3x3 part: row vector n * (M^-1)^T.
+Point3 transformNormal(const AffineMatrix& inverse, const Point3& n) {
+    double r[3];
+    for (int j = 0; j < 3; ++j)
+        r[j] = n.x * inverse.m[j][0] + n.y * inverse.m[j][1] + n.z * inverse.m[j][2];
+    double len = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
+    if (len == 0.0)
+        return n;
+    return Point3(float(r[0] / len), float(r[1] / len), float(r[2] / len));
+}
+
+// glTF wants unit normals; a normal within rounding of unit length is kept bit for bit.
+Point3 unitNormal(const Point3& n, const Point3& fallback) {
+    double len = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);
+    if (!(len > 1e-12) || !std::isfinite(len))
+        return fallback;
+    if (std::fabs(len - 1.0) <= 1e-5)
+        return n;
+    return Point3(float(n.x / len), float(n.y / len), float(n.z / len));
+}
+
+Point3 faceNormal(const Mesh& mesh, int f) {
+    const Face& face = mesh.faces[f];
+    Point3 a = mesh.verts[face.v[0]], b = mesh.verts[face.v[1]], c = mesh.verts[face.v[2]];
+    Point3 n = (b - a) ^ (c - a);
+    return n.Length() > 0.0f ? n.Normalize() : Point3(0.0f, 0.0f, 1.0f);
+}
+
+uint32_t bitsOf(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    return bits;
+}
+
+struct SkinSource {
+    ISkin* skin = nullptr;
+    ISkinContextData* context = nullptr;
+    std::map<INode*, int> jointOfBone;
+};
+
+// Influences of one host vertex: positive weights, a bone named twice merged, normalised to
+// sum 1 (glTF requires it; the host's skin does not).
+std::vector<Influence> influencesOf(const SkinSource& source, int vertex) {
+    std::vector<Influence> result;
+    if (!source.context || vertex >= source.context->GetNumPoints())
+        return result;
+    int count = source.context->GetNumAssignedBones(vertex);
+    for (int l = 0; l < count; ++l) {
+        int boneIndex = source.context->GetAssignedBone(vertex, l);
+        float weight = source.context->GetBoneWeight(vertex, l);
+        if (boneIndex < 0 || boneIndex >= source.skin->GetNumBones() || !(weight > 0.0f))
+            continue;
+        auto found = source.jointOfBone.find(source.skin->GetBone(boneIndex));
+        if (found == source.jointOfBone.end())
+            continue;
+        bool merged = false;
+        for (Influence& existing : result)
+            if (existing.joint == found->second) {
+                existing.weight += weight;
+                merged = true;
+            }
+        if (!merged) {
+            Influence influence;
+            influence.joint = found->second;
+            influence.weight = weight;
+            result.push_back(influence);
+        }
+    }
+    double sum = 0.0;
+    for (const Influence& i : result)
+        sum += i.weight;
+    if (sum > 0.0 && sum != 1.0)
+        for (Influence& i : result)
+            i.weight = float(i.weight / sum);
+    return result;
+}
+
+struct MeshReadContext {
+    const std::string& nodeName;
+    bool bakeOffset;
+    AffineMatrix offset;
+    AffineMatrix offsetInverse;
+    const SkinSource* skin;
+};
+
+MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, BridgeReport& report) {
+    MeshData data;
+    data.name = ctx.nodeName;
+    MeshNormalSpec* spec = mesh.GetSpecifiedNormals();
+    bool useSpec = spec && spec->GetNumFaces() == mesh.numFaces;
+    data.specifiedNormals = useSpec;
+    bool hasUvs = mesh.numTVerts > 0 && mesh.tvFace && mesh.getNumTVFaces() == mesh.numFaces;
+    std::map<std::tuple<int, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>, uint32_t> split;
+    int skipped = 0;
+    for (int f = 0; f < mesh.numFaces; ++f) {
+        const Face& face = mesh.faces[f];
+        if (face.v[0] >= DWORD(mesh.numVerts) || face.v[1] >= DWORD(mesh.numVerts) ||
+            face.v[2] >= DWORD(mesh.numVerts)) {
+            ++skipped;
+            continue;
+        }
+        Point3 flat = faceNormal(mesh, f);
+        for (int k = 0; k < 3; ++k) {
+            int v = int(face.v[k]);
+            Point3 normal = mesh.getNormal(v);
+            if (useSpec) {
+                int id = spec->GetNormalIndex(f, k);
+                if (id >= 0 && id < spec->GetNumNormals())
+                    normal = spec->GetNormal(f, k);
+            }
+            normal = unitNormal(normal, flat);
+            Point2 uv(0.0f, 0.0f);
+            if (hasUvs) {
+                DWORD t = mesh.tvFace[f].t[k];
+                if (t < DWORD(mesh.numTVerts))
+                    uv = Point2(mesh.tVerts[t].x, mesh.tVerts[t].y);
+            }
+            auto key = std::make_tuple(v, bitsOf(normal.x), bitsOf(normal.y), bitsOf(normal.z),
+                                       bitsOf(uv.x), bitsOf(uv.y));
+            auto found = split.find(key);
+            if (found != split.end()) {
+                data.triangles.push_back(found->second);
+                continue;
+            }
+            uint32_t index = uint32_t(data.positions.size());
+            split.emplace(key, index);
+            Point3 position = mesh.verts[v];
+            if (ctx.bakeOffset) {
+                position = transformPoint(ctx.offset, position);
+                normal = transformNormal(ctx.offsetInverse, normal);
+            }
+            data.positions.push_back(position);
+            data.normals.push_back(normal);
+            if (hasUvs)
+                data.uvs.push_back(uv);
+            data.sourceVertex.push_back(v);
+            if (ctx.skin)
+                data.influences.push_back(influencesOf(*ctx.skin, v));
+            data.triangles.push_back(index);
+        }
+    }
+    if (skipped > 0)
+        report.losses.push_back(ctx.nodeName + ": " + std::to_string(skipped) +
+                                " face(s) refer to vertices the mesh does not have; left out");
+    return data;
+}
+
+int materialIndex(Mtl* mtl, std::map<Mtl*, int>& known, SceneData& scene) {
+    if (!mtl)
+        return -1;
+    auto found = known.find(mtl);
+    if (found != known.end())
+        return found->second;
+    MaterialData data;
+    data.name = utf8FromWide(mtl->GetName().data());
+    if (mtl->ClassID() == Class_ID(DMTL_CLASS_ID, 0)) {
+        StdMat* std = static_cast<StdMat*>(mtl);
+        data.twoSided = std->GetTwoSided() != FALSE;
+        Color diffuse = std->GetDiffuse(0);
+        data.diffuse[0] = diffuse.r;
+        data.diffuse[1] = diffuse.g;
+        data.diffuse[2] = diffuse.b;
+        Texmap* map = std->GetSubTexmap(ID_DI);
+        if (map && map->ClassID() == Class_ID(BMTEX_CLASS_ID, 0)) {
+            const MCHAR* path = static_cast<BitmapTex*>(map)->GetMapName();
+            std::wstring wide = path ? path : L"";
+            data.texturePath = utf8FromWide(wide);
+            data.textureFile = utf8FromWide(lastPathComponent(wide));
+        }
+    }
+    scene.materials.push_back(data);
+    int index = int(scene.materials.size() - 1);
+    known.emplace(mtl, index);
+    return index;
+}
+
+void collectNodes(INode* parent, int parentIndex, std::vector<std::pair<INode*, int>>& out) {
+    for (int i = 0; i < parent->NumberOfChildren(); ++i) {
+        INode* child = parent->GetChildNode(i);
+        out.emplace_back(child, parentIndex);
+        collectNodes(child, int(out.size() - 1), out);
+    }
+}
+
+} // namespace
+
+SceneData snapshotScene(BridgeReport& report) {
+    SceneData scene;
+    std::vector<std::pair<INode*, int>> order;
+    collectNodes(GetCOREInterface()->GetRootNode(), -1, order);
+    std::map<INode*, int> indexOf;
+    for (size_t i = 0; i < order.size(); ++i)
+        indexOf[order[i].first] = int(i);
+    std::map<Mtl*, int> materials;
+    const Class_ID triClass(TRIOBJ_CLASS_ID, 0);
+    for (const auto& entry : order) {
+        INode* node = entry.first;
+        NodeData data;
+        data.name = nameOf(node);
+        data.parent = entry.second;
+        data.world = fromMatrix3(node->GetNodeTM(0));
+        data.objectWorld = fromMatrix3(node->GetObjectTM(0));
+        data.isBone = node->GetBoneNodeOnOff() != FALSE;
+
+        SkinSource skin;
+        skin.skin = data.isBone ? nullptr : findSkin(node);
+        if (skin.skin && skin.skin->GetNumBones() > 0) {
+            skin.context = skin.skin->GetContextInterface(node);
+            for (int b = 0; b < skin.skin->GetNumBones(); ++b) {
+                INode* bone = skin.skin->GetBone(b);
+                auto found = indexOf.find(bone);
+                if (!bone || found == indexOf.end() || skin.jointOfBone.count(bone))
+                    continue;
+                Matrix3 bind;
+                AffineMatrix bindWorld = skin.skin->GetBoneInitTM(bone, bind, false) == SKIN_OK
+                                             ? fromMatrix3(bind)
+                                             : fromMatrix3(bone->GetNodeTM(0));
+                skin.jointOfBone[bone] = int(data.joints.size());
+                data.joints.push_back(found->second);
+                data.jointBindWorld.push_back(bindWorld);
+            }
+            Matrix3 skinBind;
+            data.skinBindWorld = skin.skin->GetSkinInitTM(node, skinBind, true) == SKIN_OK
+                                     ? fromMatrix3(skinBind)
+                                     : data.objectWorld;
+        }
+        bool skinned = !data.joints.empty();
+
+        const ObjectState& state = node->EvalWorldState(0);
+        Object* object = state.obj;
+        if (object && object->CanConvertToType(triClass)) {
+            TriObject* tri = static_cast<TriObject*>(object->ConvertToType(0, triClass));
+            if (tri) {
+                MeshReadContext ctx{data.name, false, AffineMatrix::identity(),
+                                    AffineMatrix::identity(), skinned ? &skin : nullptr};
+                if (!skinned && hasObjectOffset(node)) {
+                    AffineMatrix nodeInverse;
+                    if (invertAffine(data.world, nodeInverse)) {
+                        ctx.offset = data.objectWorld * nodeInverse;
+                        ctx.bakeOffset = invertAffine(ctx.offset, ctx.offsetInverse);
+                    }
+                }
+                MeshData mesh = readMesh(tri->GetMesh(), ctx, report);
+                if (tri != object)
+                    tri->DeleteMe();
+                if (!mesh.triangles.empty()) {
+                    mesh.material =
+                        data.isBone ? -1 : materialIndex(node->GetMtl(), materials, scene);
+                    // A textured material needs texture coordinates; the model files hold
+                    // (0, 0) for a mesh without them, and so does the glTF.
+                    if (mesh.uvs.empty() && mesh.material >= 0 &&
+                        !scene.materials[size_t(mesh.material)].textureFile.empty())
+                        mesh.uvs.assign(mesh.positions.size(), Point2(0.0f, 0.0f));
+                    data.meshes.push_back(std::move(mesh));
+                }
+            }
+        }
+        scene.nodes.push_back(std::move(data));
+    }
+    return scene;
+}
+
+} // namespace mshgltf
