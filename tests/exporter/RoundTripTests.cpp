@@ -267,14 +267,15 @@ TEST_P(RoundTrip, ReExportOfAnImportedFileIsByteIdentical) {
     EXPECT_EQ(2u, run.boxes.size());
     EXPECT_EQ(firstMeshes, readBytes(again));
     EXPECT_EQ(firstBones, readBytes(scene.path("again.bn")));
-    if (!mesh8)
+    if (!mesh8) {
         EXPECT_EQ(readBytes(scene.path("hero.BBX")).substr(256),
                   readBytes(scene.path("again.BBX")).substr(256));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, RoundTrip, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Mesh8" : "Legacy";
+                         [](const ::testing::TestParamInfo<bool>& layout) {
+                             return layout.param ? "Mesh8" : "Legacy";
                          });
 
 } // namespace
