@@ -42,10 +42,10 @@ void storeBounds(MshObjectHeader& header, const Box3& box) {
     header.boundsMin[2] = box.pmin.z;
 }
 
+// Record fields are packed and may sit at any address: copy bytes, never store through float*.
 void copyPoint(float* to, const Point3& p) {
-    to[0] = p.x;
-    to[1] = p.y;
-    to[2] = p.z;
+    const float xyz[3] = {p.x, p.y, p.z};
+    memcpy(to, xyz, sizeof xyz);
 }
 
 bool fitsLegacyCounts(const Mesh& mesh, const std::wstring& label, ExportReport& report) {

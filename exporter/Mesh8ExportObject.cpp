@@ -68,10 +68,10 @@ std::vector<VertexSkin> readVertexSkins(IGameSkin* skin, int numVerts) {
     return skins;
 }
 
+// Record fields are packed and may sit at any address: copy bytes, never store through float*.
 void copyPoint(float* to, const Point3& p) {
-    to[0] = p.x;
-    to[1] = p.y;
-    to[2] = p.z;
+    const float xyz[3] = {p.x, p.y, p.z};
+    memcpy(to, xyz, sizeof xyz);
 }
 
 Mesh8Vertex cornerVertex(IGameMesh* mesh, Mesh* maxMesh, const FaceEx& face, int corner,

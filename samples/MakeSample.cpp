@@ -29,15 +29,14 @@ bool writeTexture(const std::filesystem::path& path) {
 
 bool exportScene(const mshtool::PluginModule& exporter, const std::filesystem::path& path,
                  bool bones, bool mesh8) {
-    memhost::MessageBoxRecorder boxes;
+    MessageBoxRecorder boxes;
     boxes.queueAnswers({bones ? IDYES : IDNO, mesh8 ? IDYES : IDNO});
     std::unique_ptr<SceneExport> plugin = mshtool::createExporter(exporter);
-    int result = plugin->DoExport(path.wstring().c_str(), memhost::exportInterface(),
+    int result = plugin->DoExport(path.wstring().c_str(), exportInterface(),
                                   GetCOREInterface(), FALSE, 0);
-    for (const memhost::MessageBoxCall& call : boxes.calls())
-        if (call.type & MB_ICONQUESTION)
-            continue;
-        else
+    // The two questions are ours; anything else the exporter says is worth showing.
+    for (const MessageBoxCall& call : boxes.calls())
+        if (!(call.type & MB_ICONQUESTION))
             std::wcerr << L"make-sample: " << call.caption << L": " << call.text << L"\n";
     return result == IMPEXP_SUCCESS;
 }
@@ -53,7 +52,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out);
     try {
         mshtool::PluginModule exporter(mshtool::exportModuleName);
-        memhost::resetScene();
+        resetScene();
         samples::buildSampleModel(GetCOREInterface(), samples::SampleOptions());
         bool ok = exportScene(exporter, out / "hero.msh", true, false) &&
                   exportScene(exporter, out / "hero_mesh8.msh", false, true) &&

@@ -114,32 +114,60 @@ std::vector<INode*> makeBones(Interface* ip, const SampleOptions& o, float heigh
     return bones;
 }
 
-// Every vertex between bones b and b+1 is blended across both by its height.
-void skinToBones(INode* body, const std::vector<INode*>& bones, float height) {
+// Puts a Skin modifier on the node and returns its import interface, with the bones added.
+ISkinImportData* addSkin(INode* node, const std::vector<INode*>& bones) {
     Modifier* skin =
         static_cast<Modifier*>(GetCOREInterface()->CreateInstance(OSM_CLASS_ID, SKIN_CLASSID));
-    IDerivedObject* derived = CreateDerivedObject(body->GetObjectRef());
-    body->SetObjectRef(derived);
+    IDerivedObject* derived = CreateDerivedObject(node->GetObjectRef());
+    node->SetObjectRef(derived);
     derived->AddModifier(skin);
     ISkinImportData* import = static_cast<ISkinImportData*>(skin->GetInterface(I_SKINIMPORTDATA));
     for (INode* bone : bones) {
         import->AddBoneEx(bone, TRUE);
         import->SetBoneTm(bone, bone->GetNodeTM(0), bone->GetNodeTM(0));
     }
-    import->SetSkinTm(body, body->GetObjectTM(0), body->GetNodeTM(0));
-    Mesh& mesh = static_cast<TriObject*>(derived->GetObjRef())->GetMesh();
-    float step = height / (bones.size() - 1);
+    import->SetSkinTm(node, node->GetObjectTM(0), node->GetNodeTM(0));
+    return import;
+}
+
+Mesh& skinnedMesh(INode* node) {
+    IDerivedObject* derived = static_cast<IDerivedObject*>(node->GetObjectRef());
+    return static_cast<TriObject*>(derived->GetObjRef())->GetMesh();
+}
+
+// The body hangs on the first four bones (a record names at most four): every vertex between
+// two of them is blended across both by its height.
+void skinBody(INode* body, const std::vector<INode*>& bones, float height) {
+    std::vector<INode*> used(bones.begin(), bones.begin() + std::min<size_t>(4, bones.size()));
+    ISkinImportData* import = addSkin(body, used);
+    Mesh& mesh = skinnedMesh(body);
+    float step = height / (used.size() - 1);
     for (int v = 0; v < mesh.getNumVerts(); ++v) {
         float along = mesh.getVert(v).z / step;
-        int b = std::min(int(along), int(bones.size()) - 2);
+        int b = std::min(int(along), int(used.size()) - 2);
         float t = along - b;
+        INode* pair[2] = {used[b], used[b + 1]};
+        float w[2] = {1.0f - t, t};
         Tab<INode*> boneList;
         Tab<float> weights;
-        INode* pair[2] = {bones[b], bones[b + 1]};
-        float w[2] = {1.0f - t, t};
         boneList.Append(2, pair);
         weights.Append(2, w);
         import->AddWeights(body, v, boneList, weights);
+    }
+}
+
+// The hat follows the last bone alone.
+void skinHat(INode* hat, INode* bone) {
+    std::vector<INode*> used(1, bone);
+    ISkinImportData* import = addSkin(hat, used);
+    Mesh& mesh = skinnedMesh(hat);
+    for (int v = 0; v < mesh.getNumVerts(); ++v) {
+        Tab<INode*> boneList;
+        Tab<float> weights;
+        float one = 1.0f;
+        boneList.Append(1, &bone);
+        weights.Append(1, &one);
+        import->AddWeights(hat, v, boneList, weights);
     }
 }
 
@@ -155,7 +183,7 @@ SampleModel buildSampleModel(Interface* ip, const SampleOptions& o) {
     Matrix3 bodyTm = translation(o.offsetX, 0.0f, 0.0f);
     model.body->SetNodeTM(0, bodyTm);
     model.body->SetMtl(makeMaterial(o.texture, false));
-    skinToBones(model.body, model.bones, height);
+    skinBody(model.body, model.bones, height);
 
     model.hat = ip->CreateObjectNode(makeBox(0.8f, 0.8f, 0.3f));
     model.hat->SetName((o.prefix + L" Hat").c_str());
@@ -164,6 +192,7 @@ SampleModel buildSampleModel(Interface* ip, const SampleOptions& o) {
     model.hat->SetNodeTM(0, hatTm);
     model.hat->SetObjOffsetPos(Point3(0.0f, 0.0f, 0.15f));
     model.hat->SetMtl(makeMaterial(o.texture, true));
+    skinHat(model.hat, model.bones.back());
     return model;
 }
 

@@ -25,9 +25,9 @@ struct SampleModel {
     std::vector<INode*> bones;
 };
 
-/// Builds a chain of box-shaped bone nodes, a tube-shaped body skinned to them (every vertex
-/// between two bones blended across both), and an unskinned, two-sided hat linked under the
-/// body, with UVs, smoothing and a textured standard material.
+/// Builds a chain of box-shaped bone nodes, a tube-shaped body skinned to the first four of
+/// them (every vertex between two bones blended across both), and a two-sided hat linked under
+/// the body and skinned to the last bone, with UVs, smoothing and a textured standard material.
 SampleModel buildSampleModel(Interface* ip, const SampleOptions& options);
 
 } // namespace samples
