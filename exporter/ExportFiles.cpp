@@ -2,9 +2,28 @@
 
 #include "format/TextField.h"
 
+#include <cwctype>
+
+// File names compare without regard to case, as on the host's file system.
+static bool sameFile(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (towlower(static_cast<wint_t>(a[i])) != towlower(static_cast<wint_t>(b[i])))
+            return false;
+    return true;
+}
+
 ExportFiles::ExportFiles() {}
 
 MshOutput* ExportFiles::create(const std::wstring& target) {
+    // An export path ending in "BBX" names its own BBX file; writing both would mix them.
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        if (sameFile(outputs[i]->targetPath(), target)) {
+            fail(target, L"another file of this export has the same name");
+            return NULL;
+        }
+    }
     std::unique_ptr<AtomicFileOutput> output(new AtomicFileOutput(target));
     if (!output->open()) {
         noteFailure(target, output->failureReason());
@@ -42,6 +61,15 @@ bool ExportFiles::commitAll() {
     }
     // Close every file before replacing any: a close that fails (a full disk shows at the
     // final flush) then leaves all the old files in place.
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        if (!outputs[i]->finish()) {
+            noteFailure(outputs[i]->targetPath(), outputs[i]->failureReason());
+            outputs.clear();
+            return false;
+        }
+    }
+    // Every file is closed complete before any replaces its target: a full disk shows at the
+    // last flush, and must not leave one file new and the others old.
     for (size_t i = 0; i < outputs.size(); ++i) {
         if (!outputs[i]->finish()) {
             noteFailure(outputs[i]->targetPath(), outputs[i]->failureReason());

@@ -16,16 +16,16 @@ class ExportFiles {
 public:
     ExportFiles();
 
-    /// Creates the temporary file for `target`. NULL when it cannot be created; the export
-    /// has then failed.
+    /// Creates the temporary file for `target`. NULL when it cannot be created or another
+    /// file of the export has the same name; the export has then failed.
     MshOutput* create(const std::wstring& target);
     /// Marks the export failed for a reason that is not an output's own.
     void fail(const std::wstring& target, const std::wstring& reason);
     /// True once a file could not be created or written, or a failure was marked.
     bool failed();
-    /// Moves every temporary file over its target, in creation order. At the first failure
-    /// the rest are abandoned and their targets left alone. Nothing is committed once the
-    /// export has failed.
+    /// Closes every temporary file, then moves each over its target in creation order. A
+    /// failure while closing changes no target; at a failed move the rest are abandoned and
+    /// their targets left alone. Nothing is committed once the export has failed.
     bool commitAll();
     /// What failed, where and why, and which files were changed, for the user.
     std::wstring failureMessage() const;

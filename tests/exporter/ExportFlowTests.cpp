@@ -343,6 +343,35 @@ TEST_F(ExportFlow, AFailedReplaceAfterAnEarlierOneNamesWhatChanged) {
     EXPECT_FALSE(fileExists(bbx + L".tmp"));
 }
 
+TEST_F(ExportFlow, AFailingCloseChangesNoFile) {
+    INode* bone = addNode(L"Bone", makeTetra(), moved(0, 0, 0));
+    bone->SetBoneNodeOnOff(TRUE, 0);
+    writeBytes(msh, "old msh");
+    writeBytes(bn, "old bn");
+    writeBytes(bbx, "old bbx");
+    for (int failing = 1; failing <= 3; ++failing) {
+        setFileCloseFault(failing);
+        ExportRun run = runExport(msh, true, false);
+        setFileCloseFault(0);
+        EXPECT_EQ(IMPEXP_FAIL, run.result) << failing;
+        EXPECT_EQ("old msh", readBytes(msh)) << failing;
+        EXPECT_EQ("old bn", readBytes(bn)) << failing;
+        EXPECT_EQ("old bbx", readBytes(bbx)) << failing;
+    }
+}
+
+TEST_F(ExportFlow, AnExportPathThatIsItsOwnBbxFileIsRefused) {
+    std::wstring path = scene.path("model.bbx");
+    writeBytes(path, "old");
+    ExportRun run = runExport(path, true, false);
+    EXPECT_EQ(IMPEXP_FAIL, run.result);
+    ASSERT_EQ(3u, run.boxes.size());
+    EXPECT_NE(std::wstring::npos, run.boxes[2].text.find(L"same name"));
+    EXPECT_EQ("old", readBytes(path));
+    EXPECT_EQ(IMPEXP_SUCCESS, runExport(path, false, false).result);
+    EXPECT_EQ(std::string("\0\0", 2), readBytes(path));
+}
+
 TEST_F(ExportFlow, ForwardSlashPathsNameTheBbxModel) {
     std::wstring path = scene.path("sub") + L"/hero.msh";
     std::filesystem::create_directory(toUtf8(scene.path("sub")));
