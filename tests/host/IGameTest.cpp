@@ -266,3 +266,103 @@ TEST_F(IGameTest, OnlyTheHostsOwnCoordinateSystem) {
 }
 
 } // namespace
+
+namespace {
+
+class IGameSceneTest : public IGameTest {};
+
+TEST_F(IGameSceneTest, InitialiseFromARootOrAListKeepsSceneOrder) {
+    INode* a = quad(L"a", false);
+    INode* b = quad(L"b", false);
+    INode* b1 = quad(L"b1", false);
+    INode* b2 = quad(L"b2", false);
+    b->AttachChild(b1, FALSE);
+    b1->AttachChild(b2, FALSE);
+
+    game->InitialiseIGame(b, true);
+    EXPECT_EQ(3, game->GetTotalNodeCount());
+    ASSERT_EQ(1, game->GetTopLevelNodeCount());
+    EXPECT_EQ(b, game->GetTopLevelNode(0)->GetMaxNode());
+
+    game->InitialiseIGame(b, false);
+    EXPECT_EQ(1, game->GetTotalNodeCount());
+
+    Tab<INode*> list;
+    list.Append(1, &b2);
+    list.Append(1, &a);
+    game->InitialiseIGame(list, false);
+    Tab<IGameNode*> meshes = game->GetIGameNodeByType(IGameObject::IGAME_MESH);
+    ASSERT_EQ(2, meshes.Count());
+    EXPECT_EQ(a, meshes[0]->GetMaxNode());
+    EXPECT_EQ(b2, meshes[1]->GetMaxNode());
+    EXPECT_EQ(2, game->GetTopLevelNodeCount()); // b2's parent was not taken in
+
+    game->InitialiseIGame(ip()->GetRootNode(), true);
+    EXPECT_EQ(4, game->GetTotalNodeCount());
+}
+
+TEST_F(IGameSceneTest, LocalTransformIsRelativeToTheParent) {
+    INode* parent = quad(L"p", false);
+    INode* child = quad(L"c", false);
+    parent->AttachChild(child, FALSE);
+    Matrix3 parentTM = RotateZMatrix(0.5f) * TransMatrix(Point3(3, 0, 0));
+    parent->SetNodeTM(0, parentTM);
+    Matrix3 childTM = TransMatrix(Point3(0, 4, 0));
+    child->SetNodeTM(0, childTM);
+    game->InitialiseIGame(false);
+    IGameNode* node = game->GetIGameNode(child);
+    expectGMatrixNear(node->GetWorldTM(), node->GetLocalTM() * GMatrix(parentTM));
+    ASSERT_EQ(1, game->GetIGameNode(parent)->GetChildCount());
+    EXPECT_EQ(node, game->GetIGameNode(parent)->GetNodeChild(0));
+    EXPECT_EQ(nullptr, game->GetIGameNode(ip()->GetRootNode()));
+}
+
+TEST_F(IGameSceneTest, SkinBoneListsAndBindTransforms) {
+    INode* node = quad(L"q", false);
+    INode* used = emptyNode(L"used");
+    INode* idle = emptyNode(L"idle");
+    IDerivedObject* stack = CreateDerivedObject(node->GetObjectRef());
+    node->SetObjectRef(stack);
+    auto* mod = static_cast<Modifier*>(CreateInstance(OSM_CLASS_ID, SKIN_CLASSID));
+    stack->AddModifier(mod);
+    auto* import = static_cast<ISkinImportData*>(mod->GetInterface(I_SKINIMPORTDATA));
+    import->AddBoneEx(idle, TRUE);
+    import->AddBoneEx(used, TRUE);
+    Matrix3 bind = TransMatrix(Point3(0, 0, 2));
+    import->SetSkinTm(node, bind, bind);
+    Tab<INode*> bones;
+    bones.Append(1, &used);
+    float w = 1.0f;
+    Tab<float> weights;
+    weights.Append(1, &w);
+    import->AddWeights(node, 0, bones, weights);
+
+    game->InitialiseIGame(false);
+    IGameSkin* skin = game->GetIGameNode(node)->GetIGameObject()->GetIGameSkin();
+    ASSERT_NE(nullptr, skin);
+    EXPECT_EQ(IGameSkin::IGAME_SKIN, skin->GetSkinType());
+    EXPECT_EQ(2, skin->GetTotalSkinBoneCount());
+    EXPECT_EQ(1, skin->GetTotalBoneCount());
+    EXPECT_EQ(idle, skin->GetBone(0, false));
+    EXPECT_EQ(used, skin->GetBone(0, true));
+    GMatrix init;
+    skin->GetInitSkinTM(init);
+    expectPointNear(Point3(0, 0, 2), init.Translation());
+}
+
+TEST_F(IGameSceneTest, ObjectTypesOfOtherObjects) {
+    INode* helper = ip()->CreateObjectNode(createHelperObject());
+    INode* camera = ip()->CreateObjectNode(createCameraObject());
+    game->InitialiseIGame(false);
+    IGameObject* helperObject = game->GetIGameNode(helper)->GetIGameObject();
+    EXPECT_EQ(IGameObject::IGAME_HELPER, helperObject->GetIGameType());
+    EXPECT_EQ(IGameObject::IGAME_CAMERA,
+              game->GetIGameNode(camera)->GetIGameObject()->GetIGameType());
+    Box3 box;
+    helperObject->GetBoundingBox(box);
+    EXPECT_TRUE(box.IsEmpty());
+    EXPECT_EQ(1, game->GetIGameNodeByType(IGameObject::IGAME_HELPER).Count());
+    EXPECT_EQ(0, game->GetIGameNodeByType(IGameObject::IGAME_MESH).Count());
+}
+
+} // namespace

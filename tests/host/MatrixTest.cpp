@@ -152,3 +152,74 @@ TEST(MatrixTest, TabGrowsCopiesAndRejectsBadIndex) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MatrixTest, InPlaceOperationsAppendOrPrepend) {
+    Matrix3 m = RotateZMatrix(0.8f) * TransMatrix(Point3(1, 2, 3));
+    Matrix3 scaled = m;
+    scaled.Scale(Point3(2, 3, 4), TRUE); // after m, translation included
+    expectMatrixNear(m * ScaleMatrix(Point3(2, 3, 4)), scaled);
+    Matrix3 scaledNoTrans = m;
+    scaledNoTrans.Scale(Point3(2, 3, 4));
+    expectPointNear(Point3(1, 2, 3), scaledNoTrans.GetTrans());
+
+    Matrix3 pre = m;
+    pre.PreScale(Point3(2, 3, 4));
+    expectMatrixNear(ScaleMatrix(Point3(2, 3, 4)) * m, pre);
+    Matrix3 preMoved = m;
+    preMoved.PreTranslate(Point3(1, 0, 0));
+    expectMatrixNear(TransMatrix(Point3(1, 0, 0)) * m, preMoved);
+    Matrix3 turned = m;
+    turned.Rotate(QFromAngAxis(0.4f, Point3(0, 1, 0)));
+    expectMatrixNear(m * RotateYMatrix(0.4f), turned);
+    Matrix3 moved = m;
+    moved.Translate(Point3(0, 0, 10));
+    expectPointNear(Point3(1, 2, 13), moved.GetTrans());
+    Matrix3 inverted = m;
+    inverted.Invert();
+    expectMatrixNear(Inverse(m), inverted);
+}
+
+TEST(MatrixTest, OrthogonalizeRemovesScaleAndSkew) {
+    Matrix3 m =
+        ScaleMatrix(Point3(3, 0.5f, 2)) * RotateXMatrix(0.3f) * TransMatrix(Point3(7, 8, 9));
+    m.Orthogonalize();
+    expectMatrixNear(RotateXMatrix(0.3f) * TransMatrix(Point3(7, 8, 9)), m);
+}
+
+TEST(MatrixTest, VectorsIgnoreTranslationPointsDoNot) {
+    Matrix3 m = ScaleMatrix(Point3(2, 2, 2)) * TransMatrix(Point3(5, 0, 0));
+    expectPointNear(Point3(2, 0, 0), VectorTransform(m, Point3(1, 0, 0)));
+    expectPointNear(Point3(7, 0, 0), m.PointTransform(Point3(1, 0, 0)));
+    expectPointNear(Point3(7, 0, 0), Point3(1, 0, 0) * GMatrix(m));
+    expectPointNear(Point3(0, 0, 1), Point3(1, 0, 0) ^ Point3(0, 1, 0));
+    EXPECT_FLOAT_EQ(32.0f, Point3(1, 2, 3) % Point3(4, 5, 6));
+    expectPointNear(Point3(0, 0, 0), Point3(0, 0, 0).Normalize());
+}
+
+TEST(MatrixTest, ScaleValueScalesAlongItsOwnAxes) {
+    // A stretch of 2 along the axis that a quarter turn about Z makes of X: world Y.
+    ScaleValue sv(Point3(2, 1, 1), QFromAngAxis(3.14159265f / 2, Point3(0, 0, 1)));
+    Matrix3 m = ScaleValueMatrix(sv);
+    expectPointNear(Point3(1, 0, 0), Point3(1, 0, 0) * m);
+    expectPointNear(Point3(0, 2, 0), Point3(0, 1, 0) * m);
+    expectMatrixNear(ScaleMatrix(Point3(2, 3, 4)), ScaleValueMatrix(ScaleValue(Point3(2, 3, 4))));
+}
+
+TEST(MatrixTest, GMatrixIdentityAndRows) {
+    GMatrix g;
+    EXPECT_TRUE(g.IsIdentity());
+    g.SetRow(3, Point4(1, 2, 3, 1));
+    EXPECT_FALSE(g.IsIdentity());
+    EXPECT_TRUE(g.GetColumn(0) == Point4(1, 0, 0, 1));
+    EXPECT_FLOAT_EQ(1.0f, g.Determinant());
+    EXPECT_EQ(0, g.Parity());
+    g.SetIdentity();
+    EXPECT_TRUE(g == GMatrix());
+    MisuseRecorder misuse;
+    (void)g.GetRow(4);
+    EXPECT_EQ(1u, misuse.reports().size());
+}
+
+} // namespace

@@ -203,3 +203,86 @@ TEST_F(MeshTest, MapChannelOneIsTheTextureChannel) {
 }
 
 } // namespace
+
+namespace {
+
+class MeshCopyTest : public HostTest {};
+
+TEST_F(MeshCopyTest, CopiesOwnTheirSpecifiedNormals) {
+    Mesh original;
+    original.setNumVerts(3);
+    original.setNumFaces(1);
+    original.faces[0].setVerts(0, 1, 2);
+    original.SpecifyNormals();
+    original.GetSpecifiedNormals()->SetNormal(0, 0, Point3(0, 0, 1));
+    Mesh copy;
+    copy = original;
+    MeshNormalSpec* copied = copy.GetSpecifiedNormals();
+    ASSERT_NE(nullptr, copied);
+    EXPECT_NE(original.GetSpecifiedNormals(), copied);
+    EXPECT_EQ(&copy, copied->GetParent());
+    copied->SetNormal(0, 0, Point3(1, 0, 0));
+    expectPointNear(Point3(0, 0, 1), original.GetSpecifiedNormals()->GetNormal(0, 0));
+    copy.ClearSpecifiedNormals();
+    EXPECT_EQ(nullptr, copy.GetSpecifiedNormals());
+    EXPECT_NE(nullptr, original.GetSpecifiedNormals());
+}
+
+TEST_F(MeshCopyTest, SpecifiedNormalsFollowTheFaceCount) {
+    Mesh mesh;
+    mesh.setNumFaces(2);
+    mesh.SpecifyNormals();
+    mesh.setNumFaces(5, TRUE);
+    EXPECT_EQ(5, mesh.GetSpecifiedNormals()->GetNumFaces());
+    EXPECT_EQ(-1, mesh.GetSpecifiedNormals()->GetNormalIndex(4, 2));
+}
+
+TEST_F(MeshCopyTest, ComputeNormalsLeavesExplicitNormalsAlone) {
+    Mesh mesh;
+    mesh.setNumVerts(3);
+    mesh.verts[1] = Point3(1, 0, 0);
+    mesh.verts[2] = Point3(0, 1, 0);
+    mesh.setNumFaces(1);
+    mesh.faces[0].setVerts(0, 1, 2);
+    mesh.SpecifyNormals();
+    MeshNormalSpec* spec = mesh.GetSpecifiedNormals();
+    spec->SetNormal(0, 0, Point3(1, 0, 0));
+    spec->BuildNormals();
+    spec->Normal(spec->GetNormalIndex(0, 1)) = Point3(5, 5, 5); // stale value, not explicit
+    spec->ComputeNormals();
+    expectPointNear(Point3(1, 0, 0), spec->GetNormal(0, 0));
+    expectPointNear(Point3(0, 0, 1), spec->GetNormal(0, 1));
+    spec->SetAllExplicit(false);
+    spec->ComputeNormals();
+    expectPointNear(Point3(0, 0, 1), spec->GetNormal(0, 0));
+}
+
+TEST_F(MeshCopyTest, UnusedVerticesGetNoNormal) {
+    Mesh mesh;
+    mesh.setNumVerts(4);
+    mesh.verts[1] = Point3(1, 0, 0);
+    mesh.verts[2] = Point3(0, 1, 0);
+    mesh.verts[3] = Point3(5, 5, 5);
+    mesh.setNumFaces(1);
+    mesh.faces[0].setVerts(0, 1, 2);
+    mesh.setNormal(3, Point3(1, 1, 1));
+    mesh.buildNormals();
+    expectPointNear(Point3(0, 0, 0), mesh.getNormal(3));
+    expectPointNear(Point3(0, 0, 1), mesh.getNormal(0));
+}
+
+TEST_F(MeshCopyTest, TextureFaceIndexPastTheTextureVerticesIsReported) {
+    Mesh mesh;
+    mesh.setNumVerts(3);
+    mesh.setNumFaces(1);
+    mesh.faces[0].setVerts(0, 1, 2);
+    mesh.setNumTVerts(2);
+    mesh.setNumTVFaces(1);
+    mesh.tvFace[0].setTVerts(0, 1, 2);
+    MisuseRecorder misuse;
+    mesh.buildNormals();
+    ASSERT_EQ(1u, misuse.reports().size());
+    EXPECT_NE(std::string::npos, misuse.reports()[0].find("texture vertex 2 of 2"));
+}
+
+} // namespace

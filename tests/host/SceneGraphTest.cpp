@@ -235,3 +235,90 @@ TEST_F(SceneGraphTest, WorldBoundBoxTransformsTheMeshBoxCorners) {
 }
 
 } // namespace
+
+namespace {
+
+class SceneLifecycleTest : public HostTest {};
+
+TEST_F(SceneLifecycleTest, NamedCreationAndRenaming) {
+    INode* node = GetCOREInterface7()->CreateObjectNode(createHelperObject(), L"Dummy01");
+    EXPECT_STREQ(L"Dummy01", node->GetName());
+    EXPECT_EQ(node, ip()->GetINodeByName(L"Dummy01"));
+    node->SetName(L"Renamed");
+    EXPECT_EQ(nullptr, ip()->GetINodeByName(L"Dummy01"));
+    EXPECT_EQ(node, ip()->GetINodeByName(L"Renamed"));
+    node->SetName(nullptr);
+    EXPECT_STREQ(L"", node->GetName());
+}
+
+TEST_F(SceneLifecycleTest, FirstOfSeveralNamesakesInDepthFirstOrder) {
+    INode* top = emptyNode(L"top");
+    INode* deep = emptyNode(L"twin");
+    INode* later = emptyNode(L"twin");
+    top->AttachChild(deep, FALSE);
+    (void)later;
+    EXPECT_EQ(deep, ip()->GetINodeByName(L"twin"));
+}
+
+TEST_F(SceneLifecycleTest, ModifierStackEditing) {
+    INode* node = meshNode(L"m", {Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0)}, {{0, 1, 2}});
+    IDerivedObject* stack = CreateDerivedObject();
+    EXPECT_EQ(nullptr, stack->GetObjRef());
+    stack->ReferenceObject(node->GetObjectRef());
+    node->SetObjectRef(stack);
+    auto* a = static_cast<Modifier*>(CreateInstance(OSM_CLASS_ID, SKIN_CLASSID));
+    auto* b = static_cast<Modifier*>(CreateInstance(OSM_CLASS_ID, SKIN_CLASSID));
+    stack->AddModifier(a);
+    stack->SetModifier(0, b);
+    EXPECT_EQ(b, stack->GetModifier(0));
+    stack->DeleteModifier(0);
+    EXPECT_EQ(0, stack->NumModifiers());
+
+    MisuseRecorder misuse;
+    EXPECT_EQ(nullptr, stack->GetModifier(0));
+    stack->AddModifier(a, nullptr, 3);
+    EXPECT_EQ(REF_FAIL, stack->ReferenceObject(stack));
+    EXPECT_EQ(3u, misuse.reports().size());
+    EXPECT_TRUE(node->EvalWorldState(0).obj->ClassID() == Class_ID(TRIOBJ_CLASS_ID, 0));
+}
+
+TEST_F(SceneLifecycleTest, ResetRestartsHandlesAndForgetsIGameAndSelection) {
+    INode* first = meshNode(L"m", {Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0)}, {{0, 1, 2}});
+    ULONG firstHandle = first->GetHandle();
+    ip()->SelectNode(first);
+    GetIGameInterface()->InitialiseIGame(false);
+    ASSERT_EQ(1, GetIGameInterface()->GetIGameNodeByType(IGameObject::IGAME_MESH).Count());
+    resetScene();
+    EXPECT_EQ(0, ip()->GetSelNodeCount());
+    EXPECT_EQ(0, GetIGameInterface()->GetIGameNodeByType(IGameObject::IGAME_MESH).Count());
+    INode* again = emptyNode(L"again");
+    EXPECT_EQ(firstHandle, again->GetHandle());
+}
+
+TEST_F(SceneLifecycleTest, NodesAndViewportsCannotBeHandedBack) {
+    INode* node = emptyNode(L"n");
+    MisuseRecorder misuse;
+    node->DeleteThis();
+    struct OtherViewport : ViewExp {
+        BOOL IsAlive() override { return TRUE; }
+    } foreign;
+    ip()->ReleaseViewport(&foreign);
+    EXPECT_EQ(2u, misuse.reports().size());
+    EXPECT_EQ(node, ip()->GetRootNode()->GetChildNode(0)); // the node is still there
+}
+
+TEST_F(SceneLifecycleTest, ObjectsSharedByNodesStayAliveUntilBothLetGo) {
+    TriObject* shared = CreateNewTriObject();
+    INode* a = ip()->CreateObjectNode(shared);
+    INode* b = ip()->CreateObjectNode(shared);
+    size_t alive = liveObjectCount();
+    a->SetObjectRef(createHelperObject());
+    shared->DeleteMe(); // b still refers to it
+    EXPECT_EQ(alive + 1, liveObjectCount());
+    b->SetObjectRef(nullptr);
+    shared->DeleteMe();
+    EXPECT_EQ(alive, liveObjectCount());
+    EXPECT_EQ(nullptr, b->EvalWorldState(0).obj);
+}
+
+} // namespace

@@ -145,3 +145,51 @@ TEST_F(SkinTest, BadWeightsAreReportedAndNotStored) {
 }
 
 } // namespace
+
+namespace {
+
+class SkinContextTest : public SkinTest {};
+
+TEST_F(SkinContextTest, PointsFollowTheMeshAndTheStack) {
+    ISkinContextData* data = skin->GetContextInterface(skinned);
+    ASSERT_NE(nullptr, data);
+    meshOf(skinned).setNumVerts(6, TRUE);
+    EXPECT_EQ(6, data->GetNumPoints());
+    INode* bone = emptyNode(L"bone");
+    importer->AddBoneEx(bone, TRUE);
+    EXPECT_TRUE(addWeights(5, {bone}, {1.0f}));
+
+    // A stack over the stack still carries the skin.
+    IDerivedObject* outer = CreateDerivedObject(skinned->GetObjectRef());
+    skinned->SetObjectRef(outer);
+    EXPECT_EQ(data, skin->GetContextInterface(skinned));
+
+    // Taken off, the modifier no longer weighs on the node.
+    skinned->SetObjectRef(static_cast<IDerivedObject*>(skinned->GetObjectRef())->GetObjRef());
+    auto* inner = static_cast<IDerivedObject*>(skinned->GetObjectRef());
+    inner->DeleteModifier(0);
+    EXPECT_EQ(nullptr, skin->GetContextInterface(skinned));
+    MisuseRecorder misuse;
+    EXPECT_FALSE(addWeights(0, {bone}, {1.0f}));
+    EXPECT_EQ(1u, misuse.reports().size());
+}
+
+TEST_F(SkinContextTest, EachNodeHasItsOwnWeights) {
+    INode* other =
+        meshNode(L"other", {Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0)}, {{0, 1, 2}});
+    IDerivedObject* otherStack = CreateDerivedObject(other->GetObjectRef());
+    other->SetObjectRef(otherStack);
+    otherStack->AddModifier(skinMod); // one modifier instanced on two nodes
+    INode* bone = emptyNode(L"bone");
+    importer->AddBoneEx(bone, TRUE);
+    EXPECT_TRUE(addWeights(1, {bone}, {0.5f}));
+    ISkinContextData* mine = skin->GetContextInterface(skinned);
+    ISkinContextData* theirs = skin->GetContextInterface(other);
+    ASSERT_NE(nullptr, theirs);
+    EXPECT_NE(mine, theirs);
+    EXPECT_EQ(3, theirs->GetNumPoints());
+    EXPECT_EQ(1, mine->GetNumAssignedBones(1));
+    EXPECT_EQ(0, theirs->GetNumAssignedBones(1));
+}
+
+} // namespace
