@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <iostream>
 #include <sstream>
 
@@ -42,8 +43,23 @@ void printText(const FileSummary& f) {
     }
 }
 
-nlohmann::json toJson(const FileSummary& f) {
-    nlohmann::json objects = nlohmann::json::array();
+// The shortest decimal that reads back as the same float, so 0.6f shows as 0.6 and not as
+// the double 0.6000000238418579.
+double shortestDecimal(float value) {
+    char text[32];
+    std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    double shortest = 0.0;
+    std::from_chars(text, end.ptr, shortest);
+    return shortest;
+}
+
+nlohmann::ordered_json pointJson(const std::array<float, 3>& v) {
+    return nlohmann::ordered_json::array(
+        {shortestDecimal(v[0]), shortestDecimal(v[1]), shortestDecimal(v[2])});
+}
+
+nlohmann::ordered_json toJson(const FileSummary& f) {
+    nlohmann::ordered_json objects = nlohmann::ordered_json::array();
     for (const RecordSummary& r : f.objects) {
         objects.push_back({{"name", r.name},
                            {"parent", r.parent},
@@ -53,10 +69,10 @@ nlohmann::json toJson(const FileSummary& f) {
                            {"texturePath", r.texturePath},
                            {"twoSided", r.twoSided},
                            {"bones", r.bones},
-                           {"boundsMin", r.boundsMin},
-                           {"boundsMax", r.boundsMax}});
+                           {"boundsMin", pointJson(r.boundsMin)},
+                           {"boundsMax", pointJson(r.boundsMax)}});
     }
-    nlohmann::json file = {
+    nlohmann::ordered_json file = {
         {"file", f.file}, {"layout", layoutName(f.layout)}, {"objects", objects}};
     if (!f.readWhole)
         file["error"] = f.error.describe();
@@ -70,7 +86,7 @@ struct InfoOptions {
 
 int runInfo(const InfoOptions& options) {
     int result = exitOk;
-    nlohmann::json all = nlohmann::json::array();
+    nlohmann::ordered_json all = nlohmann::ordered_json::array();
     for (size_t i = 0; i < options.files.size(); ++i) {
         showProgress(i, options.files.size(), options.files[i]);
         FileSummary summary = summariseFile(options.files[i]);

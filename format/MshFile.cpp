@@ -1,5 +1,6 @@
 #include "format/MshFile.h"
 
+#include "format/FilePaths.h"
 #include "format/TextField.h"
 
 #include <cctype>
@@ -21,7 +22,7 @@ bool MshFileReader::open(const std::wstring& path, MshError& error) {
     fileName = toUtf8(path);
     if (!input.openFile(path)) {
         prepareError(error);
-        return failWith(error, MshErrorOpen, "", 0, "", "cannot open the file for reading");
+        return failWith(error, MshErrorOpen, "", 0, "", lastErrorText());
     }
     return readContainer(error);
 }
