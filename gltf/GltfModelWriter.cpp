@@ -51,14 +51,24 @@ int addPrimitiveData(const MeshData& mesh, bool skinned, size_t jointCount, Acce
         primitive.attributes["_MSH_VERTEX"] = writer.addFloats(sources, 1, false);
     }
     if (skinned) {
+        // glTF requires every vertex's weights to sum to 1, whatever the source gave.
+        std::vector<std::vector<Influence>> normalised = mesh.influences;
+        for (auto& influences : normalised) {
+            double sum = 0.0;
+            for (const Influence& i : influences)
+                sum += i.weight;
+            if (sum > 0.0 && sum != 1.0)
+                for (Influence& i : influences)
+                    i.weight = float(i.weight / sum);
+        }
         size_t most = 1;
-        for (const auto& influences : mesh.influences)
+        for (const auto& influences : normalised)
             most = std::max(most, influences.size());
         size_t sets = (most + 3) / 4;
         for (size_t set = 0; set < sets; ++set) {
             std::vector<uint16_t> joints;
             std::vector<float> weights;
-            for (const auto& influences : mesh.influences)
+            for (const auto& influences : normalised)
                 for (size_t slot = 0; slot < 4; ++slot) {
                     size_t k = set * 4 + slot;
                     bool used = k < influences.size();
