@@ -35,6 +35,11 @@ if ! cmake --build "$build" -j 2 >>"$log" 2>&1; then
   fail "the MinGW build failed (log: $log)"
 fi
 
+# Warnings do not fail the check (the Linux build has -Werror), but they are shown.
+warnings=$(grep -c 'warning:' "$log")
+[ "$warnings" -eq 0 ] || grep -A3 'warning:' "$log" | head -n 40
+say "MinGW build done, $warnings compiler warnings in this run"
+
 bin="$build/bin"
 binaries=("$bin/Talvex_MSH_IMPORT_15.dli" "$bin/Talvex_MSH_EXPORT_15.dle" "$bin/maxhost.dll"
           "$bin/msh_windows_harness.exe")
