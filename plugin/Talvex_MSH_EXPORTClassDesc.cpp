@@ -8,6 +8,11 @@
 
 #include <new>
 
+// Everything an import or export needs lives inside one call: the objects the host creates
+// and deletes around each call carry nothing beyond their base.
+static_assert(sizeof(Talvex_MSH_EXPORT) == sizeof(SceneExport),
+              "Talvex_MSH_EXPORT holds no data members");
+
 int Talvex_MSH_EXPORTClassDesc::IsPublic() {
     return 1;
 }
