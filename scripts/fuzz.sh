@@ -47,7 +47,7 @@ echo "fuzz: configuring the clang tree in $build"
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="-O1 -fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-O1" \
   -DMSH_SANITIZE=ON -DMSH_WERROR=OFF -DMSH_BUILD_FUZZ=ON -DMSH_BUILD_TESTS=OFF \
-  -DMSH_BUILD_CLI=OFF >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+  -DMSH_BUILD_CLI=ON >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
 
 if [ $# -gt 0 ]; then targets=("$@"); else mapfile -t targets < <(grep -v '^$' "$build/fuzz-targets.txt"); fi
 echo "fuzz: building ${targets[*]}"
