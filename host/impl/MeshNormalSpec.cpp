@@ -16,6 +16,28 @@ template <class T> void resizeKeeping(T*& items, int oldCount, int newCount, con
     items = grown;
 }
 
+// The normal arrays are allocated in powers of two: SetNormal and BuildNormals add one normal
+// at a time, and reallocating for each made filling a mesh's corners quadratic in its size.
+int normalCapacity(int count) {
+    int capacity = 1;
+    while (capacity < count)
+        capacity *= 2;
+    return count > 0 ? capacity : 0;
+}
+
+template <class T> void resizeNormalArray(T*& items, int oldCount, int newCount, const T& fill) {
+    if (items && normalCapacity(oldCount) == normalCapacity(newCount)) {
+        for (int i = oldCount; i < newCount; ++i)
+            items[i] = fill;
+        return;
+    }
+    T* grown = newCount > 0 ? new T[(size_t)normalCapacity(newCount)] : nullptr;
+    for (int i = 0; i < newCount; ++i)
+        grown[i] = i < oldCount ? items[i] : fill;
+    delete[] items;
+    items = grown;
+}
+
 Point3& spareNormal() {
     static Point3 spare;
     spare = Point3();
@@ -43,8 +65,8 @@ MeshNormalSpec::~MeshNormalSpec() {
 
 void MeshNormalSpec::copyFrom(const MeshNormalSpec& other) {
     ClearAndFree();
-    resizeKeeping(normals, 0, other.numNormals, Point3());
-    resizeKeeping(explicitFlags, 0, other.numNormals, false);
+    resizeNormalArray(normals, 0, other.numNormals, Point3());
+    resizeNormalArray(explicitFlags, 0, other.numNormals, false);
     std::copy(other.normals, other.normals + other.numNormals, normals);
     std::copy(other.explicitFlags, other.explicitFlags + other.numNormals, explicitFlags);
     numNormals = other.numNormals;
@@ -70,8 +92,8 @@ bool MeshNormalSpec::SetNumNormals(int count) {
         misuse("MeshNormalSpec::SetNumNormals: negative count");
         return false;
     }
-    resizeKeeping(normals, numNormals, count, Point3());
-    resizeKeeping(explicitFlags, numNormals, count, false);
+    resizeNormalArray(normals, numNormals, count, Point3());
+    resizeNormalArray(explicitFlags, numNormals, count, false);
     numNormals = count;
     return true;
 }
