@@ -18,11 +18,11 @@ demo: release
 	@scripts/demo.sh $(BUILD)/release
 
 asan: deps
+	@scripts/install-deps.sh windows gltf-tools
 	@cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DMSH_SANITIZE=ON -DMSH_WERROR=ON >/dev/null
 	@cmake --build $(BUILD)/asan -j $(JOBS)
 
 test: asan
-	@scripts/install-deps.sh windows gltf-tools
 	@cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
 
 bench: deps
