@@ -3,6 +3,7 @@
 #include "format/TextField.h"
 #include "host/embed/MemoryHost.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace mshtool {
@@ -37,6 +38,11 @@ bool PluginSession::importFile(const std::string& path) {
 bool PluginSession::exportFile(const std::string& path, bool bones, bool mesh8, bool selectedOnly) {
     if (!exporter)
         exporter.reset(new PluginModule(exportModuleName));
+    // The host's file dialog only offers folders that exist; the command line may name new ones.
+    std::filesystem::path folder = std::filesystem::u8path(path).parent_path();
+    std::error_code code;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, code);
     answerBones = bones;
     answerMesh8 = mesh8;
     std::unique_ptr<SceneExport> plugin = createExporter(*exporter);

@@ -1,0 +1,120 @@
+#include "tests/cli/CliTestSupport.h"
+
+#include "format/TextField.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace clitest {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Run runShell(const std::string& command) {
+    static int counter = 0;
+    std::string base = (fs::temp_directory_path() / ("mshtool-run-" + std::to_string(getpid()) +
+                                                     "-" + std::to_string(++counter)))
+                           .string();
+    std::string full =
+        command + " >" + quote(base + ".out") + " 2>" + quote(base + ".err") + " </dev/null";
+    int status = std::system(full.c_str());
+    Run run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readText(base + ".out");
+    run.err = readText(base + ".err");
+    fs::remove(base + ".out");
+    fs::remove(base + ".err");
+    return run;
+}
+
+} // namespace
+
+Run mshtool(const std::vector<std::string>& args) {
+    std::string command = quote(MSHTOOL_PATH);
+    for (const std::string& arg : args)
+        command += " " + quote(arg);
+    return runShell(command);
+}
+
+std::string scratchFolder(const std::string& name) {
+    fs::path folder =
+        fs::temp_directory_path() / ("mshtool-test-" + std::to_string(getpid())) / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder.string();
+}
+
+std::string makeSample(const std::string& name) {
+    std::string folder = scratchFolder(name);
+    Run run = runShell(quote(MAKE_SAMPLE_PATH) + " " + quote(folder));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return folder;
+}
+
+Run validate(const std::string& path) {
+    return runShell("node " + quote(MSH_VALIDATE_SCRIPT) + " --validator " +
+                    quote(MSH_VALIDATOR_DIR) + " " + quote(path));
+}
+
+ModelFile readModel(const std::string& path) {
+    ModelFile model;
+    MshFileReader reader;
+    MshError error;
+    if (!reader.open(fromUtf8(path), error)) {
+        ADD_FAILURE() << error.describe();
+        return model;
+    }
+    model.layout = reader.layout();
+    while (reader.hasNext()) {
+        bool ok;
+        if (model.layout == MshLayoutMesh8) {
+            model.mesh8.emplace_back();
+            ok = reader.readNextMesh8(model.mesh8.back(), error);
+        } else {
+            model.legacy.emplace_back();
+            ok = reader.readNextLegacy(model.legacy.back(), error);
+        }
+        if (!ok) {
+            ADD_FAILURE() << error.describe();
+            break;
+        }
+    }
+    return model;
+}
+
+std::string textOf(const char* field) {
+    return readTextField(field, MSH_TEXT_FIELD_SIZE);
+}
+
+std::vector<unsigned char> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)),
+                                      std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+} // namespace clitest

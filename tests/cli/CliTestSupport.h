@@ -1,0 +1,41 @@
+#pragma once
+// Running mshtool and reading what it wrote, for the end-to-end tests.
+
+#include "format/MshFile.h"
+
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct Run {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+/// Runs mshtool with `args` (each quoted), stdout and stderr captured apart.
+Run mshtool(const std::vector<std::string>& args);
+
+/// A new empty folder for one test.
+std::string scratchFolder(const std::string& name);
+
+/// The shipped-sample files made by make-sample into a fresh folder: hero.msh, hero.bn,
+/// hero.BBX, hero_mesh8.msh and hero.png. Returns the folder.
+std::string makeSample(const std::string& name);
+
+/// Exit code and output of the Khronos validator on `path` (0: no errors, no warnings).
+Run validate(const std::string& path);
+
+/// Every record of a legacy or Mesh8 file; fails the test when it cannot be read.
+struct ModelFile {
+    MshLayoutKind layout = MshLayoutLegacy;
+    std::vector<LegacyRecord> legacy;
+    std::vector<Mesh8Record> mesh8;
+};
+ModelFile readModel(const std::string& path);
+
+std::string textOf(const char* field);
+std::vector<unsigned char> bytesOf(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+
+} // namespace clitest

@@ -1,0 +1,39 @@
+#include "tests/cli/CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using clitest::mshtool;
+using clitest::textOf;
+namespace fs = std::filesystem;
+
+TEST(ConvertCommand, LegacyToMesh8AndBackKeepsTheMeshes) {
+    std::string dir = clitest::makeSample("convert");
+    clitest::Run run = mshtool({"convert", dir + "/hero.msh", "-o", dir + "/m8.msh", "--mesh8"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("(Mesh8)"), std::string::npos);
+    clitest::ModelFile mesh8 = clitest::readModel(dir + "/m8.msh");
+    ASSERT_EQ(mesh8.layout, MshLayoutMesh8);
+    EXPECT_FALSE(fs::exists(dir + "/m8.bn")) << "no BN without --export-bones";
+
+    run = mshtool({"convert", dir + "/m8.msh", "--bones", dir + "/hero.bn", "-o",
+                   dir + "/legacy.msh", "--export-bones"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    clitest::ModelFile original = clitest::readModel(dir + "/hero.msh");
+    clitest::ModelFile legacy = clitest::readModel(dir + "/legacy.msh");
+    ASSERT_EQ(legacy.layout, MshLayoutLegacy);
+    ASSERT_EQ(legacy.legacy.size(), original.legacy.size());
+    for (size_t i = 0; i < legacy.legacy.size(); ++i) {
+        EXPECT_EQ(textOf(legacy.legacy[i].header.name), textOf(original.legacy[i].header.name));
+        EXPECT_EQ(legacy.legacy[i].faces.size(), original.legacy[i].faces.size());
+    }
+    EXPECT_TRUE(fs::exists(dir + "/legacy.bn"));
+    EXPECT_TRUE(fs::exists(dir + "/legacy.BBX"));
+}
+
+TEST(ConvertCommand, MissingInputExitsOneWrongUsageTwo) {
+    std::string dir = clitest::scratchFolder("convert-bad");
+    EXPECT_EQ(mshtool({"convert", dir + "/absent.msh", "-o", dir + "/x.msh"}).exitCode, 1);
+    EXPECT_EQ(mshtool({"convert", dir + "/absent.msh"}).exitCode, 2);
+}
