@@ -245,7 +245,8 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         if (!isDrawnSkinned(node))
             continue;
         tinygltf::Skin skin;
-        skin.name = node.name;
+        // Left unnamed: importers name the armature after the skin, and the mesh would then
+        // lose its name to it.
         std::vector<AffineMatrix> inverseBind;
         for (size_t j = 0; j < node.joints.size(); ++j) {
             AffineMatrix bindInverse = AffineMatrix::identity();

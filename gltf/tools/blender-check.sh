@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Converts the sample model with mshtool and imports the glTF into Blender (headless) to check
+# object names, vertex counts, armature bones and vertex-group weights.
+# Usage: blender-check.sh MSHTOOL MAKE_SAMPLE WORKDIR
+# Exit: 0 passed, 1 failed, 77 skipped (Blender is not installed).
+set -euo pipefail
+tool="$1"
+make_sample="$2"
+work="$3"
+here="$(cd "$(dirname "$0")" && pwd)"
+if ! command -v blender >/dev/null 2>&1; then
+  echo "blender-check: skipped: blender is not installed (scripts/install-deps.sh gltf-tools)"
+  exit 77
+fi
+rm -rf "$work"
+mkdir -p "$work"
+"$make_sample" "$work/sample" >/dev/null
+status=0
+for layout in hero hero_mesh8; do
+  "$tool" to-gltf "$work/sample/$layout.msh" --bones "$work/sample/hero.bn" -o "$work/$layout.glb" >/dev/null
+  # The Mesh8 model is checked against the legacy records of the same scene.
+  echo "blender-check: $layout.glb"
+  if ! blender -b --factory-startup --python-exit-code 3 --python "$here/blender_check.py" -- \
+      "$work/$layout.glb" "$work/sample/hero.msh" "$work/sample/hero.bn" \
+      >"$work/$layout.log" 2>&1; then
+    status=1
+  fi
+  grep '^blender-check:' "$work/$layout.log" || true
+  if [ $status -ne 0 ]; then
+    echo "blender-check: Blender's output is in $work/$layout.log"
+    break
+  fi
+done
+exit $status
