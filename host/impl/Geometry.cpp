@@ -126,14 +126,19 @@ Point3 Matrix3::GetRow(int i) const {
 }
 
 Point3& Matrix3::operator[](int i) {
-    if (!rowIndexValid(i, "Matrix3::operator[]"))
-        i = 3;
+    if (!rowIndexValid(i, "Matrix3::operator[]")) {
+        static Point3 spare; // a write through a bad row must not land in the matrix
+        spare = Point3();
+        return spare;
+    }
     return *reinterpret_cast<Point3*>(m[i]);
 }
 
 const Point3& Matrix3::operator[](int i) const {
-    if (!rowIndexValid(i, "Matrix3::operator[]"))
-        i = 3;
+    if (!rowIndexValid(i, "Matrix3::operator[]")) {
+        static const Point3 zero;
+        return zero;
+    }
     return *reinterpret_cast<const Point3*>(m[i]);
 }
 

@@ -223,3 +223,20 @@ TEST(MatrixTest, GMatrixIdentityAndRows) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MatrixTest, WritesThroughABadRowLeaveTheMatrixAlone) {
+    MisuseRecorder misuse;
+    Matrix3 m(TRUE);
+    m[7] = Point3(5, 5, 5);
+    EXPECT_TRUE(m.IsIdentity());
+    GMatrix g;
+    g[-1] = Point4(5, 5, 5, 5);
+    EXPECT_TRUE(g.IsIdentity());
+    EXPECT_EQ(2u, misuse.reports().size());
+    m[3] = Point3(1, 2, 3);
+    expectPointNear(Point3(1, 2, 3), m.GetTrans());
+}
+
+} // namespace
