@@ -16,12 +16,13 @@ template <class T> void resizeKeeping(T*& items, int oldCount, int newCount, con
     items = grown;
 }
 
-// The normal arrays are allocated in powers of two: SetNormal and BuildNormals add one normal
-// at a time, and reallocating for each made filling a mesh's corners quadratic in its size.
+// The normal arrays grow by half each time they are full: SetNormal and BuildNormals add one
+// normal at a time, and reallocating for each made filling a mesh's corners quadratic in its
+// size. Half rather than double keeps the unused tail of a finished mesh small.
 int normalCapacity(int count) {
     int capacity = 1;
     while (capacity < count)
-        capacity *= 2;
+        capacity += (capacity + 1) / 2;
     return count > 0 ? capacity : 0;
 }
 
