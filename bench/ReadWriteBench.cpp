@@ -152,28 +152,28 @@ void BM_WriteOneCall(benchmark::State& state, Layout layout) {
 } // namespace
 
 BENCHMARK_CAPTURE(BM_ReadRecords, legacy, Layout::legacy)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CopyToFreshMemory, legacy, Layout::legacy)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadRecords, mesh8, Layout::mesh8)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CopyToFreshMemory, mesh8, Layout::mesh8)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteRecords, legacy, Layout::legacy)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteOneCall, legacy, Layout::legacy)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteRecords, mesh8, Layout::mesh8)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteOneCall, mesh8, Layout::mesh8)
-    ->UseRealTime()
+    
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

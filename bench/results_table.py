@@ -7,6 +7,7 @@ peak_kb per run of a whole process) and import-*.json (bench-import-once lines).
 table and writes RESULTS_MD with the machine description and the notes."""
 
 import json
+import re
 import os
 import statistics
 import sys
@@ -23,7 +24,8 @@ def load_benchmarks(run_dir):
         with open(os.path.join(run_dir, file_name)) as f:
             data = json.load(f)
         for entry in data.get("benchmarks", []):
-            name = entry.get("run_name", entry["name"]).replace("/real_time", "")
+            # "BM_Import/legacy/iterations:1/real_time" is the row "BM_Import/legacy".
+            name = re.sub(r"/(iterations:\d+|real_time)", "", entry.get("run_name", entry["name"]))
             if entry.get("error_occurred"):
                 medians[name] = {"error": entry.get("error_message", "failed")}
             elif entry.get("aggregate_name") == "median":
@@ -34,17 +36,27 @@ def load_benchmarks(run_dir):
 
 
 def load_processes(run_dir):
-    """label -> (median seconds, median peak KiB) over the runs of that process."""
+    """label -> (wall s, CPU s, peak KiB), each the median over the runs of that process."""
     runs = {}
     path = os.path.join(run_dir, "processes.tsv")
     if os.path.exists(path):
         with open(path) as f:
             for line in f:
-                parts = line.split("\t")
-                if len(parts) == 3:
-                    runs.setdefault(parts[0], []).append((float(parts[1]), float(parts[2])))
-    return {label: (statistics.median(s for s, _ in r), statistics.median(k for _, k in r))
+                parts = line.rstrip("\n").split("\t")
+                if len(parts) == 4:
+                    runs.setdefault(parts[0], []).append(tuple(float(p) for p in parts[1:]))
+    return {label: tuple(statistics.median(run[i] for run in r) for i in range(3))
             for label, r in runs.items()}
+
+
+def load_failures(run_dir):
+    """label -> the last line a failed process wrote."""
+    failures = {}
+    for file_name in os.listdir(run_dir):
+        if file_name.endswith(".failed"):
+            with open(os.path.join(run_dir, file_name)) as f:
+                failures[file_name[:-len(".failed")]] = f.read().strip() or "failed"
+    return failures
 
 
 def load_imports(run_dir):
@@ -159,41 +171,56 @@ def add_scene_rows(table, benchmarks):
                   base, ratio, "- (figure only)", "-")
 
 
+def seconds(measured):
+    return "%.2f s CPU (%.2f s wall)" % (measured[1], measured[0])
+
+
+def megabytes(measured):
+    return measured[2] * 1024 / MB
+
+
 def add_peak_row(table, work, ours, assimp_read, input_mb):
     """Peak resident memory of one of our processes against the input and assimp's peak."""
-    peak_mb = ours[1] * 1024 / MB
-    figure = "%.0f MB (%.2f x input)" % (peak_mb, peak_mb / input_mb) if input_mb else \
-        "%.0f MB" % peak_mb
+    figure = "%.0f MB (%.2f x input)" % (megabytes(ours), megabytes(ours) / input_mb) \
+        if input_mb else "%.0f MB" % megabytes(ours)
     if assimp_read is None:
         table.add(work, figure, "-", "-", "< assimp", "- (assimp not measured)")
         return
-    ratio = ours[1] / assimp_read[1]
-    table.add(work, figure, "%.0f MB assimp read" % (assimp_read[1] * 1024 / MB), "%.2f" % ratio,
+    ratio = ours[2] / assimp_read[2]
+    table.add(work, figure, "%.0f MB assimp read" % megabytes(assimp_read), "%.2f" % ratio,
               "< 1", verdict(ratio < 1))
 
 
-def add_process_rows(table, processes, imports, skipped_assimp):
+def add_process_rows(table, processes, failures, imports, skipped_assimp):
     for layout in ("legacy", "mesh8"):
         ours = processes.get("to-gltf-" + layout)
         read = processes.get("assimp-read-" + layout)
         export = processes.get("assimp-export-" + layout)
         work = "mshtool to-gltf %s MSH + BN (whole process)" % layout
         if ours is None:
-            table.missing(work, "mshtool to-gltf not built or failed")
-            continue
-        if skipped_assimp:
+            table.missing(work, failures.get("to-gltf-" + layout, "mshtool to-gltf not built"))
+        elif skipped_assimp:
             table.missing(work + " vs assimp", skipped_assimp)
-        elif read is not None:
-            ratio = read[0] / ours[0]
-            table.add(work + " vs assimp ReadFile of the .glb",
-                      "%.2f s" % ours[0], "%.2f s assimp read" % read[0],
-                      "%.2fx faster" % ratio, ">= 2x", verdict(ratio >= 2))
-        if export is not None:
-            table.add(work + " vs assimp export .glb to .glb", "%.2f s" % ours[0],
-                      "%.2f s assimp export" % export[0], "%.2fx faster" % (export[0] / ours[0]),
-                      "- (figure only)", "-")
+        else:
+            if read is not None:
+                ratio = read[1] / ours[1]
+                table.add(work + " vs assimp ReadFile of its .glb", seconds(ours),
+                          "assimp read: " + seconds(read), "%.2fx faster" % ratio, ">= 2x",
+                          verdict(ratio >= 2))
+            else:
+                table.missing(work + " vs assimp ReadFile",
+                              failures.get("assimp-read-" + layout, "not run"))
+            if export is not None:
+                table.add(work + " vs assimp export .glb to .glb", seconds(ours),
+                          "assimp export: " + seconds(export),
+                          "%.2fx faster" % (export[1] / ours[1]), "- (figure only)", "-")
+            else:
+                table.missing("assimp export %s .glb to .glb" % layout,
+                              "assimp failed: " + failures.get("assimp-export-" + layout,
+                                                               "not run"))
         input_mb = imports.get(layout, {}).get("input_bytes", 0) / MB
-        add_peak_row(table, "peak memory, mshtool to-gltf %s" % layout, ours, read, input_mb)
+        if ours is not None:
+            add_peak_row(table, "peak memory, mshtool to-gltf %s" % layout, ours, read, input_mb)
         imp = processes.get("import-" + layout)
         if imp is not None:
             add_peak_row(table, "peak memory, whole import BN + %s MSH" % layout, imp, read,
@@ -213,6 +240,7 @@ def main():
     run_dir, machine_file, notes_file, results_md = sys.argv[1:5]
     benchmarks = load_benchmarks(run_dir)
     processes = load_processes(run_dir)
+    failures = load_failures(run_dir)
     imports = load_imports(run_dir)
     skipped_assimp = ""
     skip_file = os.path.join(run_dir, "assimp-skipped.txt")
@@ -227,7 +255,7 @@ def main():
                   "write those {layout} records to a file", "one write()", 0.5)
     add_weld_rows(table, benchmarks)
     add_scene_rows(table, benchmarks)
-    add_process_rows(table, processes, imports, skipped_assimp)
+    add_process_rows(table, processes, failures, imports, skipped_assimp)
 
     text = table.markdown()
     print(text)

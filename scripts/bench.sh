@@ -38,17 +38,22 @@ run_benchmark bench-read-write 5
 run_benchmark bench-weld 5
 run_benchmark bench-import-export 3
 
-# Whole processes: wall time and peak resident memory from /usr/bin/time, one line per run.
+# Whole processes: wall time, CPU time (user + system) and peak resident memory from
+# /usr/bin/time, one line per run.
 measure() {
   local label=$1
   shift
   local out="$run/time.out"
-  if ! /usr/bin/time -f "%e %M" -o "$out" "$@" >"$run/$label.stdout" 2>"$run/$label.stderr"; then
-    say "$label failed: $(tail -n 3 "$run/$label.stderr" | tr '\n' ' ')"
+  if ! /usr/bin/time -f "%e %U %S %M" -o "$out" "$@" >"$run/$label.stdout" \
+      2>"$run/$label.stderr"; then
+    say "$label failed: $(grep -v '^Command' "$run/$label.stderr" | tail -n 2 | tr '\n' ' ')"
+    echo "$(grep -v '^Command' "$run/$label.stderr" | tail -n 1)" >"$run/$label.failed"
     return 1
   fi
-  read -r seconds peak_kb <"$out"
-  printf '%s\t%s\t%s\n' "$label" "$seconds" "$peak_kb" >>"$run/processes.tsv"
+  local wall user sys peak_kb
+  read -r wall user sys peak_kb <"$out"
+  printf '%s\t%s\t%s\t%s\n' "$label" "$wall" "$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" "$peak_kb" \
+    >>"$run/processes.tsv"
 }
 
 measure_repeatedly() {
