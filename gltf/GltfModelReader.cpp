@@ -318,8 +318,12 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
         if (hasUvs)
             mesh.uvs.push_back(
                 Point2(float(uvs.values[i * 2]), 1.0f - float(uvs.values[i * 2 + 1])));
-        if (hasSources && (first || !mesh.sourceVertex.empty()))
-            mesh.sourceVertex.push_back(int(sources.values[i]));
+        if (hasSources && (first || !mesh.sourceVertex.empty())) {
+            // Any number can stand in the file; one no int holds becomes -1, which the scene
+            // builder takes as no recorded numbering.
+            double source = sources.values[i];
+            mesh.sourceVertex.push_back(source >= 0.0 && source <= 1e9 ? int(source) : -1);
+        }
         if (jointMap) {
             std::vector<Influence> influences;
             for (size_t set = 0; set < jointSets.size(); ++set)
