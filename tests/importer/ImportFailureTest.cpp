@@ -64,8 +64,9 @@ Mesh8Record quad(const std::string& name, bool skinned = false) {
 TEST_F(ImportFailure, MissingFileIsReportedAndFails) {
     std::wstring file = temp.path(L"absent.msh");
     EXPECT_EQ(IMPEXP_FAIL, importFile(file));
-    expectOneWideBox(L"Import stopped: " + file +
-                     L": cannot open the file: cannot open the file for reading");
+    std::wstring expected = readerMessage(file);
+    expectOneWideBox(expected);
+    EXPECT_EQ(0u, expected.find(L"Import stopped: " + file + L": cannot open the file"));
     EXPECT_EQ(0, GetCOREInterface()->GetRootNode()->NumberOfChildren());
 }
 
