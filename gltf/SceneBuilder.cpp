@@ -30,8 +30,10 @@ std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount) {
     if (recorded) {
         std::map<int, size_t> first;
         for (size_t i = 0; i < count && recorded; ++i) {
+            // A number at or past the data's vertex count would make the host mesh far larger
+            // than the file (one 7 KB file asked for 786,433 vertices); weld instead.
             int v = mesh.sourceVertex[i];
-            if (v < 0 || v > 0xFFFFF) {
+            if (v < 0 || v > 0xFFFFF || size_t(v) >= count) {
                 recorded = false;
                 break;
             }
