@@ -222,9 +222,10 @@ bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
         error = where + "unsupported type or component type";
         return false;
     }
-    // The file size bounds every real accessor; this keeps a lying count from allocating.
-    const size_t maxCount = size_t(1) << 28;
-    if (accessor.count > maxCount) {
+    // Data in a buffer is bounded by the buffer, checked below; an accessor without a buffer
+    // view is all zeros of any count, so it gets a tighter limit before anything is allocated.
+    const size_t maxCount = accessor.bufferView >= 0 ? size_t(1) << 26 : size_t(1) << 22;
+    if (accessor.count > maxCount / size_t(components)) {
         error = where + "count " + std::to_string(accessor.count) + " is too large";
         return false;
     }

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <set>
 
@@ -85,6 +84,28 @@ std::string extensionOfMime(const std::string& mime) {
     return ".bin";
 }
 
+// True when following parents from some node comes back to it; linear in the node count.
+bool hasCycle(const std::vector<int>& parents, size_t& where) {
+    std::vector<char> state(parents.size(), 0); // 0 unseen, 1 on the current walk, 2 cleared
+    std::vector<size_t> walk;
+    for (size_t n = 0; n < parents.size(); ++n) {
+        walk.clear();
+        int p = int(n);
+        while (p >= 0 && state[size_t(p)] == 0) {
+            state[size_t(p)] = 1;
+            walk.push_back(size_t(p));
+            p = parents[size_t(p)];
+        }
+        if (p >= 0 && state[size_t(p)] == 1) {
+            where = size_t(p);
+            return true;
+        }
+        for (size_t w : walk)
+            state[w] = 2;
+    }
+    return false;
+}
+
 class Reader {
 public:
     Reader(const tinygltf::Model& gltf, LoadedGltf& result, BridgeReport& problems)
@@ -125,13 +146,9 @@ bool Reader::linkParents() {
                 return fail("node " + std::to_string(child) + " has more than one parent");
             gltfParent[size_t(child)] = int(n);
         }
-    // A cycle would make every node of it someone's child: walk up with a step limit.
-    for (size_t n = 0; n < model.nodes.size(); ++n) {
-        size_t steps = 0;
-        for (int p = gltfParent[n]; p >= 0; p = gltfParent[size_t(p)])
-            if (++steps > model.nodes.size())
-                return fail("the node hierarchy has a cycle through node " + std::to_string(n));
-    }
+    size_t where = 0;
+    if (hasCycle(gltfParent, where))
+        return fail("the node hierarchy has a cycle through node " + std::to_string(where));
     return true;
 }
 
@@ -269,9 +286,9 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
         if (indices.components != 1)
             return fail(where + ": indices are not SCALAR");
         for (double v : indices.values) {
-            if (v < 0 || v >= double(count))
-                return fail(where + ": index " + std::to_string((long long)v) + " is past the " +
-                            std::to_string(count) + " vertices");
+            if (!(v >= 0 && v < double(count))) // NaN from a float index accessor fails too
+                return fail(where + ": index " + std::to_string((long long)(v == v ? v : -1)) +
+                            " is past the " + std::to_string(count) + " vertices");
             order.push_back(uint32_t(v));
         }
     } else {
@@ -332,10 +349,11 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
                     double joint = jointSets[set].values[i * 4 + size_t(slot)];
                     if (!(weight > 0.0))
                         continue;
-                    if (joint < 0 || joint >= double(jointMap->size()))
+                    if (!(joint >= 0 && joint < double(jointMap->size())))
                         return fail(where + ": vertex " + std::to_string(i) + " names joint " +
-                                    std::to_string((long long)joint) + " of a skin with " +
-                                    std::to_string(jointMap->size()) + " joints");
+                                    std::to_string((long long)(joint == joint ? joint : -1)) +
+                                    " of a skin with " + std::to_string(jointMap->size()) +
+                                    " joints");
                     int target = (*jointMap)[size_t(joint)];
                     if (target < 0) {
                         ++dropped;
@@ -428,28 +446,28 @@ bool Reader::run(std::string& message) {
             p = recorded;
         parent[n] = p;
     }
-    for (size_t n = 0; n < count; ++n) {
-        size_t steps = 0;
-        for (int p = parent[n]; p >= 0; p = parent[size_t(p)])
-            if (++steps > count) {
-                message = "the recorded parents of node " + std::to_string(n) + " form a cycle";
-                return false;
-            }
+    size_t where = 0;
+    if (hasCycle(parent, where)) {
+        message = "the recorded parents of node " + std::to_string(where) + " form a cycle";
+        return false;
     }
 
     // glTF-frame world transforms along the file's own hierarchy.
     std::vector<AffineMatrix> world(count);
     std::vector<bool> done(count, false);
-    std::function<const AffineMatrix&(size_t)> worldOf = [&](size_t n) -> const AffineMatrix& {
-        if (!done[n]) {
-            AffineMatrix local = localMatrixOf(model.nodes[n]);
-            world[n] = gltfParent[n] >= 0 ? local * worldOf(size_t(gltfParent[n])) : local;
-            done[n] = true;
+    for (size_t n = 0; n < count; ++n) {
+        // Walk up to the first node already placed, then place the chain top down; no
+        // recursion, so a deep hierarchy cannot exhaust the stack.
+        std::vector<size_t> chain;
+        for (int p = int(n); p >= 0 && !done[size_t(p)]; p = gltfParent[size_t(p)])
+            chain.push_back(size_t(p));
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            AffineMatrix local = localMatrixOf(model.nodes[*it]);
+            int p = gltfParent[*it];
+            world[*it] = p >= 0 ? local * world[size_t(p)] : local;
+            done[*it] = true;
         }
-        return world[n];
-    };
-    for (size_t n = 0; n < count; ++n)
-        worldOf(n);
+    }
     // A skinned mesh is placed by its skin: its object frame is the recorded one, or the
     // skin's own space (the identity) for files from elsewhere.
     std::vector<AffineMatrix> placed = world;
@@ -530,13 +548,14 @@ bool Reader::run(std::string& message) {
             roots.push_back(int(n));
     }
     std::vector<int> order;
-    std::function<void(int)> visit = [&](int n) {
+    std::vector<int> pending(roots.rbegin(), roots.rend());
+    while (!pending.empty()) {
+        int n = pending.back();
+        pending.pop_back();
         order.push_back(n);
-        for (int c : children[size_t(n)])
-            visit(c);
-    };
-    for (int r : roots)
-        visit(r);
+        const std::vector<int>& kids = children[size_t(n)];
+        pending.insert(pending.end(), kids.rbegin(), kids.rend());
+    }
     // A node without a mesh above a joint belongs to the skeleton (an armature node).
     std::vector<bool> holdsJoint(count, false);
     for (size_t n = 0; n < count; ++n)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -212,6 +213,30 @@ TEST_F(GltfReaderTest, MalformedFilesAreRefusedWithTheReason) {
         b.model.nodes[size_t(skinned)].skin = 0;
         EXPECT_FALSE(read(b.model));
         EXPECT_NE(error.find("names joint 3 of a skin with 1 joints"), std::string::npos) << error;
+    }
+}
+
+TEST_F(GltfReaderTest, NotANumberIndicesAndDeepHierarchiesAreHandled) {
+    {
+        ModelBuilder b;
+        int p = b.positions({0, 0, 0, 1, 0, 0, 0, 1, 0});
+        tinygltf::Primitive prim = b.primitive(p, {}, TINYGLTF_MODE_TRIANGLES);
+        prim.indices = b.writer.addFloats({0.0f, 1.0f, std::nanf("")}, 1, false);
+        b.node("Odd", b.mesh({prim}));
+        EXPECT_FALSE(read(b.model));
+        EXPECT_NE(error.find("is past the 3 vertices"), std::string::npos) << error;
+    }
+    {
+        // A chain far deeper than any stack would take by recursion.
+        ModelBuilder b;
+        int parent = b.node("n0");
+        b.model.nodes[0].translation = {0.0, 0.0, 1.0};
+        for (int i = 1; i < 100000; ++i)
+            parent = b.node("n" + std::to_string(i), -1, parent);
+        ASSERT_TRUE(read(b.model)) << error;
+        ASSERT_EQ(loaded.scene.nodes.size(), 100000u);
+        EXPECT_EQ(loaded.scene.nodes.back().parent, 99998);
+        EXPECT_EQ(loaded.scene.nodes.back().world.m[3][1], -1.0) << "glTF z 1 is host y -1";
     }
 }
 
