@@ -53,12 +53,15 @@ std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount) {
             }
             recorded = same;
         }
-        if (recorded) {
-            vertexCount = 0;
-            for (size_t i = 0; i < count; ++i) {
+        int largest = -1;
+        for (size_t i = 0; i < count && recorded; ++i)
+            largest = std::max(largest, mesh.sourceVertex[i]);
+        // Splitting only adds vertices; numbers far beyond the data (room for a few unused
+        // vertices aside) are not taken on trust, so a small file cannot build a huge mesh.
+        if (recorded && size_t(largest) < 2 * count + 64) {
+            vertexCount = largest + 1;
+            for (size_t i = 0; i < count; ++i)
                 target[i] = mesh.sourceVertex[i];
-                vertexCount = std::max(vertexCount, target[i] + 1);
-            }
             return target;
         }
     }

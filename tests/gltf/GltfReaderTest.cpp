@@ -286,3 +286,30 @@ TEST_F(GltfReaderTest, ImagesEmbeddedInAGlbAreWrittenBesideTheOutput) {
     ASSERT_NE(map, nullptr);
     EXPECT_STREQ(map->GetMapName(), L"painted.png") << "the bare name, found beside the model";
 }
+
+TEST_F(GltfReaderTest, RecordedVertexNumbersAreUsedOnlyWhenPlausible) {
+    SceneData scene;
+    NodeData node;
+    node.name = "Numbered";
+    MeshData mesh;
+    mesh.positions = {Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0), Point3(0, 1, 0)};
+    mesh.triangles = {0, 1, 2, 0, 1, 3};
+    mesh.sourceVertex = {3, 0, 1, 1}; // the same host vertex twice, split by a UV seam
+    node.meshes.push_back(mesh);
+    scene.nodes.push_back(node);
+    node.name = "Huge";
+    node.meshes[0].sourceVertex = {0, 1, 2, 5000000}; // no 7-byte triangle has that many
+    scene.nodes.push_back(node);
+    ASSERT_TRUE(buildScene(scene, report, error)) << error;
+    auto meshOf = [](const wchar_t* name) -> Mesh& {
+        INode* n = GetCOREInterface()->GetINodeByName(name);
+        return static_cast<TriObject*>(n->GetObjectRef())->GetMesh();
+    };
+    Mesh& numbered = meshOf(L"Numbered");
+    EXPECT_EQ(numbered.numVerts, 4) << "numbers 0 to 3, vertex 2 unused as in the source";
+    EXPECT_EQ(numbered.faces[0].v[0], 3u);
+    EXPECT_EQ(numbered.faces[1].v[2], 1u);
+    EXPECT_EQ(numbered.verts[1], Point3(0, 1, 0));
+    Mesh& huge = meshOf(L"Huge");
+    EXPECT_EQ(huge.numVerts, 3) << "welded on position instead";
+}
