@@ -58,8 +58,10 @@ void addConvertCommand(CLI::App& app, int& exitCode) {
                     "Example:\n  mshtool convert samples/hero.msh -o hero_mesh8.msh --mesh8 "
                     "--export-bones");
     command->add_option("MSH", options->input, "The MSH file to convert")->required();
-    command->add_option("--bones", options->bones, "BN file to import before the MSH file");
-    command->add_flag("--no-bones", options->noBones, "Do not look for a BN file beside the MSH");
+    CLI::Option* bones =
+        command->add_option("--bones", options->bones, "BN file to import before the MSH file");
+    command->add_flag("--no-bones", options->noBones, "Do not look for a BN file beside the MSH")
+        ->excludes(bones);
     command->add_option("-o,--output", options->output, "The MSH file to write")->required();
     command->add_flag("--mesh8", options->mesh8, "Write the Mesh8 layout");
     command->add_flag("--export-bones", options->exportBones,

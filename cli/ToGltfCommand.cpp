@@ -104,8 +104,10 @@ void addToGltfCommand(CLI::App& app, int& exitCode) {
         "glTF, .gltf writes JSON plus a .bin; a folder gets one .glb per input.\n\n"
         "Example:\n  mshtool to-gltf samples/hero.msh --bones samples/hero.bn -o hero.glb");
     command->add_option("MSH", options->inputs, "MSH files")->required();
-    command->add_option("--bones", options->bones, "BN file to import before each MSH file");
-    command->add_flag("--no-bones", options->noBones, "Do not look for a BN file beside the MSH");
+    CLI::Option* bones =
+        command->add_option("--bones", options->bones, "BN file to import before each MSH file");
+    command->add_flag("--no-bones", options->noBones, "Do not look for a BN file beside the MSH")
+        ->excludes(bones);
     command->add_option("-o,--output", options->output, "Output .glb/.gltf file or folder")
         ->required();
     command->callback([options, &exitCode] { exitCode = runToGltf(*options); });
