@@ -62,6 +62,13 @@ int runFromGltf(const FromGltfOptions& options) {
     mshgltf::BridgeReport report;
     std::string error;
     fs::path folder = fs::path(options.output).parent_path();
+    std::error_code code;
+    if (!folder.empty() && !fs::is_directory(folder, code) &&
+        !fs::create_directories(folder, code)) {
+        std::cerr << "mshtool from-gltf: cannot create the folder " << folder.string() << ": "
+                  << code.message() << "\n";
+        return exitBadFile;
+    }
     if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), report,
                                       error)) {
         std::cerr << "mshtool: " << error << "\n";

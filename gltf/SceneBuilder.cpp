@@ -187,8 +187,17 @@ Mtl* Builder::materialFor(int index) {
 
 INode* Builder::createNode(const std::string& name, const MeshData* mesh, size_t sceneNode) {
     Part part;
-    part.tri = buildTriObject(mesh, part.vertexOf);
-    part.node = ip->CreateObjectNode(part.tri);
+    part.tri = nullptr;
+    Object* object = nullptr;
+    // A bone without geometry is a dummy, as in the host: the exporter then boxes its pivot.
+    // Other nodes without geometry keep an empty mesh so that their children's links survive.
+    if (!mesh && scene.nodes[sceneNode].isBone)
+        object = static_cast<Object*>(CreateInstance(HELPER_CLASS_ID, Class_ID(DUMMY_CLASS_ID, 0)));
+    if (!object) {
+        part.tri = buildTriObject(mesh, part.vertexOf);
+        object = part.tri;
+    }
+    part.node = ip->CreateObjectNode(object);
     part.node->SetName(wide(name).c_str());
     part.mesh = mesh;
     part.sceneNode = sceneNode;

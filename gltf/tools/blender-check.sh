@@ -31,4 +31,17 @@ for layout in hero hero_mesh8; do
     break
   fi
 done
+if [ $status -eq 0 ]; then
+  # A file written by Blender itself, back into the model files.
+  echo "blender-check: Blender's own export of hero.glb back to MSH"
+  blender -b --factory-startup --python-exit-code 3 --python "$here/blender_reexport.py" -- \
+    "$work/hero.glb" "$work/blender.glb" >"$work/reexport.log" 2>&1 || status=1
+  if [ $status -eq 0 ] && "$tool" from-gltf "$work/blender.glb" -o "$work/back/hero.msh" --bones &&
+     "$tool" check "$work/back/hero.msh" --bones "$work/back/hero.bn"; then
+    echo "blender-check: ok"
+  else
+    echo "blender-check: FAIL converting Blender's export (see $work/reexport.log)"
+    status=1
+  fi
+fi
 exit $status
