@@ -1,102 +1,127 @@
 #include "importer/Welding.h"
 
 #include <cstring>
-#include <utility>
 #include <vector>
 
 namespace {
 
-// The exact bits of (position, vertexNormal), with -0.0 stored as 0.0: for floats that are not
-// NaN, equal bits then mean equal under operator== and the reverse.
-struct WeldKey {
+// Hash of the exact bits of (position, vertexNormal), with -0.0 taken as 0.0: for floats that
+// are not NaN, equal under operator== then means equal hash input. False for a NaN component
+// (such a corner never welds). Works on the bits, so the per-corner cost stays a few
+// integer operations.
+bool hashCorner(const float* position, const float* normal, uint64_t& hash) {
     uint32_t bits[6];
-
-    bool operator==(const WeldKey& other) const {
-        return memcmp(bits, other.bits, sizeof bits) == 0;
+    memcpy(bits, position, 3 * sizeof(float));
+    memcpy(bits + 3, normal, 3 * sizeof(float));
+    uint32_t nan = 0;
+    hash = 1469598103934665603ULL; // FNV-1a over the six words
+    for (int i = 0; i < 6; ++i) {
+        uint32_t magnitude = bits[i] & 0x7FFFFFFFu;
+        nan |= magnitude > 0x7F800000u ? 1u : 0u;
+        uint32_t folded = magnitude == 0 ? 0u : bits[i]; // -0.0 hashes as 0.0
+        hash = (hash ^ folded) * 1099511628211ULL;
     }
-};
-
-struct WeldKeyHash {
-    size_t operator()(const WeldKey& key) const {
-        // FNV-1a over the six words; cheap and spreads neighbouring coordinates well.
-        uint64_t hash = 1469598103934665603ULL;
-        for (int i = 0; i < 6; ++i) {
-            hash ^= key.bits[i];
-            hash *= 1099511628211ULL;
-        }
-        return static_cast<size_t>(hash ^ (hash >> 29));
-    }
-};
-
-bool isNan(float value) {
-    return value != value;
+    hash ^= hash >> 29;
+    return nan == 0;
 }
 
-// Fills the key; false when a component is NaN (such a corner never welds).
-bool makeKey(const float* position, const float* normal, WeldKey& key) {
-    const float* parts[2] = {position, normal};
-    for (int p = 0; p < 2; ++p) {
-        for (int c = 0; c < 3; ++c) {
-            float value = parts[p][c];
-            if (isNan(value))
-                return false;
-            if (value == 0.0f)
-                value = 0.0f; // folds -0.0 into 0.0
-            memcpy(&key.bits[p * 3 + c], &value, sizeof value);
-        }
-    }
-    return true;
+bool sameCorner(const WeldedVertex& vertex, const float* position, const float* normal) {
+    return vertex.position.x == position[0] && vertex.position.y == position[1] &&
+           vertex.position.z == position[2] && vertex.vertexNormal.x == normal[0] &&
+           vertex.vertexNormal.y == normal[1] && vertex.vertexNormal.z == normal[2];
 }
 
-// An open-addressing table from key to vertex number, sized to twice the corners so probe
-// runs stay short; it holds only the first vertex of each key.
+// An open-addressing table from corner hash to the first vertex with that corner. A slot holds
+// only the vertex number and 32 bits of the hash, and compares against the weld list itself, so
+// the table stays small enough for the cache; it grows to keep at most half its slots in use.
 class FirstVertexTable {
 public:
-    explicit FirstVertexTable(size_t numCorners) : mask(15) {
-        while (mask + 1 < 2 * numCorners)
+    explicit FirstVertexTable(size_t expectedVertices) : mask(15), used(0) {
+        while (mask + 1 < 2 * expectedVertices)
             mask = mask * 2 + 1;
-        slots.assign(mask + 1, -1);
-        keys.reserve(numCorners);
+        slots.assign(mask + 1, Slot());
     }
 
-    /// The vertex already holding the key, or `newVertex` after recording it as the key's.
-    int findOrAdd(const WeldKey& key, int newVertex) {
-        size_t at = WeldKeyHash()(key) & mask;
-        while (slots[at] >= 0) {
-            const std::pair<WeldKey, int>& held = keys[static_cast<size_t>(slots[at])];
-            if (held.first == key)
-                return held.second;
+    /// The vertex already holding the corner, or -1 after recording `newVertex` for it.
+    int findOrAdd(uint64_t hash, const float* position, const float* normal,
+                  const std::vector<WeldedVertex>& weldList, int newVertex) {
+        uint32_t tag = static_cast<uint32_t>(hash >> 32);
+        size_t at = static_cast<size_t>(hash) & mask;
+        while (slots[at].vertex >= 0) {
+            if (slots[at].tag == tag &&
+                sameCorner(weldList[static_cast<size_t>(slots[at].vertex)], position, normal))
+                return slots[at].vertex;
             at = (at + 1) & mask;
         }
-        slots[at] = static_cast<int>(keys.size());
-        keys.push_back(std::make_pair(key, newVertex));
-        return newVertex;
+        slots[at].tag = tag;
+        slots[at].vertex = newVertex;
+        if (2 * ++used > mask + 1)
+            grow(weldList, newVertex, hash);
+        return -1;
     }
 
 private:
+    struct Slot {
+        uint32_t tag;
+        int32_t vertex; ///< -1 when empty
+        Slot() : tag(0), vertex(-1) {}
+    };
+
+    // Doubles the table; the hashes are taken again from the weld list (`newest`, not in the
+    // list yet, from `newestHash`).
+    void grow(const std::vector<WeldedVertex>& weldList, int newest, uint64_t newestHash) {
+        std::vector<Slot> old;
+        old.swap(slots);
+        mask = mask * 2 + 1;
+        slots.assign(mask + 1, Slot());
+        for (size_t i = 0; i < old.size(); ++i) {
+            int vertex = old[i].vertex;
+            if (vertex < 0)
+                continue;
+            uint64_t hash = newestHash;
+            if (vertex != newest) {
+                const WeldedVertex& held = weldList[static_cast<size_t>(vertex)];
+                const float position[3] = {held.position.x, held.position.y, held.position.z};
+                const float normal[3] = {held.vertexNormal.x, held.vertexNormal.y,
+                                         held.vertexNormal.z};
+                hashCorner(position, normal, hash);
+            }
+            size_t at = static_cast<size_t>(hash) & mask;
+            while (slots[at].vertex >= 0)
+                at = (at + 1) & mask;
+            slots[at] = old[i];
+        }
+    }
+
     size_t mask;
-    std::vector<int> slots; ///< index into keys, -1 when empty
-    std::vector<std::pair<WeldKey, int>> keys;
+    size_t used;
+    std::vector<Slot> slots;
 };
 
 } // namespace
 
 void weldMesh8Corners(const Mesh8Record& record, WeldResult& result) {
     size_t numCorners = 3 * static_cast<size_t>(record.header.numFaces);
+    // A sound record welds to at most numVerts vertices; size for that and grow past it.
+    size_t expected = record.header.numVerts < numCorners ? record.header.numVerts : numCorners;
     result.weldList.clear();
-    result.cornerVertex.assign(numCorners, 0);
-    result.weldList.reserve(numCorners);
+    result.weldList.reserve(expected);
+    result.cornerVertex.resize(numCorners);
 
-    FirstVertexTable firstVertex(numCorners);
+    FirstVertexTable firstVertex(expected);
     for (size_t corner = 0; corner < numCorners; ++corner) {
         const Mesh8Vertex& entry = record.vertices[record.indices[corner]];
         int vertex = static_cast<int>(result.weldList.size());
-        WeldKey key;
-        if (makeKey(entry.position, entry.vertexNormal, key))
-            vertex = firstVertex.findOrAdd(key, vertex);
+        uint64_t hash;
+        if (hashCorner(entry.position, entry.vertexNormal, hash)) {
+            int found = firstVertex.findOrAdd(hash, entry.position, entry.vertexNormal,
+                                              result.weldList, vertex);
+            if (found >= 0) {
+                result.cornerVertex[corner] = found;
+                continue;
+            }
+        }
         result.cornerVertex[corner] = vertex;
-        if (vertex < static_cast<int>(result.weldList.size()))
-            continue;
         WeldedVertex welded;
         welded.position = Point3(entry.position[0], entry.position[1], entry.position[2]);
         welded.vertexNormal =

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -171,9 +170,9 @@ TEST(Welding, MatchesLinearSearchWhenOnePositionCarriesManyNormals) {
     expectSameWelding(recordOf(v, indices));
 }
 
-TEST(Welding, LargestRecordWeldsInLinearTime) {
-    // 10,922 faces with every corner distinct: a search through the list for each corner
-    // makes over 5e8 comparisons; the hashed weld only 32,766 look-ups.
+TEST(Welding, LargestRecordWithDistinctCornersKeepsEveryCorner) {
+    // 10,922 faces with every corner distinct: each corner is its own vertex, in corner
+    // order. (How fast this goes is measured by the weld benchmark, not here.)
     const int faces = MESH8_MAX_FACES;
     std::vector<Mesh8Vertex> v;
     std::vector<uint16_t> indices;
@@ -182,13 +181,11 @@ TEST(Welding, LargestRecordWeldsInLinearTime) {
         indices.push_back(uint16_t(k));
     }
     Mesh8Record r = recordOf(v, indices);
-    auto start = std::chrono::steady_clock::now();
     WeldResult weld;
     weldMesh8Corners(r, weld);
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(size_t(3 * faces), weld.weldList.size());
-    EXPECT_LT(seconds, 1.5); // the list search takes about 25 s in this build
+    ASSERT_EQ(size_t(3 * faces), weld.weldList.size());
+    for (int k = 0; k < 3 * faces; k += 997)
+        EXPECT_EQ(&r.vertices[k], weld.weldList[k].source) << "corner " << k;
 }
 
 } // namespace
