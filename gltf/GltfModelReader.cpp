@@ -9,9 +9,20 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 namespace mshgltf {
 namespace {
+
+// A number read from the file, for messages: whole numbers as such, anything else (huge,
+// fractional, NaN) in floating-point form, never through a cast no integer can hold.
+std::string numberText(double v) {
+    if (v >= -1e15 && v <= 1e15 && v == double((long long)v))
+        return std::to_string((long long)v);
+    std::ostringstream text;
+    text << v;
+    return text.str();
+}
 
 // Keeps image files encoded: the bridge copies bitmaps, it never decodes them.
 bool keepImageBytes(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
@@ -287,8 +298,8 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
             return fail(where + ": indices are not SCALAR");
         for (double v : indices.values) {
             if (!(v >= 0 && v < double(count))) // NaN from a float index accessor fails too
-                return fail(where + ": index " + std::to_string((long long)(v == v ? v : -1)) +
-                            " is past the " + std::to_string(count) + " vertices");
+                return fail(where + ": index " + numberText(v) + " is past the " +
+                            std::to_string(count) + " vertices");
             order.push_back(uint32_t(v));
         }
     } else {
@@ -351,9 +362,8 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
                         continue;
                     if (!(joint >= 0 && joint < double(jointMap->size())))
                         return fail(where + ": vertex " + std::to_string(i) + " names joint " +
-                                    std::to_string((long long)(joint == joint ? joint : -1)) +
-                                    " of a skin with " + std::to_string(jointMap->size()) +
-                                    " joints");
+                                    numberText(joint) + " of a skin with " +
+                                    std::to_string(jointMap->size()) + " joints");
                     int target = (*jointMap)[size_t(joint)];
                     if (target < 0) {
                         ++dropped;
