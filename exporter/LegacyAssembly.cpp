@@ -1,6 +1,7 @@
 #include "exporter/LegacyAssembly.h"
 
 #include "exporter/ExportTransforms.h"
+#include "exporter/RecordFields.h"
 #include "format/TextField.h"
 #include "host/max.h"
 
@@ -31,21 +32,6 @@ void fillNodePart(MshObject& record, INode* node, const AssemblyContext& context
     } else {
         storeTransforms(header, world, NULL);
     }
-}
-
-void storeBounds(MshObjectHeader& header, const Box3& box) {
-    header.boundsMax[0] = box.pmax.x;
-    header.boundsMax[1] = box.pmax.y;
-    header.boundsMax[2] = box.pmax.z;
-    header.boundsMin[0] = box.pmin.x;
-    header.boundsMin[1] = box.pmin.y;
-    header.boundsMin[2] = box.pmin.z;
-}
-
-// Record fields are packed and may sit at any address: copy bytes, never store through float*.
-void copyPoint(float* to, const Point3& p) {
-    const float xyz[3] = {p.x, p.y, p.z};
-    memcpy(to, xyz, sizeof xyz);
 }
 
 bool fitsLegacyCounts(const Mesh& mesh, const std::wstring& label, ExportReport& report) {

@@ -2,6 +2,7 @@
 
 #include "exporter/ExportTransforms.h"
 #include "exporter/Influences.h"
+#include "exporter/RecordFields.h"
 #include "exporter/WeldOrder.h"
 #include "format/TextField.h"
 #include "host/max.h"
@@ -68,12 +69,6 @@ std::vector<VertexSkin> readVertexSkins(IGameSkin* skin, int numVerts) {
     return skins;
 }
 
-// Record fields are packed and may sit at any address: copy bytes, never store through float*.
-void copyPoint(float* to, const Point3& p) {
-    const float xyz[3] = {p.x, p.y, p.z};
-    memcpy(to, xyz, sizeof xyz);
-}
-
 Mesh8Vertex cornerVertex(IGameMesh* mesh, Mesh* maxMesh, const FaceEx& face, int corner,
                          const Tab<int>& channels, const VertexSkin* skin) {
     Mesh8Vertex vertex;
@@ -119,16 +114,6 @@ void fillTexture(Mesh8ExportObject& record, IGameNode* node, const std::wstring&
     if (file)
         storeReportedText(record.header.texturePath, sizeof record.header.texturePath, file,
                           label + L": texture path", report);
-}
-
-// Assigned field by field: the packed header's floats may sit at unaligned addresses.
-void storeBounds(MshObjectHeader& header, const Box3& box) {
-    header.boundsMax[0] = box.pmax.x;
-    header.boundsMax[1] = box.pmax.y;
-    header.boundsMax[2] = box.pmax.z;
-    header.boundsMin[0] = box.pmin.x;
-    header.boundsMin[1] = box.pmin.y;
-    header.boundsMin[2] = box.pmin.z;
 }
 
 } // namespace
