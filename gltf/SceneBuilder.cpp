@@ -118,13 +118,13 @@ TriObject* buildTriObject(const MeshData* mesh, std::vector<int>& vertexOf) {
     }
     if (mesh->specifiedNormals && !mesh->normals.empty()) {
         out.SpecifyNormals();
-        MeshNormalSpec* spec = out.GetSpecifiedNormals();
-        if (spec) {
-            spec->SetNumFaces(faceCount);
+        MeshNormalSpec* normalSpec = out.GetSpecifiedNormals();
+        if (normalSpec) {
+            normalSpec->SetNumFaces(faceCount);
             for (int f = 0; f < faceCount; ++f)
                 for (int k = 0; k < 3; ++k) {
                     Point3 normal = mesh->normals[mesh->triangles[size_t(f) * 3 + size_t(k)]];
-                    spec->SetNormal(f, k, normal);
+                    normalSpec->SetNormal(f, k, normal);
                 }
         }
     }

@@ -132,8 +132,8 @@ struct MeshReadContext {
 MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, BridgeReport& report) {
     MeshData data;
     data.name = ctx.nodeName;
-    MeshNormalSpec* spec = mesh.GetSpecifiedNormals();
-    bool useSpec = spec && spec->GetNumFaces() == mesh.numFaces;
+    MeshNormalSpec* normalSpec = mesh.GetSpecifiedNormals();
+    bool useSpec = normalSpec && normalSpec->GetNumFaces() == mesh.numFaces;
     data.specifiedNormals = useSpec;
     bool hasUvs = mesh.numTVerts > 0 && mesh.tvFace && mesh.getNumTVFaces() == mesh.numFaces;
     std::map<std::tuple<int, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>, uint32_t> split;
@@ -150,9 +150,9 @@ MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, BridgeReport& report) 
             int v = int(face.v[k]);
             Point3 normal = mesh.getNormal(v);
             if (useSpec) {
-                int id = spec->GetNormalIndex(f, k);
-                if (id >= 0 && id < spec->GetNumNormals())
-                    normal = spec->GetNormal(f, k);
+                int id = normalSpec->GetNormalIndex(f, k);
+                if (id >= 0 && id < normalSpec->GetNumNormals())
+                    normal = normalSpec->GetNormal(f, k);
             }
             normal = unitNormal(normal, flat);
             Point2 uv(0.0f, 0.0f);

@@ -42,8 +42,6 @@ class MAXHOST_API MessageBoxRecorder {
 public:
     MessageBoxRecorder();
     ~MessageBoxRecorder();
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
     const std::vector<MessageBoxCall>& calls() const { return recorded; }
     /// Answer every box not answered by the queue with `id`.
@@ -58,6 +56,9 @@ public:
     void clear() { recorded.clear(); }
 
 private:
+    MessageBoxRecorder(const MessageBoxRecorder&); // not copyable: it owns the handler
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&);
+
     std::vector<MessageBoxCall> recorded;
     std::deque<int> queued;
     int fallback = IDOK;
@@ -92,11 +93,12 @@ class MAXHOST_API MisuseRecorder {
 public:
     MisuseRecorder();
     ~MisuseRecorder();
-    MisuseRecorder(const MisuseRecorder&) = delete;
-    MisuseRecorder& operator=(const MisuseRecorder&) = delete;
     const std::vector<std::string>& reports() const { return collected; }
 
 private:
+    MisuseRecorder(const MisuseRecorder&); // not copyable: it owns the handler
+    MisuseRecorder& operator=(const MisuseRecorder&);
+
     std::vector<std::string> collected;
     MisuseHandler previous;
 };

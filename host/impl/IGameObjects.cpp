@@ -324,16 +324,16 @@ bool MeshView::snapshotChannels() {
 void MeshView::snapshotNormals() {
     std::vector<Point3> smooth =
         hostimpl::computeCornerNormals(*mesh, hostimpl::computeFaceNormals(*mesh));
-    MeshNormalSpec* spec = mesh->GetSpecifiedNormals();
+    MeshNormalSpec* normalSpec = mesh->GetSpecifiedNormals();
     normals = smooth;
-    if (!spec)
+    if (!normalSpec)
         return;
-    int specFaces = std::min(spec->GetNumFaces(), mesh->numFaces);
+    int specFaces = std::min(normalSpec->GetNumFaces(), mesh->numFaces);
     for (int f = 0; f < specFaces; ++f)
         for (int k = 0; k < 3; ++k) {
-            int id = spec->Face(f).GetNormalID(k);
-            if (id >= 0 && id < spec->GetNumNormals())
-                normals[(size_t)(3 * f + k)] = spec->Normal(id);
+            int id = normalSpec->Face(f).GetNormalID(k);
+            if (id >= 0 && id < normalSpec->GetNumNormals())
+                normals[(size_t)(3 * f + k)] = normalSpec->Normal(id);
         }
 }
 

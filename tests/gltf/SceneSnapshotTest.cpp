@@ -96,13 +96,13 @@ TEST_F(SceneSnapshotTest, SpecifiedNormalsWinOverVertexNormals) {
     INode* node = makeQuad(L"Quad", false);
     Mesh& mesh = static_cast<TriObject*>(node->GetObjectRef())->GetMesh();
     mesh.SpecifyNormals();
-    MeshNormalSpec* spec = mesh.GetSpecifiedNormals();
-    ASSERT_NE(spec, nullptr);
-    spec->SetNumFaces(2);
+    MeshNormalSpec* normalSpec = mesh.GetSpecifiedNormals();
+    ASSERT_NE(normalSpec, nullptr);
+    normalSpec->SetNumFaces(2);
     Point3 tilted = Point3(0.0f, 0.6f, 0.8f);
     for (int f = 0; f < 2; ++f)
         for (int k = 0; k < 3; ++k)
-            spec->SetNormal(f, k, f == 1 && k == 1 ? tilted : Point3(0.0f, 0.0f, 1.0f));
+            normalSpec->SetNormal(f, k, f == 1 && k == 1 ? tilted : Point3(0.0f, 0.0f, 1.0f));
     SceneData scene = snapshotScene(report);
     const MeshData& data = scene.nodes[0].meshes.at(0);
     EXPECT_TRUE(data.specifiedNormals);

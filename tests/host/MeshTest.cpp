@@ -147,36 +147,36 @@ TEST_F(MeshTest, SpecifiedNormalsGiveEachCornerItsOwnNormal) {
     FoldedPair pair(1, 1);
     EXPECT_EQ(nullptr, pair.mesh.GetSpecifiedNormals());
     pair.mesh.SpecifyNormals();
-    MeshNormalSpec* spec = pair.mesh.GetSpecifiedNormals();
-    ASSERT_NE(nullptr, spec);
-    EXPECT_EQ(2, spec->GetNumFaces());
+    MeshNormalSpec* normalSpec = pair.mesh.GetSpecifiedNormals();
+    ASSERT_NE(nullptr, normalSpec);
+    EXPECT_EQ(2, normalSpec->GetNumFaces());
     for (int f = 0; f < 2; ++f)
         for (int k = 0; k < 3; ++k) {
             Point3 n((float)f, (float)k, 1.0f);
-            spec->SetNormal(f, k, n);
+            normalSpec->SetNormal(f, k, n);
         }
-    EXPECT_EQ(6, spec->GetNumNormals());
-    expectPointNear(Point3(1, 2, 1), spec->GetNormal(1, 2));
-    EXPECT_TRUE(spec->Face(1).GetSpecified(2));
-    EXPECT_TRUE(spec->GetNormalExplicit(spec->GetNormalIndex(1, 2)));
-    spec->SetNormal(1, 2, Point3(0, 0, -1)); // overwrites, does not grow
-    EXPECT_EQ(6, spec->GetNumNormals());
+    EXPECT_EQ(6, normalSpec->GetNumNormals());
+    expectPointNear(Point3(1, 2, 1), normalSpec->GetNormal(1, 2));
+    EXPECT_TRUE(normalSpec->Face(1).GetSpecified(2));
+    EXPECT_TRUE(normalSpec->GetNormalExplicit(normalSpec->GetNormalIndex(1, 2)));
+    normalSpec->SetNormal(1, 2, Point3(0, 0, -1)); // overwrites, does not grow
+    EXPECT_EQ(6, normalSpec->GetNumNormals());
 
     MisuseRecorder misuse;
-    spec->SetNormal(2, 0, Point3(0, 0, 1));
+    normalSpec->SetNormal(2, 0, Point3(0, 0, 1));
     EXPECT_EQ(1u, misuse.reports().size());
 }
 
 TEST_F(MeshTest, BuildNormalsFillsOnlyUnspecifiedCorners) {
     FoldedPair pair(1, 2);
     pair.mesh.SpecifyNormals();
-    MeshNormalSpec* spec = pair.mesh.GetSpecifiedNormals();
-    spec->SetNormal(0, 0, Point3(1, 0, 0));
-    spec->BuildNormals();
-    EXPECT_EQ(6, spec->GetNumNormals());
-    expectPointNear(Point3(1, 0, 0), spec->GetNormal(0, 0));
-    expectPointNear(Point3(0, 0, 1), spec->GetNormal(0, 1));
-    expectPointNear(Point3(0, 1, 0), spec->GetNormal(1, 0));
+    MeshNormalSpec* normalSpec = pair.mesh.GetSpecifiedNormals();
+    normalSpec->SetNormal(0, 0, Point3(1, 0, 0));
+    normalSpec->BuildNormals();
+    EXPECT_EQ(6, normalSpec->GetNumNormals());
+    expectPointNear(Point3(1, 0, 0), normalSpec->GetNormal(0, 0));
+    expectPointNear(Point3(0, 0, 1), normalSpec->GetNormal(0, 1));
+    expectPointNear(Point3(0, 1, 0), normalSpec->GetNormal(1, 0));
 }
 
 TEST_F(MeshTest, MapChannelOneIsTheTextureChannel) {
@@ -245,16 +245,17 @@ TEST_F(MeshCopyTest, ComputeNormalsLeavesExplicitNormalsAlone) {
     mesh.setNumFaces(1);
     mesh.faces[0].setVerts(0, 1, 2);
     mesh.SpecifyNormals();
-    MeshNormalSpec* spec = mesh.GetSpecifiedNormals();
-    spec->SetNormal(0, 0, Point3(1, 0, 0));
-    spec->BuildNormals();
-    spec->Normal(spec->GetNormalIndex(0, 1)) = Point3(5, 5, 5); // stale value, not explicit
-    spec->ComputeNormals();
-    expectPointNear(Point3(1, 0, 0), spec->GetNormal(0, 0));
-    expectPointNear(Point3(0, 0, 1), spec->GetNormal(0, 1));
-    spec->SetAllExplicit(false);
-    spec->ComputeNormals();
-    expectPointNear(Point3(0, 0, 1), spec->GetNormal(0, 0));
+    MeshNormalSpec* normalSpec = mesh.GetSpecifiedNormals();
+    normalSpec->SetNormal(0, 0, Point3(1, 0, 0));
+    normalSpec->BuildNormals();
+    normalSpec->Normal(normalSpec->GetNormalIndex(0, 1)) =
+        Point3(5, 5, 5); // stale value, not explicit
+    normalSpec->ComputeNormals();
+    expectPointNear(Point3(1, 0, 0), normalSpec->GetNormal(0, 0));
+    expectPointNear(Point3(0, 0, 1), normalSpec->GetNormal(0, 1));
+    normalSpec->SetAllExplicit(false);
+    normalSpec->ComputeNormals();
+    expectPointNear(Point3(0, 0, 1), normalSpec->GetNormal(0, 0));
 }
 
 TEST_F(MeshCopyTest, UnusedVerticesGetNoNormal) {
