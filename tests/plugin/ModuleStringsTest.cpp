@@ -17,7 +17,8 @@ HINSTANCE fakeHandle() {
     return reinterpret_cast<HINSTANCE>(&fakeModule);
 }
 
-// One process per test (CTest runs each case alone), so the lookup's cache starts empty.
+// The lookup caches each string for the life of the process, so every test uses ids of its
+// own: the cases pass run alone (as CTest runs them) and together.
 TEST(ModuleStrings, NothingIsFoundBeforeTheModuleHandleIsSet) {
     const UINT ids[] = {1};
     const wchar_t* texts[] = {L"Games"};
@@ -42,7 +43,7 @@ TEST(ModuleStrings, AMissingStringIsNullAndStaysLookable) {
 TEST(ModuleStrings, EveryPointerKeepsItsTextWhateverIsLookedUpLater) {
     std::vector<std::wstring> owned;
     std::vector<UINT> ids;
-    for (UINT id = 1; id <= 200; ++id) {
+    for (UINT id = 101; id <= 300; ++id) {
         ids.push_back(id);
         owned.push_back(L"text " + std::to_wstring(id));
     }
@@ -64,12 +65,12 @@ TEST(ModuleStrings, EveryPointerKeepsItsTextWhateverIsLookedUpLater) {
 
 TEST(ModuleStrings, LongTextsAreNotCutAtTheOldBufferSize) {
     const std::wstring longText(600, L'x');
-    const UINT ids[] = {7};
+    const UINT ids[] = {1000};
     const wchar_t* texts[] = {longText.c_str()};
     RegisterModuleStrings(fakeHandle(), 1, ids, texts);
     setModuleInstance(fakeHandle());
-    ASSERT_NE(moduleString(7), nullptr);
-    EXPECT_EQ(std::wstring(moduleString(7)), longText);
+    ASSERT_NE(moduleString(1000), nullptr);
+    EXPECT_EQ(std::wstring(moduleString(1000)), longText);
 }
 
 } // namespace

@@ -3,23 +3,14 @@
 #include <memory>
 
 const LibraryUnderTest& importerUnderTest() {
-    static const LibraryUnderTest library = {"importer",
-                                             MSH_IMPORT_MODULE_PATH,
-                                             true,
-                                             L"Talvex msh import plugin",
-                                             L"Talvex_MSH_IMPORT_15",
-                                             L"Talvex_MSH_IMPORT",
-                                             0xA10u,
-                                             0x91FC4DDFu,
-                                             0xB1198B1Du};
+    static const LibraryUnderTest library = {expectedImportTable(), "importer",
+                                             MSH_IMPORT_MODULE_PATH, true};
     return library;
 }
 
 const LibraryUnderTest& exporterUnderTest() {
-    static const LibraryUnderTest library = {
-        "exporter",           MSH_EXPORT_MODULE_PATH, false,  L"Talvex msh export",
-        L"Talvex_MSH_EXPORT", L"Talvex_MSH_EXPORT",   0xA20u, 0x8C8D2D42u,
-        0x735368BDu};
+    static const LibraryUnderTest library = {expectedExportTable(), "exporter",
+                                             MSH_EXPORT_MODULE_PATH, false};
     return library;
 }
 

@@ -2,23 +2,18 @@
 #ifndef MSH_TESTS_PLUGIN_PLUGINLIBRARIES_H
 #define MSH_TESTS_PLUGIN_PLUGINLIBRARIES_H
 
+#include "tests/plugin/ExpectedPluginTables.h"
 #include "tests/plugin/LoadedLibrary.h"
 
 #include <ostream>
 
 /// One library and the values it must present.
-struct LibraryUnderTest {
+struct LibraryUnderTest : ExpectedPluginTable {
     const char* label;
     const char* path;
     /// The importer is loaded with RTLD_GLOBAL, so that a symbol the exporter failed to keep
     /// private would bind to the importer's copy and show up as a wrong text or handle.
     bool loadGlobal;
-    const wchar_t* description;
-    const wchar_t* className;
-    const wchar_t* internalName;
-    SClass_ID superClassId;
-    ULONG classIdA;
-    ULONG classIdB;
 };
 
 const LibraryUnderTest& importerUnderTest();

@@ -110,24 +110,12 @@ void checkStringsKeepTheirBuffers(CheckLog& log, const ExpectedLibrary& library,
 } // namespace
 
 const ExpectedLibrary& expectedImporter() {
-    static const ExpectedLibrary library = {L"Talvex_MSH_IMPORT_15.dli",
-                                            L"Talvex msh import plugin",
-                                            L"Talvex_MSH_IMPORT_15",
-                                            L"Talvex_MSH_IMPORT",
-                                            0xA10u,
-                                            0x91FC4DDFu,
-                                            0xB1198B1Du};
+    static const ExpectedLibrary library = {expectedImportTable(), L"Talvex_MSH_IMPORT_15.dli"};
     return library;
 }
 
 const ExpectedLibrary& expectedExporter() {
-    static const ExpectedLibrary library = {L"Talvex_MSH_EXPORT_15.dle",
-                                            L"Talvex msh export",
-                                            L"Talvex_MSH_EXPORT",
-                                            L"Talvex_MSH_EXPORT",
-                                            0xA20u,
-                                            0x8C8D2D42u,
-                                            0x735368BDu};
+    static const ExpectedLibrary library = {expectedExportTable(), L"Talvex_MSH_EXPORT_15.dle"};
     return library;
 }
 

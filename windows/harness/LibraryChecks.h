@@ -4,17 +4,12 @@
 #define MSH_WINDOWS_HARNESS_LIBRARYCHECKS_H
 
 #include "host/PlugApi.h"
+#include "tests/plugin/ExpectedPluginTables.h"
 #include "windows/harness/CheckLog.h"
 
 /// What one library must present.
-struct ExpectedLibrary {
+struct ExpectedLibrary : ExpectedPluginTable {
     const wchar_t* fileName;
-    const wchar_t* description;
-    const wchar_t* className;
-    const wchar_t* internalName;
-    SClass_ID superClassId;
-    ULONG classIdA;
-    ULONG classIdB;
 };
 
 const ExpectedLibrary& expectedImporter();
