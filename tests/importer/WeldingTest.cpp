@@ -1,6 +1,7 @@
 // The hashed welding against the first-match linear search it replaces.
 
 #include "importer/Welding.h"
+#include "bench/LinearWeld.h"
 
 #include <gtest/gtest.h>
 
@@ -11,25 +12,11 @@
 
 namespace {
 
-// The search as first described: scan the list from its start for the first entry whose
-// position and vertex normal compare equal under Point3::operator==.
+// The reference: the first-match linear search the hashed weld replaces (kept with the
+// benchmarks, which time the two against each other).
 WeldResult weldLinear(const Mesh8Record& record) {
     WeldResult result;
-    for (size_t corner = 0; corner < 3u * record.header.numFaces; ++corner) {
-        const Mesh8Vertex& entry = record.vertices[record.indices[corner]];
-        Point3 p(entry.position[0], entry.position[1], entry.position[2]);
-        Point3 n(entry.vertexNormal[0], entry.vertexNormal[1], entry.vertexNormal[2]);
-        int found = -1;
-        for (size_t m = 0; m < result.weldList.size() && found < 0; ++m) {
-            if (result.weldList[m].position == p && result.weldList[m].vertexNormal == n)
-                found = int(m);
-        }
-        if (found < 0) {
-            found = int(result.weldList.size());
-            result.weldList.push_back(WeldedVertex{p, n, &entry});
-        }
-        result.cornerVertex.push_back(found);
-    }
+    bench::linearWeldMesh8Corners(record, result);
     return result;
 }
 
