@@ -41,6 +41,8 @@ std::string toUtf8(const std::wstring& text) {
                 ++i;
             }
         }
+        if (c > 0x10FFFF)
+            c = 0xFFFD; // no character has this value
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
         } else if (c < 0x800) {

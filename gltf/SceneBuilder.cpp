@@ -1,5 +1,6 @@
 #include "gltf/SceneBuilder.h"
 
+#include "format/TextField.h"
 #include "gltf/UriText.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@ namespace mshgltf {
 namespace {
 
 std::wstring wide(const std::string& utf8) {
-    return wideFromUtf8(utf8);
+    return fromUtf8(utf8);
 }
 
 uint32_t bitsOf(float f) {

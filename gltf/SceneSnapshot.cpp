@@ -1,5 +1,6 @@
 #include "gltf/SceneSnapshot.h"
 
+#include "format/TextField.h"
 #include "gltf/UriText.h"
 
 #include <cmath>
@@ -12,7 +13,7 @@ namespace {
 
 std::string nameOf(INode* node) {
     const MCHAR* name = node->GetName();
-    return utf8FromWide(name ? name : L"");
+    return toUtf8(name ? name : L"");
 }
 
 // The skin interface of a node's last Skin modifier, as the exporter picks it.
@@ -198,7 +199,7 @@ int materialIndex(Mtl* mtl, std::map<Mtl*, int>& known, SceneData& scene) {
     if (found != known.end())
         return found->second;
     MaterialData data;
-    data.name = utf8FromWide(mtl->GetName().data());
+    data.name = toUtf8(mtl->GetName().data());
     if (mtl->ClassID() == Class_ID(DMTL_CLASS_ID, 0)) {
         StdMat* std = static_cast<StdMat*>(mtl);
         data.twoSided = std->GetTwoSided() != FALSE;
@@ -210,8 +211,8 @@ int materialIndex(Mtl* mtl, std::map<Mtl*, int>& known, SceneData& scene) {
         if (map && map->ClassID() == Class_ID(BMTEX_CLASS_ID, 0)) {
             const MCHAR* path = static_cast<BitmapTex*>(map)->GetMapName();
             std::wstring wide = path ? path : L"";
-            data.texturePath = utf8FromWide(wide);
-            data.textureFile = utf8FromWide(lastPathComponent(wide));
+            data.texturePath = toUtf8(wide);
+            data.textureFile = toUtf8(lastPathComponent(wide));
         }
     }
     scene.materials.push_back(data);

@@ -16,13 +16,3 @@ std::string lastPathComponent(const std::string& path);
 std::wstring lastPathComponent(const std::wstring& path);
 
 } // namespace mshgltf
-
-namespace mshgltf {
-
-/// UTF-8 of host text (wide strings; code points above U+FFFF and surrogate pairs of 16-bit
-/// wide strings are both handled).
-std::string utf8FromWide(const std::wstring& text);
-/// Host text of UTF-8; a malformed sequence becomes U+FFFD.
-std::wstring wideFromUtf8(const std::string& text);
-
-} // namespace mshgltf

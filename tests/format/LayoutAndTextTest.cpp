@@ -77,10 +77,16 @@ TEST(TextFields, CharacterAboveFFStopsTheText) {
 }
 
 TEST(TextFields, Utf8RoundTripKeepsEveryCharacter) {
-    std::wstring text = L"C:\\mod\u00e8les\\\u4e2d.msh";
+    std::wstring text = L"C:\\mod\u00e8les\\\u4e2d \u20ac.msh";
+    text += wchar_t(0x1F600);
     EXPECT_EQ(fromUtf8(toUtf8(text)), text);
     EXPECT_EQ(toUtf8(L"\u00e9"), std::string("\xc3\xa9"));
+    // Malformed input becomes replacement characters, and a cut sequence is not read past.
     EXPECT_EQ(fromUtf8(std::string("a\xff")), std::wstring(L"a\ufffd"));
+    EXPECT_EQ(fromUtf8(std::string("\xe2\x82")), std::wstring(L"\ufffd\ufffd"));
+    if (sizeof(wchar_t) == 4) { // a value no Unicode character has
+        EXPECT_EQ(toUtf8(std::wstring(1, wchar_t(0x110000))), toUtf8(L"\ufffd"));
+    }
 }
 
 TEST(Magic, Mesh08InAnyLetterCaseIsMesh8) {

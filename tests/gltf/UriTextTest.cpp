@@ -24,13 +24,3 @@ TEST(UriText, LastComponentSplitsAtBothSeparators) {
     EXPECT_EQ(lastPathComponent(std::wstring(L"D:\\a/b\\c.bmp")), L"c.bmp");
     EXPECT_EQ(lastPathComponent(std::string("dir\\")), "");
 }
-
-TEST(UriText, Utf8ConversionKeepsEveryCharacter) {
-    std::wstring text = L"Bone \u00e9\u00ff \u20ac";
-    text += wchar_t(0x1F600);
-    EXPECT_EQ(wideFromUtf8(utf8FromWide(text)), text);
-    EXPECT_EQ(utf8FromWide(L"\u00e9"), "\xC3\xA9");
-    // Malformed input becomes replacement characters, and a cut sequence is not read past.
-    EXPECT_EQ(wideFromUtf8("a\xFF"), L"a\uFFFD");
-    EXPECT_EQ(wideFromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
-}
