@@ -1,17 +1,18 @@
 // `mshtool from-gltf`: a glTF 2.0 model into the scene, written by the exporter plug-in.
 #include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/FileKind.h"
+#include "cli/ModelImport.h"
+#include "cli/OutputPlan.h"
+#include "cli/OutputStage.h"
+#include "cli/Platform.h"
 #include "cli/PluginSession.h"
 #include "format/TextField.h"
 #include "gltf/GltfBridge.h"
 #include "host/embed/MemoryHost.h"
 
-#include <filesystem>
-#include <iostream>
-
 namespace mshtool {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct FromGltfOptions {
     std::string input;
@@ -19,12 +20,11 @@ struct FromGltfOptions {
     bool bones = false;
     bool mesh8 = false;
     std::vector<std::string> selected;
+    bool force = false;
 };
 
 bool endsWithMsh(const std::string& path) {
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
+    std::string ext = pathOf(path).extension().u8string();
     for (char& c : ext)
         c = char(std::tolower((unsigned char)c));
     return ext == ".msh";
@@ -40,7 +40,7 @@ bool selectNodes(const std::vector<std::string>& names, bool withBones) {
         std::wstring wide = fromUtf8(name);
         INode* node = ip->GetINodeByName(wide.c_str());
         if (!node) {
-            std::cerr << "mshtool from-gltf: --selected " << name << ": no node of that name\n";
+            printMessage("mshtool from-gltf: --selected " + name + ": no node of that name");
             ok = false;
             continue;
         }
@@ -53,76 +53,108 @@ bool selectNodes(const std::vector<std::string>& names, bool withBones) {
     return ok;
 }
 
-int runFromGltf(const FromGltfOptions& options) {
-    if (!endsWithMsh(options.output)) {
-        std::cerr << "mshtool from-gltf: -o " << options.output << ": give a .msh file\n";
-        return exitUsage;
+// A glTF file, or something tinygltf will say more about; models, pictures and folders are
+// answered here.
+bool isGltfInput(const std::string& path) {
+    FileIdentity identity = identifyFile(path);
+    switch (identity.kind) {
+    case FileKind::Glb:
+    case FileKind::Gltf:
+    case FileKind::Json:
+    case FileKind::Foreign:
+        return true;
+    case FileKind::Unreadable:
+        printMessage("mshtool: " + notAModelMessage(path, identity));
+        return false;
+    default:
+        printMessage("mshtool: " + path + " is " + describeKind(identity.kind, path) +
+                     ", not a glTF file");
+        return false;
     }
+}
+
+void printReport(const std::string& file, const mshgltf::BridgeReport& report) {
+    for (const std::string& w : report.warnings)
+        printWarning("mshtool: " + file + ": warning: " + w);
+    for (const std::string& l : report.losses)
+        printMessage("mshtool: " + file + ": lost: " + l);
+}
+
+int convert(const FromGltfOptions& options, OutputStage& stage) {
     resetScene();
     mshgltf::BridgeReport report;
     std::string error;
-    fs::path folder = fs::path(options.output).parent_path();
-    std::error_code code;
-    if (!folder.empty() && !fs::is_directory(folder, code) &&
-        !fs::create_directories(folder, code)) {
-        std::cerr << "mshtool from-gltf: cannot create the folder " << folder.string() << ": "
-                  << code.message() << "\n";
+    if (!mshgltf::importGltfIntoScene(options.input, stage.folder(), report, error)) {
+        printMessage("mshtool: " + error);
         return exitBadFile;
     }
-    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), report,
-                                      error)) {
-        std::cerr << "mshtool: " << error << "\n";
-        return exitBadFile;
-    }
-    for (const std::string& w : report.warnings)
-        std::cerr << "mshtool: " << options.input << ": warning: " << w << "\n";
-    for (const std::string& l : report.losses)
-        std::cerr << "mshtool: " << options.input << ": lost: " << l << "\n";
+    printReport(options.input, report);
     bool lost = !report.losses.empty();
     bool selectedOnly = !options.selected.empty();
     if (selectedOnly && !selectNodes(options.selected, options.bones))
         return exitBadFile;
+    PluginSession session;
+    std::string staged = stage.stagedPath(pathOf(options.output).filename());
+    if (!session.exportFile(staged, options.bones, options.mesh8, selectedOnly)) {
+        printMessage("mshtool: " + options.output + ": the exporter failed (see above)");
+        return exitBadFile;
+    }
+    lost = lost || session.sawMessages();
+    bool written = stage.commit(lost, options.force);
+    if (written) {
+        std::string line = options.input;
+        for (const std::string& file : exportedFiles(options.output, options.bones, options.mesh8))
+            line += (line == options.input ? " -> " : ", ") + file;
+        printNote(line);
+    }
+    if (lost)
+        printMessage("mshtool: " + options.input + ": something was lost on the way (see above)");
+    return lost || !written ? exitBadFile : exitOk;
+}
+
+int runFromGltf(const FromGltfOptions& options) {
+    if (!endsWithMsh(options.output)) {
+        printMessage("mshtool from-gltf: -o " + options.output + ": give a .msh file");
+        return exitUsage;
+    }
+    if (!outputsAreNotInputs("from-gltf", {options.input},
+                             exportedFiles(options.output, options.bones, options.mesh8)))
+        return exitUsage;
+    if (!isGltfInput(options.input))
+        return exitBadFile;
     try {
-        PluginSession session;
-        if (!session.exportFile(options.output, options.bones, options.mesh8, selectedOnly)) {
-            std::cerr << "mshtool: " << options.output << ": the exporter failed (see above)\n";
+        OutputStage stage;
+        if (!stage.open(pathOf(options.output).parent_path()))
             return exitBadFile;
-        }
-        lost = lost || session.sawMessages();
+        return convert(options, stage);
     } catch (const std::exception& e) {
-        std::cerr << "mshtool: " << e.what() << "\n";
+        printMessage(std::string("mshtool: ") + e.what());
         return exitBadFile;
     }
-    std::string stem = options.output.substr(0, options.output.size() - 3);
-    std::cout << options.input << " -> " << options.output;
-    if (options.bones)
-        std::cout << ", " << stem << "bn" << (options.mesh8 ? "" : ", " + stem + "BBX");
-    std::cout << "\n";
-    if (lost) {
-        std::cerr << "mshtool: " << options.input
-                  << ": something was lost on the way (see above)\n";
-        return exitBadFile;
-    }
-    return exitOk;
 }
 
 } // namespace
 
-void addFromGltfCommand(CLI::App& app, int& exitCode) {
+Command addFromGltfCommand(CLI::App& app) {
     auto options = std::make_shared<FromGltfOptions>();
     CLI::App* command = app.add_subcommand(
         "from-gltf", "Convert a .gltf or .glb model to MSH through the exporter");
-    command->footer("Writes OUT.msh and, with --bones, OUT.bn (and OUT.BBX in the legacy\n"
-                    "layout), as the exporter does; bitmaps embedded in the model are written\n"
-                    "beside OUT.msh.\n\n"
-                    "Example:\n  mshtool from-gltf hero.glb -o hero.msh --bones --mesh8");
+    command->footer(
+        "Writes OUT.msh and, with --export-bones, OUT.bn (and OUT.BBX in the legacy\n"
+        "layout), as the exporter does; bitmaps embedded in the model are written\n"
+        "beside OUT.msh. An existing file is replaced only when nothing was lost on the\n"
+        "way, or with --force.\n\n"
+        "Example:\n  mshtool from-gltf hero.glb -o hero.msh --export-bones --mesh8");
     command->add_option("GLTF", options->input, "The .gltf or .glb file")->required();
     command->add_option("-o,--output", options->output, "The MSH file to write")->required();
-    command->add_flag("--bones", options->bones, "Answer Yes to \"Export bones?\"");
+    command->add_flag("--export-bones,--bones", options->bones,
+                      "Answer Yes to \"Export bones?\" (--bones is the older name)");
     command->add_flag("--mesh8", options->mesh8, "Answer Yes to \"Use Mesh8 structure?\"");
     command->add_option("--selected", options->selected,
-                        "Export only these nodes (with --bones, every bone as well)");
-    command->callback([options, &exitCode] { exitCode = runFromGltf(*options); });
+                        "Export only these nodes (with --export-bones, every bone as well)");
+    command->add_flag("--force", options->force,
+                      "Replace existing files even when something was lost on the way");
+    return {command, [options] { return runFromGltf(*options); }};
 }
 
 } // namespace mshtool

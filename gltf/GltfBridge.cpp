@@ -44,7 +44,7 @@ void writeImages(const LoadedGltf& loaded, const fs::path& sourceDir, const fs::
                   std::streamsize(image.bytes.size()));
         out.close();
         if (!out)
-            report.losses.push_back("cannot write image " + target.string());
+            report.losses.push_back("cannot write image " + target.u8string());
     }
 }
 
@@ -55,8 +55,8 @@ bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::strin
     tinygltf::Model model = buildGltfModel(scene, report);
     if (!writeGltfModel(model, path, error))
         return false;
-    fs::path folder = fs::path(path).parent_path();
-    copyTexturesBeside(scene, folder.empty() ? "." : folder.string(), report);
+    fs::path folder = fs::u8path(path).parent_path();
+    copyTexturesBeside(scene, folder.empty() ? "." : folder.u8string(), report);
     return true;
 }
 
@@ -69,8 +69,9 @@ bool importGltfIntoScene(const std::string& path, const std::string& imageDir, B
         error = path + ": " + error;
         return false;
     }
-    fs::path source = fs::path(path).parent_path();
-    writeImages(loaded, source.empty() ? "." : source, imageDir.empty() ? "." : imageDir, report);
+    fs::path source = fs::u8path(path).parent_path();
+    writeImages(loaded, source.empty() ? "." : source,
+                imageDir.empty() ? fs::path(".") : fs::u8path(imageDir), report);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -655,7 +656,7 @@ bool sceneFromGltfModel(const tinygltf::Model& model, LoadedGltf& out, BridgeRep
 
 bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report,
                   std::string& error) {
-    std::ifstream probe(path, std::ios::binary);
+    std::ifstream probe(std::filesystem::u8path(path), std::ios::binary);
     if (!probe) {
         error = path + ": cannot open the file";
         return false;

@@ -1,12 +1,17 @@
 #include "gltf/GltfModelWriter.h"
 
+#include "format/MshOutput.h"
+#include "format/TextField.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/UriText.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 namespace mshgltf {
@@ -307,47 +312,91 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
     return model;
 }
 
+namespace {
+
+struct OutputFile {
+    std::string path; ///< UTF-8
+    std::string bytes;
+};
+
+// Each file goes to a temporary name of its own beside its target, and none replaces its
+// target before all are complete, so a failed write leaves the old files as they were.
+bool writeAtomically(const std::vector<OutputFile>& files, std::string& error) {
+    std::vector<std::unique_ptr<AtomicFileOutput>> outputs;
+    for (const OutputFile& file : files) {
+        outputs.emplace_back(new AtomicFileOutput(fromUtf8(file.path)));
+        AtomicFileOutput& output = *outputs.back();
+        if (!output.open() || !output.write(file.bytes.data(), file.bytes.size()) ||
+            !output.finish()) {
+            error = file.path + ": " + output.failureReason();
+            return false;
+        }
+    }
+    for (size_t i = 0; i < outputs.size(); ++i)
+        if (!outputs[i]->commit()) {
+            error = files[i].path + ": " + outputs[i]->failureReason();
+            return false;
+        }
+    return true;
+}
+
+// JSON glTF whose buffer is the file `binUri` beside it. tinygltf would write the .bin
+// itself under the URI as it stands, percent escapes and all, so the buffer is left out of
+// its serialisation and described here.
+bool gltfJsonWithExternalBuffer(tinygltf::Model& model, const std::string& binUri,
+                                std::string& json, std::string& bin) {
+    tinygltf::TinyGLTF gltf;
+    gltf.SetImageWriter(nullptr, nullptr);
+    tinygltf::Buffer buffer;
+    if (!model.buffers.empty()) {
+        buffer = std::move(model.buffers[0]);
+        model.buffers.clear();
+    }
+    std::ostringstream text;
+    if (!gltf.WriteGltfSceneToStream(&model, text, false, false))
+        return false;
+    json = text.str();
+    if (buffer.data.empty())
+        return true;
+    nlohmann::json document = nlohmann::json::parse(json);
+    document["buffers"] =
+        nlohmann::json::array({{{"byteLength", buffer.data.size()}, {"uri", binUri}}});
+    json = document.dump() + "\n";
+    bin.assign(buffer.data.begin(), buffer.data.end());
+    return true;
+}
+
+} // namespace
+
 bool writeGltfModel(const tinygltf::Model& source, const std::string& path, std::string& error) {
     tinygltf::Model model = source;
-    fs::path target(path);
+    fs::path target = fs::u8path(path);
     bool binary = target.extension() == ".glb" || target.extension() == ".GLB";
-    tinygltf::TinyGLTF gltf;
-    // Image URIs are written as they are: the bridge never re-encodes bitmaps.
-    gltf.SetImageWriter(nullptr, nullptr);
-    fs::path temporary = target;
-    temporary += ".partial";
+    std::vector<OutputFile> files;
     if (binary) {
+        tinygltf::TinyGLTF gltf;
+        // Image URIs are written as they are: the bridge never re-encodes bitmaps.
+        gltf.SetImageWriter(nullptr, nullptr);
         std::ostringstream bytes;
         if (!gltf.WriteGltfSceneToStream(&model, bytes, false, true)) {
             error = path + ": the glTF model could not be serialised";
             return false;
         }
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        std::string data = bytes.str();
-        out.write(data.data(), std::streamsize(data.size()));
-        out.close();
-        if (!out) {
-            error = path + ": cannot write " + temporary.string();
-            fs::remove(temporary);
-            return false;
-        }
+        files.push_back({path, bytes.str()});
     } else {
-        if (!model.buffers.empty())
-            model.buffers[0].uri = percentEncode(target.stem().string() + ".bin");
-        if (!gltf.WriteGltfSceneToFile(&model, temporary.string(), false, false, true, false)) {
-            error = path + ": cannot write the glTF files";
-            fs::remove(temporary);
+        // The .bin under its real name; its URI percent-encoded.
+        fs::path bin = fs::path(target).replace_extension(".bin");
+        std::string json, binBytes;
+        if (!gltfJsonWithExternalBuffer(model, percentEncode(bin.filename().u8string()), json,
+                                        binBytes)) {
+            error = path + ": the glTF model could not be serialised";
             return false;
         }
+        if (!binBytes.empty())
+            files.push_back({bin.u8string(), binBytes});
+        files.push_back({path, json});
     }
-    std::error_code code;
-    fs::rename(temporary, target, code);
-    if (code) {
-        error = path + ": cannot replace the file: " + code.message();
-        fs::remove(temporary);
-        return false;
-    }
-    return true;
+    return writeAtomically(files, error);
 }
 
 void copyTexturesBeside(const SceneData& scene, const std::string& outputDir,
@@ -357,15 +406,16 @@ void copyTexturesBeside(const SceneData& scene, const std::string& outputDir,
         if (material.textureFile.empty() || done.count(material.textureFile))
             continue;
         done[material.textureFile] = true;
-        fs::path target = fs::path(outputDir) / material.textureFile;
+        fs::path target = fs::u8path(outputDir) / fs::u8path(material.textureFile);
         std::string source = material.texturePath;
         std::replace(source.begin(), source.end(), '\\', '/');
+        const fs::path sourcePath = fs::u8path(source);
         std::error_code code;
-        if (fs::exists(source, code) && !fs::equivalent(source, target, code)) {
-            fs::copy_file(source, target, fs::copy_options::overwrite_existing, code);
+        if (fs::exists(sourcePath, code) && !fs::equivalent(sourcePath, target, code)) {
+            fs::copy_file(sourcePath, target, fs::copy_options::overwrite_existing, code);
             if (code)
                 report.warnings.push_back("cannot copy texture " + source + " to " +
-                                          target.string() + ": " + code.message());
+                                          target.u8string() + ": " + code.message());
         } else if (!fs::exists(target, code)) {
             report.warnings.push_back("texture " + material.textureFile + " not found (" +
                                       material.texturePath + "); the glTF refers to it by name");

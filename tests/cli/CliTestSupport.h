@@ -16,6 +16,12 @@ struct Run {
 /// Runs mshtool with `args` (each quoted), stdout and stderr captured apart.
 Run mshtool(const std::vector<std::string>& args);
 
+/// Runs mshtool with stdout going to `stdoutPath` (e.g. /dev/full); stderr captured.
+Run mshtoolWithStdout(const std::vector<std::string>& args, const std::string& stdoutPath);
+/// Runs mshtool with stderr on a pseudo-terminal of 80 columns (captured, as the terminal
+/// shows it: "\n" arrives as "\r\n") and stdout captured apart.
+Run mshtoolOnTerminal(const std::vector<std::string>& args);
+
 /// A new empty folder for one test.
 std::string scratchFolder(const std::string& name);
 
