@@ -36,9 +36,10 @@ bool outputsAreNotInputs(const std::string& command, const std::vector<std::stri
     for (const std::string& output : outputs)
         for (const std::string& input : inputs)
             if (!input.empty() && sameFile(input, output)) {
-                printMessage("mshtool " + command + ": " + output + " is the input " + input +
-                             "; writing it would replace what is being read, so nothing was "
-                             "read or written");
+                std::string what = output == input
+                                       ? output + " is both an input and an output"
+                                       : output + " is the input " + input + " under another name";
+                printMessage("mshtool " + command + ": " + what + "; nothing was read or written");
                 return false;
             }
     return true;
