@@ -14,6 +14,9 @@ say() { echo "mshtool.exe check: $*"; }
 fail() { say "FAILED: $*"; exit 1; }
 
 "$root/windows/package.sh" "$build" "$build/mshtool-windows-x64.zip" || fail "packaging failed"
+build="$(cd "$build" && pwd)"
+linux_tool="$(cd "$(dirname "$linux_tool")" && pwd)/$(basename "$linux_tool")"
+samples="$(cd "$samples" && pwd)"
 source "$root/windows/wine-env.sh"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/msh-exe-check.XXXXXX")"
