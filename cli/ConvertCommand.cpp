@@ -37,13 +37,9 @@ int convert(const ConvertOptions& options, const std::string& bones, OutputStage
         return exitBadFile;
     }
     lost = lost || session.sawMessages();
-    bool written = stage.commit(lost, options.force);
-    if (written)
-        printNote(options.input + (bones.empty() ? "" : " + " + bones) + " -> " + options.output +
-                  (options.mesh8 ? " (Mesh8)" : " (legacy)"));
-    if (lost)
-        printMessage("mshtool: " + options.input + ": something was lost on the way (see above)");
-    return lost || !written ? exitBadFile : exitOk;
+    return finishConversion(stage, options.input, lost, options.force,
+                            options.input + (bones.empty() ? "" : " + " + bones) + " -> " +
+                                options.output + (options.mesh8 ? " (Mesh8)" : " (legacy)"));
 }
 
 int runConvert(const ConvertOptions& options) {

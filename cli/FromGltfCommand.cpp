@@ -100,16 +100,10 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
         return exitBadFile;
     }
     lost = lost || session.sawMessages();
-    bool written = stage.commit(lost, options.force);
-    if (written) {
-        std::string line = options.input;
-        for (const std::string& file : exportedFiles(options.output, options.bones, options.mesh8))
-            line += (line == options.input ? " -> " : ", ") + file;
-        printNote(line);
-    }
-    if (lost)
-        printMessage("mshtool: " + options.input + ": something was lost on the way (see above)");
-    return lost || !written ? exitBadFile : exitOk;
+    std::string note = options.input;
+    for (const std::string& file : exportedFiles(options.output, options.bones, options.mesh8))
+        note += (note == options.input ? " -> " : ", ") + file;
+    return finishConversion(stage, options.input, lost, options.force, note);
 }
 
 int runFromGltf(const FromGltfOptions& options) {

@@ -129,4 +129,14 @@ void OutputStage::discard() {
         fs::remove_all(file, code);
 }
 
+int finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
+                     const std::string& note) {
+    bool written = stage.commit(lost, force);
+    if (written)
+        printNote(note);
+    if (lost)
+        printMessage("mshtool: " + input + ": something was lost on the way (see above)");
+    return written && !lost ? 0 : 1;
+}
+
 } // namespace mshtool

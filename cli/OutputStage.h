@@ -41,4 +41,10 @@ private:
     std::filesystem::path stage;
 };
 
+/// Ends the conversion of `input` whose files are staged: commits them (`lost`: it lost
+/// something; `force`: replace anyway), shows `note` when they were written, and says when
+/// something was lost. Returns the exit code: 0 only when all was written and nothing lost.
+int finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
+                     const std::string& note);
+
 } // namespace mshtool

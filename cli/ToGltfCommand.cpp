@@ -99,12 +99,9 @@ bool convertOne(PluginSession& session, const ToGltfOptions& options, const std:
         return false;
     }
     printReport(input, report, lost);
-    bool written = stage.commit(lost, options.force);
-    if (lost)
-        printMessage("mshtool: " + input + ": something was lost on the way (see above)");
-    if (written)
-        printNote(input + (bones.empty() ? "" : " + " + bones) + " -> " + target);
-    return written && !lost;
+    return finishConversion(stage, input, lost, options.force,
+                            input + (bones.empty() ? "" : " + " + bones) + " -> " + target) ==
+           exitOk;
 }
 
 int runToGltf(const ToGltfOptions& options) {
