@@ -73,10 +73,6 @@ void setQuiet(bool quiet) {
     state().quiet = quiet;
 }
 
-bool isQuiet() {
-    return state().quiet;
-}
-
 void printResult(const std::string& line) {
     clearProgress();
     writeTo(stdout, printableText(line) + "\n");

@@ -9,7 +9,6 @@ namespace mshtool {
 
 /// -q/--quiet: no progress, notes, warnings or summary; results and errors stay.
 void setQuiet(bool quiet);
-bool isQuiet();
 
 /// One line of a command's result on stdout (what `info` or `check` shows).
 void printResult(const std::string& line);

@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 
+#include <algorithm>
 #include <map>
 
 #ifdef _WIN32
