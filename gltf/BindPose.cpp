@@ -162,6 +162,27 @@ AffineMatrix chooseBind(const std::vector<Corner>& corners, const std::vector<Af
 
 } // namespace
 
+bool carriesObjectPositions(const tinygltf::Model& model, int mesh) {
+    if (mesh < 0 || size_t(mesh) >= model.meshes.size())
+        return false;
+    for (const tinygltf::Primitive& primitive : model.meshes[size_t(mesh)].primitives)
+        if (!primitive.attributes.count("_MSH_POSITION"))
+            return false;
+    return true;
+}
+
+void moveIntoObjectSpace(const AffineMatrix& bindSpaceToObject, std::vector<MeshData>& meshes) {
+    AffineMatrix inverse;
+    if (bindSpaceToObject.isIdentity() || !invertAffine(bindSpaceToObject, inverse))
+        return;
+    for (MeshData& mesh : meshes) {
+        for (Point3& p : mesh.positions)
+            p = transformPoint(bindSpaceToObject, p);
+        for (Point3& n : mesh.normals)
+            n = transformNormal(inverse, n);
+    }
+}
+
 bool recordedObjectMatrix(const tinygltf::Value& extras, AffineMatrix& matrix) {
     if (!extras.IsObject())
         return false;
@@ -213,8 +234,12 @@ bool resolveBindPoses(const tinygltf::Model& model, const std::vector<AffineMatr
 
         SkinnedObjectBind object;
         object.recorded = recordedObjectMatrix(node.extras, object.objectWorld);
+        AffineMatrix objectInverse;
         if (!object.recorded)
             object.objectWorld = bind;
+        else if (!sameBind(corners, bind, object.objectWorld) &&
+                 invertAffine(object.objectWorld, objectInverse))
+            object.bindSpaceToObject = bind * objectInverse;
         for (size_t j = 0; j < joints.size(); ++j) {
             size_t joint = size_t(joints[j]);
             if (sameBind(corners, given[j], bind)) {

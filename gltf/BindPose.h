@@ -19,9 +19,13 @@ namespace mshgltf {
 struct SkinnedObjectBind {
     AffineMatrix objectWorld = AffineMatrix::identity(); ///< the object's transform
     std::vector<AffineMatrix> jointBind;                 ///< bind world of each skin joint
-    /// The bridge recorded the object's transform: the mesh holds object-space positions
-    /// (`_MSH_POSITION` where the bind space differs). Otherwise its bind space is object space.
+    /// The bridge recorded the object's transform; the mesh then carries its object-space
+    /// positions as `_MSH_POSITION` where they differ from POSITION.
     bool recorded = false;
+    /// Maps POSITION (bind space) into the object's space: the identity unless a recorded
+    /// transform differs from the bind transform (a file another program wrote again, keeping
+    /// the extras but not the object-space positions).
+    AffineMatrix bindSpaceToObject = AffineMatrix::identity();
 };
 
 struct BindPoses {
@@ -45,5 +49,12 @@ bool resolveBindPoses(const tinygltf::Model& model, const std::vector<AffineMatr
 /// The object transform the bridge recorded on a skinned mesh node: `mshObjectMatrix` (text),
 /// or the `mshMatrix` array older files hold. False when there is none.
 bool recordedObjectMatrix(const tinygltf::Value& extras, AffineMatrix& matrix);
+
+/// True when every primitive of mesh `mesh` carries the bridge's object-space positions.
+bool carriesObjectPositions(const tinygltf::Model& model, int mesh);
+
+/// Moves skinned meshes read in bind space into their object's space (host frame); the
+/// identity leaves every bit as it is.
+void moveIntoObjectSpace(const AffineMatrix& bindSpaceToObject, std::vector<MeshData>& meshes);
 
 } // namespace mshgltf

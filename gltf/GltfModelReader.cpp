@@ -547,11 +547,10 @@ bool Reader::run(std::string& message) {
         data.isBone =
             isJoint[i] || extraFlag(node.extras, "mshBone") || (node.mesh < 0 && holdsJoint[i]);
         std::vector<int> jointMap;
-        positionAttribute = "POSITION";
-        if (skinned[i]) {
-            const SkinnedObjectBind& bind = binds.objects.at(i);
-            if (bind.recorded)
-                positionAttribute = "_MSH_POSITION";
+        const SkinnedObjectBind* bind = skinned[i] ? &binds.objects.at(i) : nullptr;
+        bool objectPositions = bind && bind->recorded && carriesObjectPositions(model, node.mesh);
+        positionAttribute = objectPositions ? "_MSH_POSITION" : "POSITION";
+        if (bind) {
             const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
             for (size_t j = 0; j < skin.joints.size(); ++j) {
                 size_t joint = size_t(skin.joints[j]);
@@ -561,7 +560,7 @@ bool Reader::run(std::string& message) {
                 }
                 jointMap.push_back(int(data.joints.size()));
                 data.joints.push_back(sceneIndex[joint]);
-                data.jointBindWorld.push_back(matrixFromGltf(bind.jointBind[j]));
+                data.jointBindWorld.push_back(matrixFromGltf(bind->jointBind[j]));
             }
             data.skinBindWorld = data.world;
         }
@@ -572,6 +571,8 @@ bool Reader::run(std::string& message) {
             message = error;
             return false;
         }
+        if (bind && !objectPositions)
+            moveIntoObjectSpace(matrixFromGltf(bind->bindSpaceToObject), data.meshes);
         if (data.isBone)
             for (MeshData& mesh : data.meshes)
                 mesh.material = -1;

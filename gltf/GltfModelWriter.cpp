@@ -27,23 +27,26 @@ bool turns(const AffineMatrix& m) {
 }
 
 // The positions and normals of a mesh, in glTF's frame. A skinned mesh's vertices go into
-// the bind space every skin shares (its object's bind transform `bind` applied), so each bone
-// needs one inverse bind matrix whatever skins use it; their object-space positions go along
-// as _MSH_POSITION, from which from-gltf gives back every bit.
-void addPlacedVertices(const MeshData& mesh, const AffineMatrix* bind, AccessorWriter& writer,
+// the bind space every skin shares (its object's bind transform applied), so each bone needs
+// one inverse bind matrix whatever skins use it. Its object-space positions go along as
+// _MSH_POSITION wherever they differ from the bind space or the object is not at the origin,
+// so from-gltf gives back every bit of them.
+void addPlacedVertices(const MeshData& mesh, const NodeData* skinned, AccessorWriter& writer,
                        tinygltf::Primitive& primitive) {
-    bool moved = bind && !bind->isIdentity();
+    bool moved = skinned && !skinned->skinBindWorld.isIdentity();
+    AffineMatrix bind = moved ? skinned->skinBindWorld : AffineMatrix::identity();
     AffineMatrix bindInverse = AffineMatrix::identity();
-    bool turned = moved && turns(*bind) && invertAffine(*bind, bindInverse);
+    bool turned = moved && turns(bind) && invertAffine(bind, bindInverse);
+    bool placed = moved || (skinned && !skinned->objectWorld.isIdentity());
     std::vector<float> positions, objectPositions, normals;
     for (const Point3& p : mesh.positions) {
-        Point3 g = pointToGltf(moved ? transformPoint(*bind, p) : p);
+        Point3 g = pointToGltf(moved ? transformPoint(bind, p) : p);
         positions.insert(positions.end(), {g.x, g.y, g.z});
         Point3 o = pointToGltf(p);
         objectPositions.insert(objectPositions.end(), {o.x, o.y, o.z});
     }
     primitive.attributes["POSITION"] = writer.addFloats(positions, 3, true);
-    if (moved)
+    if (placed)
         primitive.attributes["_MSH_POSITION"] = writer.addFloats(objectPositions, 3, false);
     if (!mesh.normals.empty()) {
         for (const Point3& n : mesh.normals) {
@@ -54,10 +57,10 @@ void addPlacedVertices(const MeshData& mesh, const AffineMatrix* bind, AccessorW
     }
 }
 
-void addPrimitiveData(const MeshData& mesh, const AffineMatrix* bind, size_t jointCount,
+void addPrimitiveData(const MeshData& mesh, const NodeData* skinned, size_t jointCount,
                       AccessorWriter& writer, tinygltf::Primitive& primitive) {
     std::vector<float> uvs, sources;
-    addPlacedVertices(mesh, bind, writer, primitive);
+    addPlacedVertices(mesh, skinned, writer, primitive);
     if (!mesh.uvs.empty()) {
         for (const Point2& uv : mesh.uvs)
             uvs.insert(uvs.end(), {uv.x, 1.0f - uv.y});
@@ -68,7 +71,7 @@ void addPrimitiveData(const MeshData& mesh, const AffineMatrix* bind, size_t joi
             sources.push_back(float(v));
         primitive.attributes["_MSH_VERTEX"] = writer.addFloats(sources, 1, false);
     }
-    if (bind) {
+    if (skinned) {
         // glTF requires every vertex's weights to sum to 1, whatever the source gave.
         std::vector<std::vector<Influence>> normalised = mesh.influences;
         for (auto& influences : normalised) {
@@ -110,8 +113,8 @@ int addMesh(const NodeData& node, const std::vector<MeshData>& meshes, size_t jo
     bool specified = false;
     for (const MeshData& data : meshes) {
         tinygltf::Primitive primitive;
-        addPrimitiveData(data, isDrawnSkinned(node) ? &node.skinBindWorld : nullptr, jointCount,
-                         writer, primitive);
+        addPrimitiveData(data, isDrawnSkinned(node) ? &node : nullptr, jointCount, writer,
+                         primitive);
         mesh.primitives.push_back(primitive);
         specified = specified || data.specifiedNormals;
     }

@@ -81,8 +81,8 @@ Run validate(const std::string& path) {
     std::string obj = scratchFolder("assimp") + "/out.obj";
     Run assimp = runShell("assimp export " + quote(path) + " " + quote(obj));
     if (assimp.exitCode != 0)
-        assimp.out = "assimp export " + path + " exits " + std::to_string(assimp.exitCode) +
-                     ":\n" + assimp.out + assimp.err;
+        assimp.out = "assimp export " + path + " exits " + std::to_string(assimp.exitCode) + ":\n" +
+                     assimp.out + assimp.err;
     return assimp;
 }
 

@@ -1,9 +1,9 @@
+#include "format/TextField.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/GltfBridge.h"
 #include "gltf/GltfModelReader.h"
 #include "gltf/GltfModelWriter.h"
 #include "gltf/SceneBuilder.h"
-#include "format/TextField.h"
 #include "host/embed/MemoryHost.h"
 #include "tests/gltf/GltfTestSupport.h"
 
@@ -133,10 +133,9 @@ tinygltf::Model yUpCharacter(bool posed) {
     skinJoints.push_back(tip);
     tinygltf::Skin skin;
     skin.joints = skinJoints;
-    skin.inverseBindMatrices =
-        b.writer.addMatrices({glTranslation(0, 0, 0), glTranslation(0, 0, -1),
-                              glTranslation(0, 0, -2), glTranslation(0, 0, -3),
-                              glTranslation(0, 0, -4.5)});
+    skin.inverseBindMatrices = b.writer.addMatrices(
+        {glTranslation(0, 0, 0), glTranslation(0, 0, -1), glTranslation(0, 0, -2),
+         glTranslation(0, 0, -3), glTranslation(0, 0, -4.5)});
     b.model.skins.push_back(skin);
     b.model.nodes[size_t(body)].skin = 0;
     return b.model;
@@ -161,14 +160,13 @@ void expectCharacterInPlace(const tinygltf::Model& model) {
         EXPECT_NEAR(at.z, float(j), 1e-6f) << characterJoints[j];
         EXPECT_NEAR(at.y, 0.0f, 1e-6f) << characterJoints[j];
     }
-    ISkin* skin = static_cast<ISkin*>(static_cast<IDerivedObject*>(body->GetObjectRef())
-                                          ->GetModifier(0)
-                                          ->GetInterface(I_SKIN));
+    ISkin* skin = static_cast<ISkin*>(
+        static_cast<IDerivedObject*>(body->GetObjectRef())->GetModifier(0)->GetInterface(I_SKIN));
     ASSERT_NE(skin, nullptr);
     ISkinContextData* context = skin->GetContextInterface(body);
-    Mesh& mesh = static_cast<TriObject*>(
-                     static_cast<IDerivedObject*>(body->GetObjectRef())->GetObjRef())
-                     ->GetMesh();
+    Mesh& mesh =
+        static_cast<TriObject*>(static_cast<IDerivedObject*>(body->GetObjectRef())->GetObjRef())
+            ->GetMesh();
     ASSERT_EQ(mesh.numVerts, 10);
     Matrix3 tm = body->GetObjectTM(0);
     for (int v = 0; v < mesh.numVerts; ++v) {

@@ -96,9 +96,9 @@ std::vector<Point3> drawnCorners(const tinygltf::Model& model, int nodeIndex) {
         std::vector<double> ibm = accessorValues(model, skin.inverseBindMatrices);
         for (size_t j = 0; j < skin.joints.size(); ++j) {
             AffineMatrix inverseBind;
-            mshgltf::fromGltfArray(std::vector<double>(ibm.begin() + long(j * 16),
-                                                       ibm.begin() + long(j * 16 + 16)),
-                                   inverseBind);
+            mshgltf::fromGltfArray(
+                std::vector<double>(ibm.begin() + long(j * 16), ibm.begin() + long(j * 16 + 16)),
+                inverseBind);
             jointMatrices.push_back(inverseBind * world[size_t(skin.joints[j])]);
         }
     }
@@ -151,9 +151,9 @@ void expectSameCorners(const std::vector<Point3>& got, const std::vector<Point3>
         Point3 d = got[c] - expected[c];
         EXPECT_TRUE(std::fabs(d.x) <= tolerance && std::fabs(d.y) <= tolerance &&
                     std::fabs(d.z) <= tolerance)
-            << what << " corner " << c << ": (" << got[c].x << ", " << got[c].y << ", "
-            << got[c].z << "), expected (" << expected[c].x << ", " << expected[c].y << ", "
-            << expected[c].z << ")";
+            << what << " corner " << c << ": (" << got[c].x << ", " << got[c].y << ", " << got[c].z
+            << "), expected (" << expected[c].x << ", " << expected[c].y << ", " << expected[c].z
+            << ")";
     }
 }
 

@@ -1,9 +1,12 @@
 #include "gltf/GltfAccessors.h"
+#include "gltf/GltfModelReader.h"
 #include "gltf/GltfModelWriter.h"
 #include "tests/gltf/GltfTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 using namespace mshgltf;
@@ -146,6 +149,31 @@ TEST_F(GltfWriterTest, SkinnedMeshSitsAtTheTopInTheBindSpaceItsBonesShare) {
     EXPECT_EQ(weights[2], 0.0);
     EXPECT_EQ(joints[4], 1.0);
     EXPECT_EQ(joints[5], 0.0) << "unused slots name joint 0 with weight 0";
+}
+
+TEST_F(GltfWriterTest, SkinnedMeshComesBackIntoItsObjectSpace) {
+    SceneData scene = skinnedScene(false);
+    scene.nodes[2].world = scene.nodes[2].objectWorld = translation(5, 0, 0.1);
+    scene.nodes[2].skinBindWorld = scene.nodes[2].world;
+    tinygltf::Model model = buildGltfModel(scene, report);
+    LoadedGltf loaded;
+    std::string error;
+    ASSERT_TRUE(sceneFromGltfModel(model, loaded, report, error)) << error;
+    const NodeData& body = loaded.scene.nodes.at(2);
+    EXPECT_EQ(body.world, translation(5, 0, 0.1));
+    EXPECT_EQ(body.meshes.at(0).positions, scene.nodes[2].meshes[0].positions) << "every bit";
+    EXPECT_TRUE(report.warnings.empty()) << report.warnings.at(0);
+
+    // Written again by a program that keeps node extras but drops our attribute: the bind
+    // space positions are mapped into the recorded object's space.
+    for (tinygltf::Primitive& primitive : model.meshes[size_t(model.nodes[2].mesh)].primitives)
+        primitive.attributes.erase("_MSH_POSITION");
+    ASSERT_TRUE(sceneFromGltfModel(model, loaded, report, error)) << error;
+    const std::vector<Point3>& positions = loaded.scene.nodes.at(2).meshes.at(0).positions;
+    for (size_t v = 0; v < positions.size(); ++v) {
+        Point3 d = positions[v] - scene.nodes[2].meshes[0].positions[v];
+        EXPECT_LT(std::max(std::fabs(d.x), std::max(std::fabs(d.y), std::fabs(d.z))), 1e-6f);
+    }
 }
 
 TEST_F(GltfWriterTest, GeometryIsTurnedToYUpAndTexCoordsFlipped) {
