@@ -18,6 +18,7 @@ bool isDrawnSkinned(const NodeData& node) {
     return !node.isBone && !node.joints.empty() && !node.meshes.empty();
 }
 
+// True when the 3x3 part is not the identity, so normals need turning as well.
 bool turns(const AffineMatrix& m) {
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)
