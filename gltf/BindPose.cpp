@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <initializer_list>
 
 namespace mshgltf {
 namespace {
@@ -131,10 +132,12 @@ std::vector<Corner> bindSpaceCorners(const tinygltf::Model& model, int meshIndex
     return box.corners();
 }
 
-// The bind transform of a skin: that of the joints which agree with the mesh node's world
-// matrix, when some do (exporters derive the inverse bind matrices from it, and a posed
-// chain of joints can outnumber the joints still at rest); else the value most joints share
-// when one group is larger than any other and holds at least two; else the node's matrix.
+// The bind transform of a skin. Exporters start from the mesh node's world matrix (Y-up
+// exporters, the bridge) or from the identity (vertices in world space, as Blender writes
+// them), and a posed chain of joints shares one wrong value and can outnumber the joints at
+// rest. So: the first of those two that some joints agree with (exact, where the joints'
+// products are rounded); else the value most joints share, when one group holds at least two
+// and is larger than any other, or all joints agree; else the node's matrix.
 AffineMatrix chooseBind(const std::vector<Corner>& corners, const std::vector<AffineMatrix>& given,
                         const AffineMatrix& nodeWorld) {
     std::vector<std::vector<size_t>> groups;
@@ -147,9 +150,10 @@ AffineMatrix chooseBind(const std::vector<Corner>& corners, const std::vector<Af
         else
             group->push_back(j);
     }
-    for (const std::vector<size_t>& group : groups)
-        if (sameBind(corners, given[group[0]], nodeWorld))
-            return nodeWorld; // exact, where the joints' products are rounded
+    for (const AffineMatrix& start : {nodeWorld, AffineMatrix::identity()})
+        for (const std::vector<size_t>& group : groups)
+            if (sameBind(corners, given[group[0]], start))
+                return start;
     std::stable_sort(groups.begin(), groups.end(),
                      [](const std::vector<size_t>& a, const std::vector<size_t>& b) {
                          return a.size() > b.size();

@@ -36,9 +36,9 @@ struct BindPoses {
 
 /// Resolves every node with a mesh and a skin. A skin whose joints all give the same B
 /// (within a tolerance relative to the model's size) is in its bind pose: the object takes B
-/// and no joint moves. Otherwise the file is posed: B is the mesh node's world matrix when
-/// some joints agree with it, else the value most joints share, else the node's matrix; the
-/// other joints are set to inverse(IBM) * B, and one line says how many moved.
+/// and no joint moves. Otherwise the file is posed: B is the mesh node's world matrix, or else
+/// the identity, when some joints agree with it; else the value most joints share; else the
+/// node's matrix. The other joints are set to inverse(IBM) * B; one line says how many moved.
 /// `world` is each node's world transform along the file's hierarchy; `synthetic` marks the
 /// bridge's own helper nodes, which are never reported as moved. False with `error` for a
 /// skin the file cannot support (a missing skin, joint or accessor, a singular matrix).

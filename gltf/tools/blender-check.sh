@@ -48,6 +48,23 @@ if [ $status -eq 0 ]; then
   done
 fi
 if [ $status -eq 0 ]; then
+  # Blender's files with a turned armature, at rest and posed: from-gltf must find the bind
+  # pose in both, set the three posed joints back to it, and leave every triangle in place.
+  echo "blender-check: Blender's export of hero.glb with its armature turned, at rest and posed"
+  if blender -b --factory-startup --python-exit-code 3 --python "$here/blender_pose.py" -- \
+       "$work/hero.glb" "$work/turned.glb" "$work/posed.glb" >"$work/pose.log" 2>&1 &&
+     "$tool" from-gltf "$work/turned.glb" -o "$work/turned/hero.msh" --bones &&
+     python3 "$here/drawn_triangles.py" "$work/turned.glb" "$work/turned/hero.msh" &&
+     "$tool" from-gltf "$work/posed.glb" -o "$work/posed/hero.msh" --bones 2>"$work/posed.err" &&
+     grep -q "3 joint(s) were posed away" "$work/posed.err" &&
+     python3 "$here/drawn_triangles.py" "$work/turned.glb" "$work/posed/hero.msh"; then
+    echo "blender-check: turned and posed files in place"
+  else
+    echo "blender-check: FAIL turned or posed file (see $work/pose.log, $work/posed.err)"
+    status=1
+  fi
+fi
+if [ $status -eq 0 ]; then
   # A file written by Blender itself, back into the model files, every triangle in place.
   echo "blender-check: Blender's own export of hero.glb back to MSH"
   if "$tool" from-gltf "$work/blender_hero.glb" -o "$work/back/hero.msh" --bones &&
