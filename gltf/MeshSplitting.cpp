@@ -100,6 +100,70 @@ std::string listedNames(const std::vector<std::string>& names) {
     return names[0] + ", " + names[1] + ", ..., " + names.back();
 }
 
+bool wellFormed(const MeshData& mesh) {
+    size_t count = mesh.positions.size();
+    for (uint32_t index : mesh.triangles)
+        if (index >= count)
+            return false;
+    return (mesh.normals.empty() || mesh.normals.size() == count) &&
+           (mesh.uvs.empty() || mesh.uvs.size() == count) &&
+           (mesh.influences.empty() || mesh.influences.size() == count);
+}
+
+struct MeshSplit {
+    SplitObject object;
+    std::vector<NodeData> parts; ///< nodes for every part but the first
+    size_t reducedFaces = 0;
+    bool shortened = false; ///< part names were shortened to fit the name field
+};
+
+// Mesh `g` of `node` becomes its first part; the others come back as nodes like `node`,
+// under names nobody else has.
+MeshSplit splitMesh(NodeData& node, size_t g, const std::string& name, const ObjectLimits& limits,
+                    std::set<std::string>& taken) {
+    int hostCount = 0;
+    std::vector<int> hostVertex = weldVertices(node.meshes[g], hostCount);
+    PartitionResult result = partitionMesh(node.meshes[g], hostVertex, limits);
+    node.meshes[g] = std::move(result.parts[0]);
+    MeshSplit done;
+    done.reducedFaces = result.reducedFaces;
+    done.object.name = name;
+    done.object.parts.push_back(name);
+    size_t number = 1;
+    for (size_t k = 1; k < result.parts.size(); ++k) {
+        std::string partName;
+        do
+            partName = numberedName(name, number++, done.shortened);
+        while (!taken.insert(partName).second);
+        NodeData part = shellOf(node);
+        part.name = partName;
+        part.meshes.push_back(std::move(result.parts[k]));
+        done.parts.push_back(std::move(part));
+        done.object.parts.push_back(partName);
+    }
+    return done;
+}
+
+// One line per object: a warning when it was only split, a loss when faces lost bones.
+void reportSplit(const MeshSplit& done, const std::vector<std::string>& reasons,
+                 const ObjectLimits& limits, BridgeReport& report) {
+    bool split = done.object.parts.size() > 1;
+    std::vector<std::string> says;
+    if (split)
+        says.push_back("split into " + std::to_string(done.object.parts.size()) + " objects (" +
+                       listedNames(done.object.parts) + "): " + joined(reasons, "; "));
+    if (done.shortened)
+        says.push_back("part names shortened to fit the " + std::to_string(MSH_TEXT_FIELD_SIZE) +
+                       "-character name field");
+    if (done.reducedFaces > 0)
+        says.push_back(reducedFacesText(done.reducedFaces, limits.bones));
+    std::string line = done.object.name + ": " + joined(says, "; ");
+    if (done.reducedFaces > 0)
+        report.losses.push_back(line);
+    else if (split)
+        report.warnings.push_back(line);
+}
+
 // Puts each node's parts right after its subtree (where a further sibling or last child goes
 // in depth-first order, deeper nodes' parts first) and renumbers parents and joints.
 void insertParts(SceneData& scene, std::vector<std::vector<NodeData>>& partsAfter) {
@@ -170,6 +234,9 @@ bool fitMeshesToLayout(SceneData& scene, MshLayoutKind layout, bool split, Bridg
             continue;
         std::vector<NodeData> childParts, siblingParts;
         for (size_t g = 0; g < node.meshes.size(); ++g) {
+            // A malformed mesh is the scene builder's to refuse.
+            if (!wellFormed(node.meshes[g]))
+                continue;
             std::vector<std::string> reasons = reasonsToSplit(node.meshes[g], layout, limits);
             if (reasons.empty())
                 continue;
@@ -181,44 +248,15 @@ bool fitMeshesToLayout(SceneData& scene, MshLayoutKind layout, bool split, Bridg
                         "it is split into objects that fit.";
                 return false;
             }
-            int hostCount = 0;
-            std::vector<int> hostVertex = weldVertices(node.meshes[g], hostCount);
-            PartitionResult result = partitionMesh(node.meshes[g], hostVertex, limits);
-            node.meshes[g] = std::move(result.parts[0]);
-            SplitObject object;
-            object.name = name;
-            object.parts.push_back(name);
-            bool shortened = false;
-            size_t number = 1;
-            for (size_t k = 1; k < result.parts.size(); ++k) {
-                std::string partName;
-                do
-                    partName = numberedName(name, number++, shortened);
-                while (!taken.insert(partName).second);
-                NodeData part = shellOf(node);
-                part.name = partName;
+            MeshSplit done = splitMesh(node, g, name, limits, taken);
+            reportSplit(done, reasons, limits, report);
+            if (done.object.parts.size() > 1)
+                splits.push_back(done.object);
+            for (NodeData& part : done.parts) {
                 if (g > 0) // a further material's node hangs below the node
                     part.parent = int(i);
-                part.meshes.push_back(std::move(result.parts[k]));
                 (g > 0 ? childParts : siblingParts).push_back(std::move(part));
-                object.parts.push_back(partName);
             }
-            std::string line = name + ": ";
-            if (object.parts.size() > 1)
-                line += "split into " + std::to_string(object.parts.size()) + " objects (" +
-                        listedNames(object.parts) + "): " + joined(reasons, "; ");
-            if (shortened)
-                line += "; part names shortened to fit the " + std::to_string(MSH_TEXT_FIELD_SIZE) +
-                        "-character name field";
-            if (result.reducedFaces > 0)
-                line += std::string(object.parts.size() > 1 ? "; " : "") +
-                        reducedFacesText(result.reducedFaces, limits.bones);
-            if (object.parts.size() > 1)
-                splits.push_back(object);
-            if (result.reducedFaces > 0)
-                report.losses.push_back(line);
-            else if (object.parts.size() > 1)
-                report.warnings.push_back(line);
         }
         for (NodeData& part : siblingParts)
             childParts.push_back(std::move(part));
