@@ -24,16 +24,12 @@ struct PartitionResult {
 
 /// Splits `mesh` into parts within `limits`. `hostVertex` gives the host vertex of every mesh
 /// vertex (the scene builder's weld); each part records its own host numbering in
-/// `sourceVertex`, so the builder gives it exactly the vertices counted here. Faces are
-/// grouped by the bones their corners use, so a part is a connected region of the skin where
-/// it can be; vertices on the seams are copied into every part that uses them. A face whose
-/// corners use more bones than a part holds keeps each corner's strongest bone and then the
-/// strongest of the others by summed weight; its corners' weights are rescaled to their
-/// former totals. Linear in the mesh size (the bone-set lookups aside).
+/// `sourceVertex`, so the builder gives it exactly the vertices counted here. A skin with more
+/// bones than an object holds is first grouped by the bones its faces use (BoneGrouping.h);
+/// then each group is cut into runs of faces in the mesh's order within the face and vertex
+/// limits. Vertices on the seams are copied into every part that uses them. Linear in the mesh
+/// size (map look-ups aside).
 PartitionResult partitionMesh(const MeshData& mesh, const std::vector<int>& hostVertex,
                               const ObjectLimits& limits);
-
-/// Number of distinct bones with a non-zero weight in `mesh`.
-size_t bonesWithWeight(const MeshData& mesh);
 
 } // namespace mshgltf

@@ -3,6 +3,7 @@
 #include "format/Mesh8Record.h"
 #include "format/MshLayout.h"
 #include "format/TextField.h"
+#include "gltf/BoneGrouping.h"
 #include "gltf/SceneBuilder.h"
 
 #include <algorithm>
