@@ -198,4 +198,7 @@ TEST(FromGltfSplitting, TwentyBoneSkinOfTwelveThousandFacesComesBackWholeInBothL
         EXPECT_EQ(validated.exitCode, 0) << validated.out << validated.err;
         expectSameTriangles(original, drawnTriangles(back));
     }
+    // A few megabytes of models; kept only when something failed, to look at.
+    if (!::testing::Test::HasFailure())
+        fs::remove_all(dir);
 }
