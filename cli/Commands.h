@@ -22,7 +22,8 @@ Command addInfoCommand(CLI::App& app);
 Command addCheckCommand(CLI::App& app);
 /// `mshtool to-gltf MSH... [--bones BN | --no-bones] -o OUT [--force]`
 Command addToGltfCommand(CLI::App& app);
-/// `mshtool from-gltf GLTF -o OUT.msh [--export-bones] [--mesh8] [--selected NAME...] [--force]`
+/// `mshtool from-gltf GLTF -o OUT.msh [--export-bones] [--mesh8] [--no-split]
+///  [--selected NAME...] [--force]`
 Command addFromGltfCommand(CLI::App& app);
 /// `mshtool convert MSH [--bones BN | --no-bones] -o OUT.msh [--mesh8] [--export-bones] [--force]`
 Command addConvertCommand(CLI::App& app);

@@ -19,6 +19,7 @@ struct FromGltfOptions {
     std::string output;
     bool bones = false;
     bool mesh8 = false;
+    bool noSplit = false;
     std::vector<std::string> selected;
     bool force = false;
 };
@@ -28,6 +29,19 @@ bool endsWithMsh(const std::string& path) {
     for (char& c : ext)
         c = char(std::tolower((unsigned char)c));
     return ext == ".msh";
+}
+
+// The names given, each with the parts it was split into.
+std::vector<std::string> withParts(const std::vector<std::string>& names,
+                                   const std::vector<mshgltf::SplitObject>& splits) {
+    std::vector<std::string> all;
+    for (const std::string& name : names) {
+        all.push_back(name);
+        for (const mshgltf::SplitObject& split : splits)
+            if (split.name == name)
+                all.insert(all.end(), split.parts.begin() + 1, split.parts.end());
+    }
+    return all;
 }
 
 // Selects the named nodes (and, when bones are exported, every bone, so the BN file stays
@@ -84,14 +98,19 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
     resetScene();
     mshgltf::BridgeReport report;
     std::string error;
-    if (!mshgltf::importGltfIntoScene(options.input, stage.folder(), report, error)) {
+    mshgltf::GltfImportOptions fitting;
+    fitting.layout = options.mesh8 ? MshLayoutMesh8 : MshLayoutLegacy;
+    fitting.splitToFit = !options.noSplit;
+    std::vector<mshgltf::SplitObject> splits;
+    if (!mshgltf::importGltfIntoScene(options.input, stage.folder(), report, error, fitting,
+                                      &splits)) {
         printMessage("mshtool: " + error);
         return exitBadFile;
     }
     printReport(options.input, report);
     bool lost = !report.losses.empty();
     bool selectedOnly = !options.selected.empty();
-    if (selectedOnly && !selectNodes(options.selected, options.bones))
+    if (selectedOnly && !selectNodes(withParts(options.selected, splits), options.bones))
         return exitBadFile;
     PluginSession session;
     std::string staged = stage.stagedPath(pathOf(options.output).filename());
@@ -133,17 +152,21 @@ Command addFromGltfCommand(CLI::App& app) {
     auto options = std::make_shared<FromGltfOptions>();
     CLI::App* command = app.add_subcommand(
         "from-gltf", "Convert a .gltf or .glb model to MSH through the exporter");
-    command->footer(
-        "Writes OUT.msh and, with --export-bones, OUT.bn (and OUT.BBX in the legacy\n"
-        "layout), as the exporter does; bitmaps embedded in the model are written\n"
-        "beside OUT.msh. An existing file is replaced only when nothing was lost on the\n"
-        "way, or with --force.\n\n"
-        "Example:\n  mshtool from-gltf hero.glb -o hero.msh --export-bones --mesh8");
+    command->footer("Writes OUT.msh and, with --export-bones, OUT.bn (and OUT.BBX in the legacy\n"
+                    "layout), as the exporter does; bitmaps embedded in the model are written\n"
+                    "beside OUT.msh. A mesh that one object of the layout cannot hold (more\n"
+                    "than four bones in the legacy layout, more than 10,922 faces in Mesh8,\n"
+                    "more than 65,535 vertices or faces) is split into objects NAME, NAME.1,\n"
+                    "NAME.2, ... An existing file is replaced only when nothing was lost on the\n"
+                    "way, or with --force.\n\n"
+                    "Example:\n  mshtool from-gltf hero.glb -o hero.msh --export-bones --mesh8");
     command->add_option("GLTF", options->input, "The .gltf or .glb file")->required();
     command->add_option("-o,--output", options->output, "The MSH file to write")->required();
     command->add_flag("--export-bones,--bones", options->bones,
                       "Answer Yes to \"Export bones?\" (--bones is the older name)");
     command->add_flag("--mesh8", options->mesh8, "Answer Yes to \"Use Mesh8 structure?\"");
+    command->add_flag("--no-split", options->noSplit,
+                      "Refuse a mesh that one object cannot hold instead of splitting it");
     command->add_option("--selected", options->selected,
                         "Export only these nodes (with --export-bones, every bone as well)");
     command->add_flag("--force", options->force,

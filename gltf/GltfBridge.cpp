@@ -61,10 +61,19 @@ bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::strin
 }
 
 bool importGltfIntoScene(const std::string& path, const std::string& imageDir, BridgeReport& report,
-                         std::string& error) {
+                         std::string& error, const GltfImportOptions& options,
+                         std::vector<SplitObject>* splits) {
     LoadedGltf loaded;
     if (!readGltfFile(path, loaded, report, error))
         return false;
+    std::vector<SplitObject> parts;
+    if (!fitMeshesToLayout(loaded.scene, options.layout, options.splitToFit, report, error,
+                           parts)) {
+        error = path + ": " + error;
+        return false;
+    }
+    if (splits)
+        *splits = parts;
     if (!buildScene(loaded.scene, report, error)) {
         error = path + ": " + error;
         return false;
