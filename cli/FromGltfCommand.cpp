@@ -1,6 +1,8 @@
 // `mshtool from-gltf`: a glTF 2.0 model into the scene, written by the exporter plug-in.
+#include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
 #include "cli/PluginSession.h"
+#include "format/MshFile.h"
 #include "format/TextField.h"
 #include "gltf/GltfBridge.h"
 #include "host/embed/MemoryHost.h"
@@ -53,6 +55,13 @@ bool selectNodes(const std::vector<std::string>& names, bool withBones) {
     return ok;
 }
 
+// Records in a file the exporter wrote; 0 when there is none.
+size_t recordsIn(const std::string& path) {
+    MshFileReader reader;
+    MshError error;
+    return reader.open(fromUtf8(path), error) ? reader.objectCount() : 0;
+}
+
 int runFromGltf(const FromGltfOptions& options) {
     if (!endsWithMsh(options.output)) {
         std::cerr << "mshtool from-gltf: -o " << options.output << ": give a .msh file\n";
@@ -69,16 +78,13 @@ int runFromGltf(const FromGltfOptions& options) {
                   << code.message() << "\n";
         return exitBadFile;
     }
-    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), report,
-                                      error)) {
+    std::string stem = fs::u8path(options.output).stem().u8string();
+    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), stem,
+                                      report, error)) {
         std::cerr << "mshtool: " << error << "\n";
         return exitBadFile;
     }
-    for (const std::string& w : report.warnings)
-        std::cerr << "mshtool: " << options.input << ": warning: " << w << "\n";
-    for (const std::string& l : report.losses)
-        std::cerr << "mshtool: " << options.input << ": lost: " << l << "\n";
-    bool lost = !report.losses.empty();
+    bool lost = printBridgeReport(options.input, report);
     bool selectedOnly = !options.selected.empty();
     if (selectedOnly && !selectNodes(options.selected, options.bones))
         return exitBadFile;
@@ -93,11 +99,14 @@ int runFromGltf(const FromGltfOptions& options) {
         std::cerr << "mshtool: " << e.what() << "\n";
         return exitBadFile;
     }
-    std::string stem = options.output.substr(0, options.output.size() - 3);
+    std::string base = options.output.substr(0, options.output.size() - 3);
     std::cout << options.input << " -> " << options.output;
     if (options.bones)
-        std::cout << ", " << stem << "bn" << (options.mesh8 ? "" : ", " + stem + "BBX");
+        std::cout << ", " << base << "bn" << (options.mesh8 ? "" : ", " + base + "BBX");
     std::cout << "\n";
+    report.objectsWritten = recordsIn(options.output);
+    report.bonesWritten = options.bones ? recordsIn(base + "bn") : 0;
+    printBridgeSummary(options.input, report);
     if (lost) {
         std::cerr << "mshtool: " << options.input
                   << ": something was lost on the way (see above)\n";

@@ -1,4 +1,5 @@
 // `mshtool to-gltf`: model files to glTF 2.0 through the importer plug-in.
+#include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
 #include "cli/ModelImport.h"
 #include "cli/Terminal.h"
@@ -24,15 +25,6 @@ bool isGltfName(const fs::path& path) {
     for (char& c : ext)
         c = char(std::tolower((unsigned char)c));
     return ext == ".glb" || ext == ".gltf";
-}
-
-void printReport(const std::string& file, const mshgltf::BridgeReport& report, bool& lost) {
-    for (const std::string& w : report.warnings)
-        std::cerr << "mshtool: " << file << ": warning: " << w << "\n";
-    for (const std::string& l : report.losses)
-        std::cerr << "mshtool: " << file << ": lost: " << l << "\n";
-    if (!report.losses.empty())
-        lost = true;
 }
 
 int runToGltf(const ToGltfOptions& options) {
@@ -77,13 +69,14 @@ int runToGltf(const ToGltfOptions& options) {
                 result = exitBadFile;
                 continue;
             }
-            printReport(input, report, lost);
+            lost = printBridgeReport(input, report) || lost;
             if (lost) {
                 std::cerr << "mshtool: " << input
                           << ": something was lost on the way (see above)\n";
                 result = exitBadFile;
             }
             std::cout << input << (bones.empty() ? "" : " + " + bones) << " -> " << target << "\n";
+            printBridgeSummary(input, report);
         }
     } catch (const std::exception& e) {
         std::cerr << "mshtool: " << e.what() << "\n";

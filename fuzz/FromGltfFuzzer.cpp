@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     resetScene();
     mshgltf::BridgeReport report;
     std::string error;
-    if (!mshgltf::importGltfIntoScene(input.string(), (folder / "images").string(), report,
+    if (!mshgltf::importGltfIntoScene(input.string(), (folder / "images").string(), "model", report,
                                       error)) {
         fuzzing::check(!error.empty(), "a refused glTF file without a reason");
         resetScene();

@@ -4,6 +4,7 @@
 // the host's Z-up frame. Both directions go through it, so each half can be tested alone.
 
 #include "gltf/AffineMatrix.h"
+#include "gltf/BridgeReport.h"
 
 #include <string>
 #include <vector>
@@ -55,13 +56,6 @@ struct NodeData {
 struct SceneData {
     std::vector<NodeData> nodes; ///< parents before children, in the scene's depth-first order
     std::vector<MaterialData> materials;
-};
-
-/// Problems met on the way: `losses` are things the target cannot keep (the command then
-/// exits with 1), `warnings` are worth saying but lose nothing.
-struct BridgeReport {
-    std::vector<std::string> warnings;
-    std::vector<std::string> losses;
 };
 
 } // namespace mshgltf

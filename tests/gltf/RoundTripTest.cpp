@@ -108,7 +108,7 @@ void roundTrip(const std::string& fileName) {
 
     resetScene();
     BridgeReport back;
-    ASSERT_TRUE(importGltfIntoScene(path, folder, back, error)) << error;
+    ASSERT_TRUE(importGltfIntoScene(path, folder, "back", back, error)) << error;
     EXPECT_TRUE(back.losses.empty());
     EXPECT_TRUE(back.warnings.empty()) << back.warnings.at(0);
     std::map<std::wstring, NodeView> after = viewScene();
