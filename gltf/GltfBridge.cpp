@@ -23,8 +23,22 @@ void useImageNames(LoadedGltf& loaded) {
     }
 }
 
+// Only the images of objects that are converted go beside the model.
+void markUsedImages(LoadedGltf& loaded) {
+    for (ImageData& image : loaded.images)
+        image.used = false;
+    for (const NodeData& node : loaded.scene.nodes)
+        for (const MeshData& mesh : node.meshes) {
+            int image = mesh.material >= 0 ? loaded.imageOfMaterial[size_t(mesh.material)] : -1;
+            if (image >= 0)
+                loaded.images[size_t(image)].used = true;
+        }
+}
+
 void writeImages(const LoadedGltf& loaded, const fs::path& imageDir, BridgeReport& report) {
     for (const ImageData& image : loaded.images) {
+        if (!image.used)
+            continue;
         fs::path target = imageDir / fs::u8path(image.fileName);
         if (image.bytes.empty()) {
             if (!fs::exists(target))
@@ -66,6 +80,7 @@ bool importGltfIntoScene(const std::string& path, const std::string& imageDir,
     if (!readGltfFile(path, loaded, report, error))
         return false;
     std::string folder = imageDir.empty() ? "." : imageDir;
+    markUsedImages(loaded);
     nameImages(loaded.images, folder, outputStem, report);
     useImageNames(loaded);
     if (!buildScene(loaded.scene, report, error)) {

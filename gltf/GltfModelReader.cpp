@@ -218,8 +218,13 @@ void Reader::reportMaterial(int m) {
     const tinygltf::Material& source = model.materials[size_t(m)];
     int image = out.imageOfMaterial[size_t(materialOf[size_t(m)])];
     std::string subject = "material " + (source.name.empty() ? std::to_string(m) : source.name);
-    bool nameKept =
-        source.name.empty() || (image >= 0 && source.name == out.images[size_t(image)].sourceName);
+    // The name the image will most likely have beside the model (a clash may still change it).
+    bool nameKept = source.name.empty();
+    if (image >= 0) {
+        const ImageData& picture = out.images[size_t(image)];
+        nameKept = nameKept || source.name == picture.sourceName ||
+                   source.name == safeTextureName(nameFromSource(picture));
+    }
     bool colourKept = true;
     const std::vector<double>& color = source.pbrMetallicRoughness.baseColorFactor;
     for (double c : color)

@@ -74,9 +74,10 @@ std::string caseFolded(const std::string& utf8) {
     return toUtf8(wide);
 }
 
+// A last dot further back than any file type's is part of the name.
 void splitExtension(const std::string& name, std::string& stem, std::string& ext) {
     size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || dot == 0) {
+    if (dot == std::string::npos || dot == 0 || name.size() - dot > 8) {
         stem = name;
         ext.clear();
     } else {
@@ -101,8 +102,8 @@ std::string typeExtension(const ImageData& image) {
     return ext.empty() ? extensionOfBytes(image.bytes) : ext;
 }
 
-// The name an image's own name or URI asks for, before it is made safe; empty when it has
-// none. Embedded images take the extension of their type.
+} // namespace
+
 std::string nameFromSource(const ImageData& image) {
     if (!image.embedded || image.sourceName.empty())
         return image.sourceName;
@@ -114,6 +115,8 @@ std::string nameFromSource(const ImageData& image) {
         stem = image.sourceName;
     return stem + typeExtension(image);
 }
+
+namespace {
 
 // `name`, or "<stem>_<n>" with the first n that neither an earlier image of this file nor a
 // different file in `folder` has; `occupied` tells whether a file in the folder was passed.
@@ -174,6 +177,8 @@ void nameImages(std::vector<ImageData>& images, const std::string& folder,
     std::set<std::string> taken; // case-folded names given to earlier images
     for (size_t i = 0; i < images.size(); ++i) {
         ImageData& image = images[i];
+        if (!image.used)
+            continue;
         std::string wanted = nameFromSource(image);
         std::string safe = safeTextureName(wanted);
         if (safe.empty())

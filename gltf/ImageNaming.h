@@ -18,6 +18,7 @@ struct ImageData {
     std::string fileName;             ///< UTF-8 name beside the model, set by nameImages
     std::vector<unsigned char> bytes; ///< the encoded file (empty when it could not be read)
     bool embedded = false;            ///< inside the .glb or a data URI
+    bool used = true;                 ///< a converted object shows it
 };
 
 /// Longest texture file name a model file holds.
@@ -29,7 +30,11 @@ const size_t maxTextureNameBytes = 100;
 /// kept. Empty when no letter or digit is left.
 std::string safeTextureName(const std::string& name);
 
-/// Chooses `fileName` for every image: the safe form of its URI's last component, or of its
+/// The name an image's URI (its last component) or its own name asks for, before it is made
+/// safe; embedded images take the extension of their type. Empty when it has neither.
+std::string nameFromSource(const ImageData& image);
+
+/// Chooses `fileName` for every image in use: the safe form of its URI's last component, or of its
 /// name with the extension of its MIME type, else "<outputStem>_<index>.<ext>". Names are
 /// unique within the file (ignoring letter case, as Windows does), and a different file
 /// already in `folder` under a name is never taken: the next free "<stem>_<n>" is, with a
