@@ -71,17 +71,18 @@ int runFromGltf(const FromGltfOptions& options) {
     mshgltf::BridgeReport report;
     std::string error;
     fs::path folder = fs::path(options.output).parent_path();
+    std::string stem = fs::u8path(options.output).stem().u8string();
+    // A file refused as it is read leaves nothing behind, not even the folder.
+    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), stem,
+                                      report, error)) {
+        std::cerr << "mshtool: " << error << "\n";
+        return exitBadFile;
+    }
     std::error_code code;
     if (!folder.empty() && !fs::is_directory(folder, code) &&
         !fs::create_directories(folder, code)) {
         std::cerr << "mshtool from-gltf: cannot create the folder " << folder.string() << ": "
                   << code.message() << "\n";
-        return exitBadFile;
-    }
-    std::string stem = fs::u8path(options.output).stem().u8string();
-    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), stem,
-                                      report, error)) {
-        std::cerr << "mshtool: " << error << "\n";
         return exitBadFile;
     }
     bool lost = printBridgeReport(options.input, report);

@@ -39,6 +39,9 @@ void writeImages(const LoadedGltf& loaded, const fs::path& imageDir, BridgeRepor
     for (const ImageData& image : loaded.images) {
         if (!image.used)
             continue;
+        std::error_code code;
+        if (!image.bytes.empty() && !fs::is_directory(imageDir, code))
+            fs::create_directories(imageDir, code); // a failure shows when the image is written
         fs::path target = imageDir / fs::u8path(image.fileName);
         if (image.bytes.empty()) {
             if (!fs::exists(target))

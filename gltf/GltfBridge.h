@@ -12,9 +12,10 @@ namespace mshgltf {
 bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error);
 
 /// Adds the content of a .gltf or .glb file to the current scene, and writes the bitmaps its
-/// materials use into `imageDir` (embedded ones always, external ones unless the same file is
-/// there), where the exported model's texture names will find them. Images without a name
-/// are named after `outputStem`, the exported model's file name without extension.
+/// converted objects show into `imageDir`, created when needed (embedded ones always, external
+/// ones unless the same file is there), where the exported model's texture names will find them.
+/// Images without a name are named after `outputStem`, the exported model's file name without
+/// extension.
 bool importGltfIntoScene(const std::string& path, const std::string& imageDir,
                          const std::string& outputStem, BridgeReport& report, std::string& error);
 

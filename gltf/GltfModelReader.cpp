@@ -143,6 +143,7 @@ private:
     bool readMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
                   std::vector<MeshData>& meshes);
     bool readInstances(const std::vector<int>& order, const std::vector<bool>& skinned,
+                       const std::vector<bool>& isJoint,
                        std::map<size_t, std::vector<AffineMatrix>>& instancesOf);
     void addInstances(const std::vector<AffineMatrix>& instances, const AffineMatrix& nodeWorld);
 };
@@ -486,6 +487,7 @@ const size_t maxObjects = 65535; // the u16 object count of a model file
 const size_t maxInstancedVertices = size_t(1) << 22;
 
 bool Reader::readInstances(const std::vector<int>& order, const std::vector<bool>& skinned,
+                           const std::vector<bool>& isJoint,
                            std::map<size_t, std::vector<AffineMatrix>>& instancesOf) {
     size_t objects = order.size(), vertices = 0;
     for (int n : order) {
@@ -494,7 +496,9 @@ bool Reader::readInstances(const std::vector<int>& order, const std::vector<bool
         std::string why;
         if (!gpuInstances(model, node, instances, why))
             return fail("node " + nameOf(size_t(n)) + ": EXT_mesh_gpu_instancing: " + why);
-        if (instances.empty() || node.mesh < 0 || size_t(node.mesh) >= model.meshes.size())
+        // A bone's mesh is its bone geometry, not something drawn.
+        if (instances.empty() || node.mesh < 0 || size_t(node.mesh) >= model.meshes.size() ||
+            isJoint[size_t(n)] || extraFlag(node.extras, "mshBone"))
             continue;
         if (skinned[size_t(n)]) {
             report.lose(nameOf(size_t(n)), "its " + std::to_string(instances.size()) +
@@ -697,7 +701,7 @@ bool Reader::run(std::string& message) {
 
     // EXT_mesh_gpu_instancing: each instance becomes an object right after its node.
     std::map<size_t, std::vector<AffineMatrix>> instancesOf;
-    if (!readInstances(order, skinned, instancesOf)) {
+    if (!readInstances(order, skinned, isJoint, instancesOf)) {
         message = error;
         return false;
     }
