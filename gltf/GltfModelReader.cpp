@@ -137,9 +137,11 @@ private:
     bool linkParents();
     bool readMaterials();
     void reportMaterial(int material);
+    /// True, with a message, when a primitive has no triangles to keep.
+    bool leftOut(const tinygltf::Primitive& primitive, const std::string& nodeName);
     bool readPrimitive(const tinygltf::Primitive& primitive, const std::string& object,
                        const std::string& meshName, size_t primitiveIndex,
-                       const std::vector<int>* jointMap, MeshData& mesh, bool& kept);
+                       const std::vector<int>* jointMap, MeshData& mesh);
     bool readMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
                   std::vector<MeshData>& meshes);
     bool readInstances(const std::vector<int>& order, const std::vector<bool>& skinned,
@@ -243,28 +245,30 @@ void Reader::reportMaterial(int m) {
         report.lose(subject, "only the base colour texture is kept");
 }
 
+bool Reader::leftOut(const tinygltf::Primitive& primitive, const std::string& nodeName) {
+    int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
+    std::string why;
+    if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
+        mode != TINYGLTF_MODE_TRIANGLE_FAN)
+        why = std::string("a primitive of mode ") + modeName(mode) + " has no triangles";
+    else if (!primitive.attributes.count("POSITION"))
+        why = "a primitive without POSITION has no geometry";
+    if (why.empty())
+        return false;
+    report.lose(nodeName, why + "; left out");
+    ++report.objectsLeftOut;
+    return true;
+}
+
 bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::string& object,
                            const std::string& meshName, size_t primitiveIndex,
-                           const std::vector<int>* jointMap, MeshData& mesh, bool& kept) {
-    kept = false;
+                           const std::vector<int>* jointMap, MeshData& mesh) {
     std::string where = "mesh " + meshName + " primitive " + std::to_string(primitiveIndex);
+    // leftOut has passed it: a triangle mode, and a POSITION.
     int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
-    if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
-        mode != TINYGLTF_MODE_TRIANGLE_FAN) {
-        report.lose(object, std::string("a primitive of mode ") + modeName(mode) +
-                                " has no triangles; left out");
-        ++report.objectsLeftOut;
-        return true;
-    }
-    auto position = primitive.attributes.find("POSITION");
-    if (position == primitive.attributes.end()) {
-        report.lose(object, "a primitive without POSITION has no geometry; left out");
-        ++report.objectsLeftOut;
-        return true;
-    }
     AccessorValues positions;
     std::string why;
-    if (!readAccessor(model, position->second, positions, why))
+    if (!readAccessor(model, primitive.attributes.at("POSITION"), positions, why))
         return fail(where + " POSITION: " + why);
     if (positions.components != 3)
         return fail(where + ": POSITION is not VEC3");
@@ -425,7 +429,6 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
     (void)dropped; // weights on the bridge's own still-standing joint mean "unweighted"
     for (uint32_t index : triangles)
         mesh.triangles.push_back(base + index);
-    kept = true;
     return true;
 }
 
@@ -447,6 +450,8 @@ bool Reader::readMesh(int meshIndex, const std::string& nodeName, const std::vec
         if (material >= int(materialOf.size()))
             return fail("mesh " + meshName + " names material " + std::to_string(material) +
                         " that does not exist");
+        if (leftOut(primitive, nodeName))
+            continue;
         int mapped = material >= 0 ? materialOf[size_t(material)] : -1;
         std::pair<int, bool> key(-1, false);
         if (mapped >= 0)
@@ -455,12 +460,13 @@ bool Reader::readMesh(int meshIndex, const std::string& nodeName, const std::vec
         auto group = groupOfMaterial.find(key);
         MeshData candidate;
         MeshData& target = group != groupOfMaterial.end() ? meshes[group->second] : candidate;
-        bool kept = false;
-        if (!readPrimitive(primitive, nodeName, meshName, p, jointMap, target, kept))
+        // Messages name the object the primitive ends up in.
+        size_t part = group != groupOfMaterial.end() ? group->second : meshes.size();
+        std::string object = meshPartName(out.scene, nodeName, mapped, part);
+        if (!readPrimitive(primitive, object, meshName, p, jointMap, target))
             return false;
-        if (kept)
-            reportMaterial(material);
-        if (kept && group == groupOfMaterial.end()) {
+        reportMaterial(material);
+        if (group == groupOfMaterial.end()) {
             candidate.name = nodeName;
             candidate.material = mapped;
             candidate.specifiedNormals = specified && !candidate.normals.empty();

@@ -294,9 +294,8 @@ bool Builder::run(std::string& error) {
         // Each further material gets a node of its own under the first one.
         for (size_t g = 1; g < data.meshes.size() && !data.isBone; ++g) {
             const MeshData& mesh = data.meshes[g];
-            std::string suffix = mesh.material >= 0 ? scene.materials[size_t(mesh.material)].name
-                                                    : std::to_string(g);
-            INode* extraNode = createNode(data.name + "_" + suffix, &mesh, i);
+            INode* extraNode =
+                createNode(meshPartName(scene, data.name, mesh.material, g), &mesh, i);
             node->AttachChild(extraNode, FALSE);
             extraNode->SetNodeTM(0, world);
             extraNode->SetMtl(materialFor(mesh.material));

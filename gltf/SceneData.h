@@ -58,4 +58,14 @@ struct SceneData {
     std::vector<MaterialData> materials;
 };
 
+/// The object that holds mesh `part` of a node: the node itself for the first, a child
+/// "<node>_<material>" (or "<node>_<part>" without material) for each further one.
+inline std::string meshPartName(const SceneData& scene, const std::string& node, int material,
+                                size_t part) {
+    if (part == 0)
+        return node;
+    return node + "_" +
+           (material >= 0 ? scene.materials[size_t(material)].name : std::to_string(part));
+}
+
 } // namespace mshgltf
