@@ -14,7 +14,7 @@ void addInfoCommand(CLI::App& app, int& exitCode);
 void addCheckCommand(CLI::App& app, int& exitCode);
 /// `mshtool to-gltf MSH... [--bones BN] [--no-bones] -o OUT`
 void addToGltfCommand(CLI::App& app, int& exitCode);
-/// `mshtool from-gltf GLTF -o OUT.msh [--bones] [--mesh8] [--selected NAME...]`
+/// `mshtool from-gltf GLTF -o OUT.msh [--bones] [--mesh8] [--no-split] [--selected NAME...]`
 void addFromGltfCommand(CLI::App& app, int& exitCode);
 /// `mshtool convert MSH [--bones BN] [--no-bones] -o OUT.msh [--mesh8] [--export-bones]`
 void addConvertCommand(CLI::App& app, int& exitCode);

@@ -20,6 +20,7 @@ struct FromGltfOptions {
     std::string output;
     bool bones = false;
     bool mesh8 = false;
+    bool noSplit = false;
     std::vector<std::string> selected;
 };
 
@@ -30,6 +31,19 @@ bool endsWithMsh(const std::string& path) {
     for (char& c : ext)
         c = char(std::tolower((unsigned char)c));
     return ext == ".msh";
+}
+
+// The names given, each with the parts it was split into.
+std::vector<std::string> withParts(const std::vector<std::string>& names,
+                                   const std::vector<mshgltf::SplitObject>& splits) {
+    std::vector<std::string> all;
+    for (const std::string& name : names) {
+        all.push_back(name);
+        for (const mshgltf::SplitObject& split : splits)
+            if (split.name == name)
+                all.insert(all.end(), split.parts.begin() + 1, split.parts.end());
+    }
+    return all;
 }
 
 // Selects the named nodes (and, when bones are exported, every bone, so the BN file stays
@@ -71,10 +85,14 @@ int runFromGltf(const FromGltfOptions& options) {
     mshgltf::BridgeReport report;
     std::string error;
     fs::path folder = fs::path(options.output).parent_path();
-    std::string stem = fs::u8path(options.output).stem().u8string();
+    mshgltf::GltfImportOptions fitting;
+    fitting.layout = options.mesh8 ? MshLayoutMesh8 : MshLayoutLegacy;
+    fitting.splitToFit = !options.noSplit;
+    fitting.modelStem = fs::u8path(options.output).stem().u8string();
+    std::vector<mshgltf::SplitObject> splits;
     // A file refused as it is read leaves nothing behind, not even the folder.
-    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), stem,
-                                      report, error)) {
+    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), report,
+                                      error, fitting, &splits)) {
         std::cerr << "mshtool: " << error << "\n";
         return exitBadFile;
     }
@@ -87,7 +105,7 @@ int runFromGltf(const FromGltfOptions& options) {
     }
     bool lost = printBridgeReport(options.input, report);
     bool selectedOnly = !options.selected.empty();
-    if (selectedOnly && !selectNodes(options.selected, options.bones))
+    if (selectedOnly && !selectNodes(withParts(options.selected, splits), options.bones))
         return exitBadFile;
     try {
         PluginSession session;
@@ -124,12 +142,17 @@ void addFromGltfCommand(CLI::App& app, int& exitCode) {
         "from-gltf", "Convert a .gltf or .glb model to MSH through the exporter");
     command->footer("Writes OUT.msh and, with --bones, OUT.bn (and OUT.BBX in the legacy\n"
                     "layout), as the exporter does; bitmaps embedded in the model are written\n"
-                    "beside OUT.msh.\n\n"
+                    "beside OUT.msh. A mesh that one object of the layout cannot hold (more\n"
+                    "than four bones in the legacy layout, more than 10,922 faces in Mesh8,\n"
+                    "more than 65,535 vertices or faces) is split into objects NAME, NAME.1,\n"
+                    "NAME.2, ...\n\n"
                     "Example:\n  mshtool from-gltf hero.glb -o hero.msh --bones --mesh8");
     command->add_option("GLTF", options->input, "The .gltf or .glb file")->required();
     command->add_option("-o,--output", options->output, "The MSH file to write")->required();
     command->add_flag("--bones", options->bones, "Answer Yes to \"Export bones?\"");
     command->add_flag("--mesh8", options->mesh8, "Answer Yes to \"Use Mesh8 structure?\"");
+    command->add_flag("--no-split", options->noSplit,
+                      "Refuse a mesh that one object cannot hold instead of splitting it");
     command->add_option("--selected", options->selected,
                         "Export only these nodes (with --bones, every bone as well)");
     command->callback([options, &exitCode] { exitCode = runFromGltf(*options); });

@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     resetScene();
     mshgltf::BridgeReport report;
     std::string error;
-    if (!mshgltf::importGltfIntoScene(input.string(), (folder / "images").string(), "model", report,
+    if (!mshgltf::importGltfIntoScene(input.string(), (folder / "images").string(), report,
                                       error)) {
         fuzzing::check(!error.empty(), "a refused glTF file without a reason");
         resetScene();

@@ -77,14 +77,23 @@ bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::strin
     return true;
 }
 
-bool importGltfIntoScene(const std::string& path, const std::string& imageDir,
-                         const std::string& outputStem, BridgeReport& report, std::string& error) {
+bool importGltfIntoScene(const std::string& path, const std::string& imageDir, BridgeReport& report,
+                         std::string& error, const GltfImportOptions& options,
+                         std::vector<SplitObject>* splits) {
     LoadedGltf loaded;
     if (!readGltfFile(path, loaded, report, error))
         return false;
+    std::vector<SplitObject> parts;
+    if (!fitMeshesToLayout(loaded.scene, options.layout, options.splitToFit, report, error,
+                           parts)) {
+        error = path + ": " + error;
+        return false;
+    }
+    if (splits)
+        *splits = parts;
     std::string folder = imageDir.empty() ? "." : imageDir;
     markUsedImages(loaded);
-    nameImages(loaded.images, folder, outputStem, report);
+    nameImages(loaded.images, folder, options.modelStem, report);
     useImageNames(loaded);
     if (!buildScene(loaded.scene, report, error)) {
         error = path + ": " + error;

@@ -1,6 +1,7 @@
 #pragma once
 // The two directions of the glTF bridge over the host's current scene.
 
+#include "gltf/MeshSplitting.h"
 #include "gltf/SceneData.h"
 
 #include <string>
@@ -11,12 +12,22 @@ namespace mshgltf {
 /// copying texture bitmaps beside it. False with `error` when nothing could be written.
 bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error);
 
+/// How the scene is fitted to the model file it will be exported to.
+struct GltfImportOptions {
+    MshLayoutKind layout = MshLayoutLegacy;
+    bool splitToFit = true; ///< split meshes one object cannot hold; false: refuse them
+    /// The exported model's file name without extension: images without a name of their own
+    /// are written beside it as "<modelStem>_<index>".
+    std::string modelStem;
+};
+
 /// Adds the content of a .gltf or .glb file to the current scene, and writes the bitmaps its
 /// converted objects show into `imageDir`, created when needed (embedded ones always, external
 /// ones unless the same file is there), where the exported model's texture names will find them.
-/// Images without a name are named after `outputStem`, the exported model's file name without
-/// extension.
-bool importGltfIntoScene(const std::string& path, const std::string& imageDir,
-                         const std::string& outputStem, BridgeReport& report, std::string& error);
+/// Meshes that one object of the layout cannot hold are split into parts (listed in `splits`
+/// when given), or refused before anything is built or written.
+bool importGltfIntoScene(const std::string& path, const std::string& imageDir, BridgeReport& report,
+                         std::string& error, const GltfImportOptions& options = GltfImportOptions(),
+                         std::vector<SplitObject>* splits = nullptr);
 
 } // namespace mshgltf

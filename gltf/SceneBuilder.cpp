@@ -21,9 +21,11 @@ uint32_t bitsOf(float f) {
     return bits;
 }
 
-// The host vertex of every data vertex. The bridge's own files record it (_MSH_VERTEX) and
-// give back the original numbering; otherwise corners that share position and skin weights
-// become one vertex, so seams of UVs and normals do not split the host mesh.
+} // namespace
+
+// The bridge's own files record the host vertex (_MSH_VERTEX) and give back the original
+// numbering; otherwise corners that share position and skin weights become one vertex, so
+// seams of UVs and normals do not split the host mesh.
 std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount) {
     size_t count = mesh.positions.size();
     std::vector<int> target(count, -1);
@@ -83,6 +85,12 @@ std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount) {
     }
     return target;
 }
+
+std::string extraMeshNodeName(const SceneData& scene, const NodeData& node, size_t mesh) {
+    return meshPartName(scene, node.name, node.meshes[mesh].material, mesh);
+}
+
+namespace {
 
 TriObject* buildTriObject(const MeshData* mesh, std::vector<int>& vertexOf) {
     TriObject* tri = CreateNewTriObject();
@@ -294,8 +302,7 @@ bool Builder::run(std::string& error) {
         // Each further material gets a node of its own under the first one.
         for (size_t g = 1; g < data.meshes.size() && !data.isBone; ++g) {
             const MeshData& mesh = data.meshes[g];
-            INode* extraNode =
-                createNode(meshPartName(scene, data.name, mesh.material, g), &mesh, i);
+            INode* extraNode = createNode(extraMeshNodeName(scene, data, g), &mesh, i);
             node->AttachChild(extraNode, FALSE);
             extraNode->SetNodeTM(0, world);
             extraNode->SetMtl(materialFor(mesh.material));

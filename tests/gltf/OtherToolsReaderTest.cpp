@@ -260,6 +260,11 @@ TEST_F(OtherToolsReaderTest, EmbeddedImagesGetNamesThatCannotCollide) {
         EXPECT_TRUE(writeGltfModel(b.model, path, why)) << why;
         return path;
     };
+    auto import = [&](const std::string& path, const std::string& stem) {
+        GltfImportOptions options;
+        options.modelStem = stem;
+        return importGltfIntoScene(path, folder + "/out", report, error, options);
+    };
     auto textureOf = [](const wchar_t* node) {
         StdMat* mtl = static_cast<StdMat*>(GetCOREInterface()->GetINodeByName(node)->GetMtl());
         return std::wstring(static_cast<BitmapTex*>(mtl->GetSubTexmap(ID_DI))->GetMapName());
@@ -268,10 +273,10 @@ TEST_F(OtherToolsReaderTest, EmbeddedImagesGetNamesThatCannotCollide) {
     EXPECT_VALID_GLTF(hero);
     std::string out = folder + "/out";
     fs::create_directories(out);
-    ASSERT_TRUE(importGltfIntoScene(hero, out, "hero", report, error)) << error;
+    ASSERT_TRUE(import(hero, "hero")) << error;
     EXPECT_EQ(textureOf(L"Body"), L"hero_0.png");
     resetScene();
-    ASSERT_TRUE(importGltfIntoScene(villain, out, "villain", report, error)) << error;
+    ASSERT_TRUE(import(villain, "villain")) << error;
     EXPECT_EQ(textureOf(L"Body"), L"villain_0.png");
     EXPECT_EQ(gltftest::fileBytes(out + "/hero_0.png"), dark);
     EXPECT_EQ(gltftest::fileBytes(out + "/villain_0.png"), light);
@@ -279,7 +284,7 @@ TEST_F(OtherToolsReaderTest, EmbeddedImagesGetNamesThatCannotCollide) {
 
     // The villain converted again under the hero's name: the hero's picture stays.
     resetScene();
-    ASSERT_TRUE(importGltfIntoScene(villain, out, "hero", report, error)) << error;
+    ASSERT_TRUE(import(villain, "hero")) << error;
     EXPECT_EQ(textureOf(L"Body"), L"hero_0_1.png");
     EXPECT_EQ(gltftest::fileBytes(out + "/hero_0.png"), dark);
     EXPECT_EQ(gltftest::fileBytes(out + "/hero_0_1.png"), light);
@@ -289,8 +294,6 @@ TEST_F(OtherToolsReaderTest, EmbeddedImagesGetNamesThatCannotCollide) {
 
     // A name is kept, with the extension of the image's type.
     resetScene();
-    ASSERT_TRUE(importGltfIntoScene(writeGlb("named.glb", light, "painted.jpeg"), out, "named",
-                                    report, error))
-        << error;
+    ASSERT_TRUE(import(writeGlb("named.glb", light, "painted.jpeg"), "named")) << error;
     EXPECT_EQ(textureOf(L"Body"), L"painted.png");
 }
