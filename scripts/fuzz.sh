@@ -76,7 +76,7 @@ for target in "${targets[@]}"; do
     [ -d "$dir" ] && inputs+=("$dir")
   done
   log="$work/fuzz.log"
-  echo "fuzz: $target for ${FUZZ_RUNS:+$FUZZ_RUNS runs}${FUZZ_RUNS:-${seconds}s}"
+  echo "fuzz: $target for ${limit[0]#-}"
   started=$SECONDS
   set +e
   # The outer timeout only guards against a run that libFuzzer itself cannot stop.
