@@ -1,6 +1,7 @@
 #include "gltf/AffineMatrix.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace mshgltf {
@@ -63,6 +64,24 @@ bool invertAffine(const AffineMatrix& a, AffineMatrix& inverse) {
     r.m[3][3] = 1.0;
     inverse = r;
     return true;
+}
+
+Point3 transformPoint(const AffineMatrix& m, const Point3& p) {
+    double r[3];
+    for (int j = 0; j < 3; ++j)
+        r[j] = p.x * m.m[0][j] + p.y * m.m[1][j] + p.z * m.m[2][j] + m.m[3][j];
+    return Point3(float(r[0]), float(r[1]), float(r[2]));
+}
+
+// Row vector n * (M^-1)^T.
+Point3 transformNormal(const AffineMatrix& inverse, const Point3& n) {
+    double r[3];
+    for (int j = 0; j < 3; ++j)
+        r[j] = n.x * inverse.m[j][0] + n.y * inverse.m[j][1] + n.z * inverse.m[j][2];
+    double len = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
+    if (len == 0.0)
+        return n;
+    return Point3(float(r[0] / len), float(r[1] / len), float(r[2] / len));
 }
 
 AffineMatrix fromMatrix3(const Matrix3& tm) {
@@ -146,6 +165,38 @@ bool fromGltfArray(const std::vector<double>& values, AffineMatrix& a) {
         for (int j = 0; j < 4; ++j)
             a.m[i][j] = values[size_t(i * 4 + j)];
     return true;
+}
+
+std::string toGltfText(const AffineMatrix& a) {
+    std::string text;
+    for (double v : toGltfArray(a)) {
+        char digits[32];
+        // Shortest form that reads back as the same double, in any locale.
+        std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, v);
+        if (!text.empty())
+            text += ' ';
+        text.append(digits, end.ptr);
+    }
+    return text;
+}
+
+bool fromGltfText(const std::string& text, AffineMatrix& a) {
+    std::vector<double> values;
+    const char* at = text.data();
+    const char* end = at + text.size();
+    while (at < end) {
+        if (*at == ' ') {
+            ++at;
+            continue;
+        }
+        double v = 0.0;
+        std::from_chars_result read = std::from_chars(at, end, v);
+        if (read.ec != std::errc() || !std::isfinite(v) || values.size() == 16)
+            return false;
+        values.push_back(v);
+        at = read.ptr;
+    }
+    return fromGltfArray(values, a);
 }
 
 AffineMatrix fromTranslationRotationScale(const std::vector<double>& translation,

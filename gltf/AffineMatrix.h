@@ -6,6 +6,7 @@
 #include "host/max.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace mshgltf {
@@ -26,6 +27,12 @@ struct AffineMatrix {
 /// The inverse of an affine matrix (fourth column 0, 0, 0, 1); false when it is singular.
 bool invertAffine(const AffineMatrix& a, AffineMatrix& inverse);
 
+/// A point through the matrix (row vector times matrix), computed in double.
+Point3 transformPoint(const AffineMatrix& m, const Point3& p);
+/// A normal through the matrix whose inverse is `inverse` (the inverse transpose of its 3x3
+/// part), scaled back to unit length; a zero result gives the normal back unchanged.
+Point3 transformNormal(const AffineMatrix& inverse, const Point3& n);
+
 AffineMatrix fromMatrix3(const Matrix3& tm);
 /// Rounds to the host's float matrix (the fourth column is dropped).
 Matrix3 toMatrix3(const AffineMatrix& a);
@@ -44,6 +51,11 @@ AffineMatrix matrixFromGltf(const AffineMatrix& a);
 std::vector<double> toGltfArray(const AffineMatrix& a);
 /// The inverse of toGltfArray; false unless there are 16 numbers.
 bool fromGltfArray(const std::vector<double>& values, AffineMatrix& a);
+/// The 16 numbers of toGltfArray as text, separated by spaces, each written with as many digits
+/// as it takes to read back the same double.
+std::string toGltfText(const AffineMatrix& a);
+/// The inverse of toGltfText; false unless the text holds exactly 16 finite numbers.
+bool fromGltfText(const std::string& text, AffineMatrix& a);
 /// A glTF node's translation, rotation (unit quaternion x, y, z, w) and scale as a matrix.
 AffineMatrix fromTranslationRotationScale(const std::vector<double>& translation,
                                           const std::vector<double>& rotation,

@@ -1,5 +1,7 @@
 #include "gltf/GltfModelReader.h"
 
+#include "gltf/BindPose.h"
+#include "gltf/BoneHierarchy.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/UriText.h"
 
@@ -46,19 +48,6 @@ bool extraFlag(const tinygltf::Value& extras, const char* key) {
 int extraIndex(const tinygltf::Value& extras, const char* key) {
     const tinygltf::Value* v = extra(extras, key);
     return v && v->IsNumber() ? v->GetNumberAsInt() : -1;
-}
-
-bool extraMatrix(const tinygltf::Value& extras, const char* key, AffineMatrix& m) {
-    const tinygltf::Value* v = extra(extras, key);
-    if (!v || !v->IsArray() || v->ArrayLen() != 16)
-        return false;
-    std::vector<double> values;
-    for (int i = 0; i < 16; ++i) {
-        if (!v->Get(i).IsNumber())
-            return false;
-        values.push_back(v->Get(i).GetNumberAsDouble());
-    }
-    return fromGltfArray(values, m);
 }
 
 AffineMatrix localMatrixOf(const tinygltf::Node& node) {
@@ -132,6 +121,9 @@ private:
     std::vector<int> sceneIndex; // glTF node -> SceneData node, -1 when left out
     std::vector<int> materialOf; // glTF material -> SceneData material
     std::string error;
+    // The attribute that holds the positions of the mesh being read: the bridge's record of a
+    // skinned mesh's object-space positions where it wrote one, else POSITION.
+    const char* positionAttribute = "POSITION";
 
     bool fail(const std::string& message) {
         error = message;
@@ -234,7 +226,9 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
         report.losses.push_back(where + ": mode " + modeName(mode) + " has no triangles; left out");
         return true;
     }
-    auto position = primitive.attributes.find("POSITION");
+    auto position = primitive.attributes.find(positionAttribute);
+    if (position == primitive.attributes.end())
+        position = primitive.attributes.find("POSITION");
     if (position == primitive.attributes.end()) {
         report.losses.push_back(where + ": no POSITION attribute; left out");
         return true;
@@ -478,72 +472,15 @@ bool Reader::run(std::string& message) {
             done[*it] = true;
         }
     }
-    // A skinned mesh is placed by its skin: its object frame is the recorded one, or the
-    // skin's own space (the identity) for files from elsewhere.
+    // A skinned mesh is placed by its skin's bind pose (or the bridge's record of it).
+    BindPoses binds;
+    if (!resolveBindPoses(model, world, synthetic, binds, report, message))
+        return false;
     std::vector<AffineMatrix> placed = world;
     std::vector<bool> skinned(count, false);
-    for (size_t n = 0; n < count; ++n) {
-        const tinygltf::Node& node = model.nodes[n];
-        if (node.skin < 0 || node.mesh < 0)
-            continue;
-        if (size_t(node.skin) >= model.skins.size()) {
-            message = "node " + node.name + " names skin " + std::to_string(node.skin) +
-                      " that does not exist";
-            return false;
-        }
-        skinned[n] = true;
-        AffineMatrix recorded;
-        placed[n] =
-            extraMatrix(node.extras, "mshMatrix", recorded) ? recorded : AffineMatrix::identity();
-    }
-
-    // The bind pose: joint j of a skin on mesh M stands at inverse(IBM_j) * M.
-    std::map<size_t, AffineMatrix> bindOf;
-    std::set<size_t> atBind;
-    std::vector<std::vector<AffineMatrix>> skinJointBind(count);
-    for (size_t n = 0; n < count; ++n) {
-        if (!skinned[n])
-            continue;
-        const tinygltf::Skin& skin = model.skins[size_t(model.nodes[n].skin)];
-        AccessorValues ibm;
-        if (skin.inverseBindMatrices >= 0) {
-            std::string why;
-            if (!readAccessor(model, skin.inverseBindMatrices, ibm, why)) {
-                message = "skin " + skin.name + " inverse bind matrices: " + why;
-                return false;
-            }
-            if (ibm.components != 16 || ibm.count < skin.joints.size()) {
-                message =
-                    "skin " + skin.name + ": inverse bind matrices are not one MAT4 per joint";
-                return false;
-            }
-        }
-        for (size_t j = 0; j < skin.joints.size(); ++j) {
-            AffineMatrix inverseBind = AffineMatrix::identity();
-            if (skin.inverseBindMatrices >= 0)
-                fromGltfArray(std::vector<double>(ibm.values.begin() + long(j * 16),
-                                                  ibm.values.begin() + long(j * 16 + 16)),
-                              inverseBind);
-            AffineMatrix bind;
-            if (!invertAffine(inverseBind, bind)) {
-                message = "skin " + skin.name + ": inverse bind matrix " + std::to_string(j) +
-                          " is singular";
-                return false;
-            }
-            bind = bind * placed[n];
-            size_t joint = size_t(skin.joints[j]);
-            // Within rounding the joint is in its bind pose: keep its transform bit for bit.
-            bool posed = !bind.nearlyEquals(world[joint], 1e-5);
-            skinJointBind[n].push_back(posed ? bind : world[joint]);
-            if (!posed)
-                atBind.insert(joint);
-            if (synthetic[joint] || bindOf.count(joint) || !posed)
-                continue;
-            bindOf[joint] = bind;
-            report.warnings.push_back("joint " + model.nodes[joint].name +
-                                      " is posed away from its bind pose; it is set to the "
-                                      "bind pose the inverse bind matrices give");
-        }
+    for (const auto& object : binds.objects) {
+        placed[object.first] = object.second.objectWorld;
+        skinned[object.first] = true;
     }
 
     // Order: depth first over the scene's parents, nodes in file order at every level.
@@ -583,11 +520,11 @@ bool Reader::run(std::string& message) {
     for (int n : order) {
         size_t i = size_t(n);
         int p = parent[i];
-        auto bind = bindOf.find(i);
-        if (bind != bindOf.end()) {
+        auto bind = binds.movedJoints.find(i);
+        if (bind != binds.movedJoints.end()) {
             finalWorld[i] = bind->second;
             moved[i] = true;
-        } else if (atBind.count(i)) {
+        } else if (binds.jointsAtBind.count(i)) {
             finalWorld[i] = placed[i];
         } else if (p >= 0 && moved[size_t(p)] && !skinned[i]) {
             AffineMatrix parentInverse;
@@ -610,7 +547,10 @@ bool Reader::run(std::string& message) {
         data.isBone =
             isJoint[i] || extraFlag(node.extras, "mshBone") || (node.mesh < 0 && holdsJoint[i]);
         std::vector<int> jointMap;
-        if (skinned[i]) {
+        const SkinnedObjectBind* bind = skinned[i] ? &binds.objects.at(i) : nullptr;
+        bool objectPositions = bind && bind->recorded && carriesObjectPositions(model, node.mesh);
+        positionAttribute = objectPositions ? "_MSH_POSITION" : "POSITION";
+        if (bind) {
             const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
             for (size_t j = 0; j < skin.joints.size(); ++j) {
                 size_t joint = size_t(skin.joints[j]);
@@ -620,7 +560,7 @@ bool Reader::run(std::string& message) {
                 }
                 jointMap.push_back(int(data.joints.size()));
                 data.joints.push_back(sceneIndex[joint]);
-                data.jointBindWorld.push_back(matrixFromGltf(skinJointBind[i][j]));
+                data.jointBindWorld.push_back(matrixFromGltf(bind->jointBind[j]));
             }
             data.skinBindWorld = data.world;
         }
@@ -631,6 +571,8 @@ bool Reader::run(std::string& message) {
             message = error;
             return false;
         }
+        if (bind && !objectPositions)
+            moveIntoObjectSpace(matrixFromGltf(bind->bindSpaceToObject), data.meshes);
         if (data.isBone)
             for (MeshData& mesh : data.meshes)
                 mesh.material = -1;
@@ -650,7 +592,10 @@ bool sceneFromGltfModel(const tinygltf::Model& model, LoadedGltf& out, BridgeRep
                         std::string& error) {
     out = LoadedGltf();
     Reader reader(model, out, report);
-    return reader.run(error);
+    if (!reader.run(error))
+        return false;
+    hangBonesFromBones(out.scene, report);
+    return true;
 }
 
 bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report,

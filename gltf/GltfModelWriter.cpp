@@ -14,32 +14,54 @@ namespace {
 
 namespace fs = std::filesystem;
 
-tinygltf::Value matrixValue(const AffineMatrix& gltfFrame) {
-    tinygltf::Value::Array values;
-    for (double v : toGltfArray(gltfFrame))
-        values.push_back(tinygltf::Value(v));
-    return tinygltf::Value(values);
-}
-
 bool isDrawnSkinned(const NodeData& node) {
     return !node.isBone && !node.joints.empty() && !node.meshes.empty();
 }
 
-int addPrimitiveData(const MeshData& mesh, bool skinned, size_t jointCount, AccessorWriter& writer,
-                     tinygltf::Primitive& primitive) {
-    std::vector<float> positions, normals, uvs, sources;
+// True when the 3x3 part is not the identity, so normals need turning as well.
+bool turns(const AffineMatrix& m) {
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            if (m.m[r][c] != (r == c ? 1.0 : 0.0))
+                return true;
+    return false;
+}
+
+// The positions and normals of a mesh, in glTF's frame. A skinned mesh's vertices go into
+// the bind space every skin shares (its object's bind transform applied), so each bone needs
+// one inverse bind matrix whatever skins use it. Its object-space positions go along as
+// _MSH_POSITION wherever they differ from the bind space or the object is not at the origin,
+// so from-gltf gives back every bit of them.
+void addPlacedVertices(const MeshData& mesh, const NodeData* skinned, AccessorWriter& writer,
+                       tinygltf::Primitive& primitive) {
+    bool moved = skinned && !skinned->skinBindWorld.isIdentity();
+    AffineMatrix bind = moved ? skinned->skinBindWorld : AffineMatrix::identity();
+    AffineMatrix bindInverse = AffineMatrix::identity();
+    bool turned = moved && turns(bind) && invertAffine(bind, bindInverse);
+    bool placed = moved || (skinned && !skinned->objectWorld.isIdentity());
+    std::vector<float> positions, objectPositions, normals;
     for (const Point3& p : mesh.positions) {
-        Point3 g = pointToGltf(p);
+        Point3 g = pointToGltf(moved ? transformPoint(bind, p) : p);
         positions.insert(positions.end(), {g.x, g.y, g.z});
+        Point3 o = pointToGltf(p);
+        objectPositions.insert(objectPositions.end(), {o.x, o.y, o.z});
     }
     primitive.attributes["POSITION"] = writer.addFloats(positions, 3, true);
+    if (placed)
+        primitive.attributes["_MSH_POSITION"] = writer.addFloats(objectPositions, 3, false);
     if (!mesh.normals.empty()) {
         for (const Point3& n : mesh.normals) {
-            Point3 g = pointToGltf(n);
+            Point3 g = pointToGltf(turned ? transformNormal(bindInverse, n) : n);
             normals.insert(normals.end(), {g.x, g.y, g.z});
         }
         primitive.attributes["NORMAL"] = writer.addFloats(normals, 3, false);
     }
+}
+
+void addPrimitiveData(const MeshData& mesh, const NodeData* skinned, size_t jointCount,
+                      AccessorWriter& writer, tinygltf::Primitive& primitive) {
+    std::vector<float> uvs, sources;
+    addPlacedVertices(mesh, skinned, writer, primitive);
     if (!mesh.uvs.empty()) {
         for (const Point2& uv : mesh.uvs)
             uvs.insert(uvs.end(), {uv.x, 1.0f - uv.y});
@@ -83,7 +105,6 @@ int addPrimitiveData(const MeshData& mesh, bool skinned, size_t jointCount, Acce
     primitive.indices = writer.addIndices(mesh.triangles);
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
     primitive.material = mesh.material;
-    return 0;
 }
 
 int addMesh(const NodeData& node, const std::vector<MeshData>& meshes, size_t jointCount,
@@ -93,7 +114,8 @@ int addMesh(const NodeData& node, const std::vector<MeshData>& meshes, size_t jo
     bool specified = false;
     for (const MeshData& data : meshes) {
         tinygltf::Primitive primitive;
-        addPrimitiveData(data, isDrawnSkinned(node), jointCount, writer, primitive);
+        addPrimitiveData(data, isDrawnSkinned(node) ? &node : nullptr, jointCount, writer,
+                         primitive);
         mesh.primitives.push_back(primitive);
         specified = specified || data.specifiedNormals;
     }
@@ -162,10 +184,31 @@ bool haveCommonRoot(const std::vector<int>& joints, const std::vector<int>& pare
     return false;
 }
 
+// One bind transform per bone, shared by every skin: the first skin's. A later skin bound
+// to the same bone in another pose cannot keep its own in glTF, which has one rest pose.
+std::map<int, AffineMatrix> boneBindWorlds(const SceneData& scene, BridgeReport& report) {
+    std::map<int, AffineMatrix> bindOf;
+    std::map<int, std::string> firstSkin;
+    for (const NodeData& node : scene.nodes) {
+        if (!isDrawnSkinned(node))
+            continue;
+        for (size_t j = 0; j < node.joints.size(); ++j) {
+            auto known = bindOf.emplace(node.joints[j], node.jointBindWorld[j]);
+            if (known.second)
+                firstSkin[node.joints[j]] = node.name;
+            else if (!known.first->second.nearlyEquals(node.jointBindWorld[j], 1e-5))
+                report.warnings.push_back(node.name + ": its skin binds " +
+                                          scene.nodes[size_t(node.joints[j])].name +
+                                          " in another pose than " + firstSkin[node.joints[j]] +
+                                          "'s; glTF keeps one, the first");
+        }
+    }
+    return bindOf;
+}
+
 } // namespace
 
 tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
-    (void)report;
     tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = "mshtool";
@@ -221,7 +264,8 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         if (node.isBone)
             extras["mshBone"] = tinygltf::Value(true);
         if (isDrawnSkinned(node)) {
-            extras["mshMatrix"] = matrixValue(matrixToGltf(node.objectWorld));
+            // Text, not an array: some readers cannot copy arrays or objects in node extras.
+            extras["mshObjectMatrix"] = tinygltf::Value(toGltfText(matrixToGltf(node.objectWorld)));
             if (node.parent >= 0)
                 extras["mshParentNode"] = tinygltf::Value(node.parent);
         }
@@ -239,7 +283,7 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         if (parents[i] >= 0)
             model.nodes[size_t(parents[i])].children.push_back(int(i));
 
-    std::vector<int> skinnedNodes;
+    std::map<int, AffineMatrix> boneBind = boneBindWorlds(scene, report);
     for (size_t i = 0; i < count; ++i) {
         const NodeData& node = scene.nodes[i];
         if (!isDrawnSkinned(node))
@@ -248,11 +292,11 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         // Left unnamed: importers name the armature after the skin, and the mesh would then
         // lose its name to it.
         std::vector<AffineMatrix> inverseBind;
-        for (size_t j = 0; j < node.joints.size(); ++j) {
+        for (int joint : node.joints) {
             AffineMatrix bindInverse = AffineMatrix::identity();
-            invertAffine(node.jointBindWorld[j], bindInverse);
-            skin.joints.push_back(node.joints[j]);
-            inverseBind.push_back(matrixToGltf(node.skinBindWorld * bindInverse));
+            invertAffine(boneBind.at(joint), bindInverse);
+            skin.joints.push_back(joint);
+            inverseBind.push_back(matrixToGltf(bindInverse));
         }
         if (needsStillJoint[i]) {
             tinygltf::Node still;
@@ -263,12 +307,11 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
             model.nodes.push_back(still);
             parents.push_back(-1);
             skin.joints.push_back(int(model.nodes.size() - 1));
-            inverseBind.push_back(matrixToGltf(node.skinBindWorld));
+            inverseBind.push_back(AffineMatrix::identity()); // it stands at the origin
         }
         skin.inverseBindMatrices = writer.addMatrices(inverseBind);
         model.skins.push_back(skin);
         model.nodes[i].skin = int(model.skins.size() - 1);
-        skinnedNodes.push_back(int(i));
     }
 
     // glTF requires the joints of a skin to share a root node; bones that hang from the

@@ -38,24 +38,6 @@ bool hasObjectOffset(INode* node) {
              scale.s == Point3(1.0f, 1.0f, 1.0f));
 }
 
-Point3 transformPoint(const AffineMatrix& m, const Point3& p) {
-    double r[3];
-    for (int j = 0; j < 3; ++j)
-        r[j] = p.x * m.m[0][j] + p.y * m.m[1][j] + p.z * m.m[2][j] + m.m[3][j];
-    return Point3(float(r[0]), float(r[1]), float(r[2]));
-}
-
-// Normals go through the inverse transpose of the 3x3 part: row vector n * (M^-1)^T.
-Point3 transformNormal(const AffineMatrix& inverse, const Point3& n) {
-    double r[3];
-    for (int j = 0; j < 3; ++j)
-        r[j] = n.x * inverse.m[j][0] + n.y * inverse.m[j][1] + n.z * inverse.m[j][2];
-    double len = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
-    if (len == 0.0)
-        return n;
-    return Point3(float(r[0] / len), float(r[1] / len), float(r[2] / len));
-}
-
 // glTF wants unit normals; a normal within rounding of unit length is kept bit for bit.
 Point3 unitNormal(const Point3& n, const Point3& fallback) {
     double len = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);

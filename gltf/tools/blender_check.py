@@ -1,6 +1,6 @@
 # Imports a glTF file with Blender's own glTF importer and checks it against the legacy MSH
-# and BN files it was converted from: object names, vertex counts, armature bones and
-# vertex-group weights. Run by blender-check.sh:
+# and BN files it was converted from: object names, world vertex positions, armature bones
+# and vertex-group weights. Run by blender-check.sh:
 #   blender -b --factory-startup --python-exit-code 3 --python blender_check.py -- GLTF MSH BN
 import struct
 import sys
@@ -25,10 +25,14 @@ def read_legacy(path):
     for _ in range(count):
         header = data[at:at + 693]
         name = header[0:100].split(b"\0")[0].decode("cp1252")
+        tm = struct.unpack_from("<16f", header, 200)
         num_verts, num_faces, num_skin = struct.unpack_from("<HHH", header, 392)
         (has_skin,) = struct.unpack_from("<I", header, 642)
         at += 693
-        verts = [struct.unpack_from("<3f", data, at + 28 * i) for i in range(num_verts)]
+        # World positions: the object's vertices through its world transform (row vectors).
+        verts = [tuple(p[0] * tm[j] + p[1] * tm[4 + j] + p[2] * tm[8 + j] + tm[12 + j]
+                       for j in range(3))
+                 for p in (struct.unpack_from("<3f", data, at + 28 * i) for i in range(num_verts))]
         at += 28 * num_verts + 88 * num_faces
         weights = [dict() for _ in range(num_verts)]
         if has_skin:
@@ -80,14 +84,15 @@ def main():
         positions = {}
         for i, v in enumerate(record["verts"]):
             positions.setdefault(key(v), i)
-        corners = set(key(v.co) for v in obj.data.vertices)
+        world = obj.matrix_world
+        corners = set(key(world @ v.co) for v in obj.data.vertices)
         if corners != set(positions):
             failures.append("%s: %d distinct vertex positions, the model has %d" %
                             (record["name"], len(corners), len(positions)))
         groups = {g.index: g.name for g in obj.vertex_groups}
         checked = 0
         for v in obj.data.vertices:
-            source = positions.get(key(v.co))
+            source = positions.get(key(world @ v.co))
             if source is None:
                 continue
             expected = record["weights"][source]

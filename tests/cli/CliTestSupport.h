@@ -23,7 +23,8 @@ std::string scratchFolder(const std::string& name);
 /// hero.BBX, hero_mesh8.msh and hero.png. Returns the folder.
 std::string makeSample(const std::string& name);
 
-/// Exit code and output of the Khronos validator on `path` (0: no errors, no warnings).
+/// Exit code and output of the Khronos validator on `path`, then of `assimp export` into an
+/// OBJ file (0: no errors, no warnings, and assimp took it).
 Run validate(const std::string& path);
 
 /// Every record of a legacy or Mesh8 file; fails the test when it cannot be read.

@@ -1,3 +1,4 @@
+#include "format/TextField.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/GltfBridge.h"
 #include "gltf/GltfModelReader.h"
@@ -8,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 using namespace mshgltf;
 
@@ -65,6 +68,119 @@ struct ModelBuilder {
 };
 
 const std::vector<float> fiveVertices = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 2, 0};
+
+AffineMatrix glTranslation(double x, double y, double z) {
+    AffineMatrix m = AffineMatrix::identity();
+    m.m[3][0] = x;
+    m.m[3][1] = y;
+    m.m[3][2] = z;
+    return m;
+}
+
+// The joints of the character below and the share of each in the vertices of every level.
+const char* const characterJoints[] = {"Hip", "Spine", "Chest", "Head", "Tip"};
+const float characterWeights[5][5] = {{1, 0, 0, 0, 0},
+                                      {0.5f, 0.5f, 0, 0, 0},
+                                      {0, 0.25f, 0.75f, 0, 0},
+                                      {0, 0, 0.5f, 0.5f, 0},
+                                      {0, 0, 0, 0.5f, 0.5f}};
+
+// A character as Y-up exporters write Z-up data: "Armature" turned -90 degrees about X,
+// with the joints Hip, Spine, Chest and Head one unit apart up its Z axis, and "Body", a
+// ladder of four quads (x 0 to 1, z 0 to 4) skinned to them, under it. The inverse bind
+// matrices hold the joints' places in the armature, so world(j) x IBM(j) is the armature's
+// turn for every joint, never the identity. "Tip", a joint at z 4.5, hangs from Body, as
+// some exporters write it. `posed` turns the spine 90 degrees about its own Z.
+tinygltf::Model yUpCharacter(bool posed) {
+    ModelBuilder b;
+    std::vector<float> positions;
+    std::vector<uint16_t> joints;
+    std::vector<float> weights;
+    for (int level = 0; level < 5; ++level)
+        for (int x = 0; x < 2; ++x) {
+            positions.insert(positions.end(), {float(x), 0.0f, float(level)});
+            for (uint16_t j = 0; j < 4; ++j) {
+                // Slots j and j + 1 of the table; five joints need two slots at most.
+                uint16_t joint = uint16_t(std::min(level == 0 ? j : level - 1 + j, 4));
+                joints.push_back(j < 2 ? joint : 0);
+                weights.push_back(j < 2 ? characterWeights[level][joint] : 0.0f);
+            }
+        }
+    std::vector<uint32_t> ladder;
+    for (uint32_t level = 0; level < 4; ++level) {
+        uint32_t v = level * 2;
+        ladder.insert(ladder.end(), {v, v + 1, v + 3, v, v + 3, v + 2});
+    }
+    tinygltf::Primitive prim = b.primitive(b.positions(positions), ladder, TINYGLTF_MODE_TRIANGLES);
+    prim.attributes["JOINTS_0"] = b.writer.addJoints(joints, 5);
+    prim.attributes["WEIGHTS_0"] = b.writer.addFloats(weights, 4, false);
+    int armature = b.node("Armature");
+    const double half = std::sqrt(0.5);
+    b.model.nodes[size_t(armature)].rotation = {-half, 0.0, 0.0, half};
+    std::vector<int> skinJoints;
+    int parent = armature;
+    for (int j = 0; j < 4; ++j) {
+        parent = b.node(characterJoints[j], -1, parent);
+        if (j > 0)
+            b.model.nodes[size_t(parent)].translation = {0.0, 0.0, 1.0};
+        skinJoints.push_back(parent);
+    }
+    if (posed)
+        b.model.nodes[size_t(skinJoints[1])].rotation = {0.0, 0.0, half, half};
+    int body = b.node("Body", b.mesh({prim}), armature);
+    int tip = b.node("Tip", -1, body);
+    b.model.nodes[size_t(tip)].translation = {0.0, 0.0, 4.5};
+    skinJoints.push_back(tip);
+    tinygltf::Skin skin;
+    skin.joints = skinJoints;
+    skin.inverseBindMatrices = b.writer.addMatrices(
+        {glTranslation(0, 0, 0), glTranslation(0, 0, -1), glTranslation(0, 0, -2),
+         glTranslation(0, 0, -3), glTranslation(0, 0, -4.5)});
+    b.model.skins.push_back(skin);
+    b.model.nodes[size_t(body)].skin = 0;
+    return b.model;
+}
+
+// The character built in the host: every triangle where a viewer draws `model` (the file in
+// its bind pose), the joints standing one unit apart up Z, and every vertex's weights on
+// their bones by name.
+void expectCharacterInPlace(const tinygltf::Model& model) {
+    Interface* ip = GetCOREInterface();
+    INode* body = ip->GetINodeByName(L"Body");
+    ASSERT_NE(body, nullptr);
+    int bodyIndex = 5;
+    ASSERT_EQ(model.nodes[size_t(bodyIndex)].name, "Body");
+    std::vector<Point3> drawn = gltftest::drawnCorners(model, bodyIndex);
+    gltftest::expectSameCorners(gltftest::hostCorners(body), drawn, 1e-5f, "Body");
+    EXPECT_NEAR(drawn[2].z, 1.0f, 1e-6f) << "the armature's turn puts glTF's data Z up again";
+    for (int j = 0; j < 4; ++j) {
+        INode* joint = ip->GetINodeByName(fromUtf8(characterJoints[j]).c_str());
+        ASSERT_NE(joint, nullptr);
+        Point3 at = joint->GetNodeTM(0).GetTrans();
+        EXPECT_NEAR(at.z, float(j), 1e-6f) << characterJoints[j];
+        EXPECT_NEAR(at.y, 0.0f, 1e-6f) << characterJoints[j];
+    }
+    ISkin* skin = static_cast<ISkin*>(
+        static_cast<IDerivedObject*>(body->GetObjectRef())->GetModifier(0)->GetInterface(I_SKIN));
+    ASSERT_NE(skin, nullptr);
+    ISkinContextData* context = skin->GetContextInterface(body);
+    Mesh& mesh =
+        static_cast<TriObject*>(static_cast<IDerivedObject*>(body->GetObjectRef())->GetObjRef())
+            ->GetMesh();
+    ASSERT_EQ(mesh.numVerts, 10);
+    Matrix3 tm = body->GetObjectTM(0);
+    for (int v = 0; v < mesh.numVerts; ++v) {
+        int level = int(std::lround((mesh.verts[v] * tm).z));
+        std::map<std::string, float> expected, got;
+        for (int j = 0; j < 5; ++j)
+            if (characterWeights[level][j] > 0.0f)
+                expected[characterJoints[j]] = characterWeights[level][j];
+        for (int k = 0; k < context->GetNumAssignedBones(v); ++k)
+            got[toUtf8(skin->GetBone(context->GetAssignedBone(v, k))->GetName())] =
+                context->GetBoneWeight(v, k);
+        EXPECT_EQ(got, expected) << "vertex " << v << " at level " << level;
+    }
+}
 
 class GltfReaderTest : public ::testing::Test {
 protected:
@@ -121,59 +237,73 @@ TEST_F(GltfReaderTest, SeveralMaterialsBecomeOneNodePerMaterial) {
     EXPECT_EQ(nodes[1]->GetMtl()->GetName(), WStr(L"blue"));
 }
 
-TEST_F(GltfReaderTest, PosedJointsAreSetToTheBindPoseWithAWarning) {
+TEST_F(GltfReaderTest, YUpSkinComesInWithItsBindShapeAndEveryTriangleInPlace) {
+    tinygltf::Model model = yUpCharacter(false);
+    ASSERT_TRUE(read(model)) << error;
+    for (const std::string& w : report.warnings)
+        EXPECT_EQ(w.find("posed"), std::string::npos) << "the file is in its bind pose: " << w;
+    ASSERT_TRUE(buildScene(loaded.scene, report, error)) << error;
+    expectCharacterInPlace(model);
+
+    // Tip hung from the skinned mesh: it now hangs from the nearest bone, where it stood.
+    INode* tip = GetCOREInterface()->GetINodeByName(L"Tip");
+    ASSERT_NE(tip, nullptr);
+    EXPECT_STREQ(tip->GetParentNode()->GetName(), L"Armature");
+    EXPECT_TRUE(tip->GetParentNode()->GetBoneNodeOnOff());
+    EXPECT_NEAR(tip->GetNodeTM(0).GetTrans().z, 4.5f, 1e-6f);
+    ASSERT_EQ(report.warnings.size(), 1u);
+    EXPECT_NE(report.warnings[0].find("1 bone(s) hang from nodes that are not bones"),
+              std::string::npos)
+        << report.warnings[0];
+    EXPECT_NE(report.warnings[0].find("Tip (from Body to Armature)"), std::string::npos)
+        << report.warnings[0];
+}
+
+TEST_F(GltfReaderTest, PosedFileIsSetToItsBindPoseWithOneLine) {
+    // The spine turned: it and the two joints above it move, outnumbering the two at rest.
+    tinygltf::Model posed = yUpCharacter(true);
+    ASSERT_TRUE(read(posed)) << error;
+    size_t posedLines = 0;
+    for (const std::string& w : report.warnings)
+        if (w.find("posed") != std::string::npos) {
+            ++posedLines;
+            EXPECT_NE(w.find("3 joint(s) were posed away"), std::string::npos) << w;
+        }
+    EXPECT_EQ(posedLines, 1u);
+    ASSERT_TRUE(buildScene(loaded.scene, report, error)) << error;
+    expectCharacterInPlace(yUpCharacter(false));
+}
+
+TEST_F(GltfReaderTest, OlderFilesWithTheMatrixArrayStillRead) {
+    // Object-space vertices, the object's place in extras.mshMatrix and inverse bind
+    // matrices of object x inverse(bone), as the bridge wrote them before.
     ModelBuilder b;
     int p = b.positions({0, 0, 0, 1, 0, 0, 0, 1, 0});
     tinygltf::Primitive prim = b.primitive(p, {0, 1, 2}, TINYGLTF_MODE_TRIANGLES);
     prim.attributes["JOINTS_0"] = b.writer.addJoints({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 1);
     prim.attributes["WEIGHTS_0"] =
         b.writer.addFloats({1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, 4, false);
-    int mesh = b.mesh({prim});
-    int joint = b.node("Bone");
-    b.model.nodes[size_t(joint)].translation = {0.0, 5.0, 0.0}; // posed: bind says y = 1
-    int child = b.node("Attached", -1, joint);
-    b.model.nodes[size_t(child)].translation = {1.0, 0.0, 0.0};
-    int skinned = b.node("Skinned", mesh);
-    AffineMatrix inverseBind = AffineMatrix::identity();
-    inverseBind.m[3][1] = -1.0;
+    int bone = b.node("Bone");
+    b.model.nodes[size_t(bone)].translation = {0.0, 3.0, 0.0};
+    int body = b.node("Body", b.mesh({prim}));
+    b.model.nodes[size_t(body)].skin = 0;
+    tinygltf::Value::Array placeArray;
+    for (double v : toGltfArray(glTranslation(5, 0, 0)))
+        placeArray.push_back(tinygltf::Value(v));
+    tinygltf::Value::Object extras;
+    extras["mshMatrix"] = tinygltf::Value(placeArray);
+    b.model.nodes[size_t(body)].extras = tinygltf::Value(extras);
     tinygltf::Skin skin;
-    skin.joints = {joint};
-    skin.inverseBindMatrices = b.writer.addMatrices({inverseBind});
+    skin.joints = {bone};
+    skin.inverseBindMatrices = b.writer.addMatrices({glTranslation(5, -3, 0)});
     b.model.skins.push_back(skin);
-    b.model.nodes[size_t(skinned)].skin = 0;
     ASSERT_TRUE(read(b.model)) << error;
-    ASSERT_EQ(report.warnings.size(), 1u);
-    EXPECT_NE(report.warnings[0].find("joint Bone is posed away from its bind pose"),
-              std::string::npos);
-    const SceneData& scene = loaded.scene;
-    ASSERT_EQ(scene.nodes.size(), 3u);
-    EXPECT_EQ(scene.nodes[0].name, "Bone");
-    EXPECT_TRUE(scene.nodes[0].isBone);
-    EXPECT_DOUBLE_EQ(scene.nodes[0].world.m[3][2], 1.0) << "glTF y 1 is host z 1";
-    EXPECT_DOUBLE_EQ(scene.nodes[1].world.m[3][2], 1.0) << "the attachment moves with it";
-    EXPECT_DOUBLE_EQ(scene.nodes[1].world.m[3][0], 1.0);
-    const NodeData& mesh0 = scene.nodes[2];
-    EXPECT_EQ(mesh0.joints, (std::vector<int>{0}));
-    EXPECT_DOUBLE_EQ(mesh0.jointBindWorld[0].m[3][2], 1.0);
-    ASSERT_EQ(mesh0.meshes.at(0).influences.size(), 3u);
-    EXPECT_FLOAT_EQ(mesh0.meshes[0].influences[1][0].weight, 1.0f);
-
-    // Built into the host: a Skin whose bone sits at the bind pose.
-    ASSERT_TRUE(buildScene(scene, report, error)) << error;
-    INode* bone = GetCOREInterface()->GetINodeByName(L"Bone");
-    INode* body = GetCOREInterface()->GetINodeByName(L"Skinned");
-    ASSERT_TRUE(bone && body);
-    EXPECT_TRUE(bone->GetBoneNodeOnOff());
-    EXPECT_FLOAT_EQ(bone->GetNodeTM(0).GetTrans().z, 1.0f);
-    IDerivedObject* stack = static_cast<IDerivedObject*>(body->GetObjectRef());
-    ASSERT_EQ(stack->SuperClassID(), SClass_ID(GEN_DERIVOB_CLASS_ID));
-    ISkin* iskin = static_cast<ISkin*>(stack->GetModifier(0)->GetInterface(I_SKIN));
-    ASSERT_NE(iskin, nullptr);
-    ASSERT_EQ(iskin->GetNumBones(), 1);
-    ISkinContextData* context = iskin->GetContextInterface(body);
-    ASSERT_NE(context, nullptr);
-    EXPECT_EQ(context->GetNumAssignedBones(2), 1);
-    EXPECT_FLOAT_EQ(context->GetBoneWeight(2, 0), 1.0f);
+    EXPECT_TRUE(report.warnings.empty()) << report.warnings.at(0);
+    const NodeData& node = loaded.scene.nodes.at(1);
+    EXPECT_EQ(node.name, "Body");
+    EXPECT_EQ(node.world.m[3][0], 5.0);
+    EXPECT_EQ(node.meshes.at(0).positions[1], Point3(1, 0, 0)) << "object space, as written";
+    EXPECT_EQ(node.jointBindWorld.at(0).m[3][2], 3.0) << "glTF y 3 is host z 3";
 }
 
 TEST_F(GltfReaderTest, MalformedFilesAreRefusedWithTheReason) {

@@ -1,10 +1,12 @@
 #include "tests/gltf/GltfTestSupport.h"
 
+#include "gltf/GltfAccessors.h"
 #include "samples/PngWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <sys/wait.h>
@@ -24,12 +26,9 @@ void writePng(const std::string& path) {
     ASSERT_TRUE(samples::writePng(path, 4, 4, rgb)) << path;
 }
 
-Validation validate(const std::string& path, const std::vector<std::string>& allowed) {
-    std::string command =
-        std::string("node '") + MSH_VALIDATE_SCRIPT + "' --validator '" + MSH_VALIDATOR_DIR + "'";
-    for (const std::string& code : allowed)
-        command += " --allow " + code;
-    command += " '" + path + "' 2>&1";
+namespace {
+
+Validation runCommand(const std::string& command) {
     Validation result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
@@ -42,6 +41,120 @@ Validation validate(const std::string& path, const std::vector<std::string>& all
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+std::vector<mshgltf::AffineMatrix> nodeWorlds(const tinygltf::Model& model) {
+    using mshgltf::AffineMatrix;
+    std::vector<int> parent(model.nodes.size(), -1);
+    for (size_t n = 0; n < model.nodes.size(); ++n)
+        for (int child : model.nodes[n].children)
+            parent[size_t(child)] = int(n);
+    std::vector<AffineMatrix> world(model.nodes.size());
+    for (size_t n = 0; n < model.nodes.size(); ++n) {
+        world[n] = AffineMatrix::identity();
+        for (int p = int(n); p >= 0; p = parent[size_t(p)]) {
+            const tinygltf::Node& node = model.nodes[size_t(p)];
+            AffineMatrix local;
+            if (!mshgltf::fromGltfArray(node.matrix, local))
+                local = mshgltf::fromTranslationRotationScale(node.translation, node.rotation,
+                                                              node.scale);
+            world[n] = world[n] * local;
+        }
+    }
+    return world;
+}
+
+std::vector<double> accessorValues(const tinygltf::Model& model, int accessor) {
+    mshgltf::AccessorValues values;
+    std::string error;
+    EXPECT_TRUE(mshgltf::readAccessor(model, accessor, values, error)) << error;
+    return values.values;
+}
+
+} // namespace
+
+Validation validate(const std::string& path, const std::vector<std::string>& allowed) {
+    std::string command =
+        std::string("node '") + MSH_VALIDATE_SCRIPT + "' --validator '" + MSH_VALIDATOR_DIR + "'";
+    for (const std::string& code : allowed)
+        command += " --allow " + code;
+    return runCommand(command + " '" + path + "' 2>&1");
+}
+
+Validation assimpExport(const std::string& path) {
+    std::string obj = scratchFolder("assimp") + "/out.obj";
+    return runCommand("assimp export '" + path + "' '" + obj + "' 2>&1");
+}
+
+std::vector<Point3> drawnCorners(const tinygltf::Model& model, int nodeIndex) {
+    using mshgltf::AffineMatrix;
+    std::vector<AffineMatrix> world = nodeWorlds(model);
+    const tinygltf::Node& node = model.nodes.at(size_t(nodeIndex));
+    std::vector<AffineMatrix> jointMatrices; // inverse bind x joint world
+    if (node.skin >= 0) {
+        const tinygltf::Skin& skin = model.skins.at(size_t(node.skin));
+        std::vector<double> ibm = accessorValues(model, skin.inverseBindMatrices);
+        for (size_t j = 0; j < skin.joints.size(); ++j) {
+            AffineMatrix inverseBind;
+            mshgltf::fromGltfArray(
+                std::vector<double>(ibm.begin() + long(j * 16), ibm.begin() + long(j * 16 + 16)),
+                inverseBind);
+            jointMatrices.push_back(inverseBind * world[size_t(skin.joints[j])]);
+        }
+    }
+    std::vector<Point3> corners;
+    for (const tinygltf::Primitive& primitive : model.meshes.at(size_t(node.mesh)).primitives) {
+        std::vector<double> p = accessorValues(model, primitive.attributes.at("POSITION"));
+        std::vector<double> joints, weights;
+        if (node.skin >= 0) {
+            joints = accessorValues(model, primitive.attributes.at("JOINTS_0"));
+            weights = accessorValues(model, primitive.attributes.at("WEIGHTS_0"));
+        }
+        for (double index : accessorValues(model, primitive.indices)) {
+            size_t v = size_t(index);
+            double at[3] = {0, 0, 0};
+            for (int k = 0; k < (node.skin >= 0 ? 4 : 1); ++k) {
+                double w = node.skin >= 0 ? weights[v * 4 + size_t(k)] : 1.0;
+                const AffineMatrix& m = node.skin >= 0
+                                            ? jointMatrices.at(size_t(joints[v * 4 + size_t(k)]))
+                                            : world[size_t(nodeIndex)];
+                for (int c = 0; c < 3; ++c)
+                    at[c] += w * (p[v * 3] * m.m[0][c] + p[v * 3 + 1] * m.m[1][c] +
+                                  p[v * 3 + 2] * m.m[2][c] + m.m[3][c]);
+            }
+            corners.push_back(
+                mshgltf::pointFromGltf(Point3(float(at[0]), float(at[1]), float(at[2]))));
+        }
+    }
+    return corners;
+}
+
+std::vector<Point3> hostCorners(INode* node) {
+    std::vector<Point3> corners;
+    Object* object = node->EvalWorldState(0).obj;
+    TriObject* tri =
+        static_cast<TriObject*>(object->ConvertToType(0, Class_ID(TRIOBJ_CLASS_ID, 0)));
+    const Mesh& mesh = tri->GetMesh();
+    Matrix3 tm = node->GetObjectTM(0);
+    for (int f = 0; f < mesh.numFaces; ++f)
+        for (int k = 0; k < 3; ++k)
+            corners.push_back(mesh.verts[mesh.faces[f].v[k]] * tm);
+    if (tri != object)
+        tri->DeleteMe();
+    return corners;
+}
+
+void expectSameCorners(const std::vector<Point3>& got, const std::vector<Point3>& expected,
+                       float tolerance, const std::string& what) {
+    ASSERT_EQ(got.size(), expected.size()) << what;
+    for (size_t c = 0; c < got.size(); ++c) {
+        Point3 d = got[c] - expected[c];
+        EXPECT_TRUE(std::fabs(d.x) <= tolerance && std::fabs(d.y) <= tolerance &&
+                    std::fabs(d.z) <= tolerance)
+            << what << " corner " << c << ": (" << got[c].x << ", " << got[c].y << ", " << got[c].z
+            << "), expected (" << expected[c].x << ", " << expected[c].y << ", " << expected[c].z
+            << ")";
+    }
 }
 
 float weightSum(const std::vector<mshgltf::Influence>& influences) {

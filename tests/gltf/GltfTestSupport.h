@@ -4,6 +4,8 @@
 
 #include "gltf/SceneData.h"
 
+#include <tiny_gltf.h>
+
 #include <string>
 #include <vector>
 
@@ -23,14 +25,34 @@ struct Validation {
 /// Runs gltf/tools/validate-gltf.js on `path`; `allowed` warning codes do not count.
 Validation validate(const std::string& path, const std::vector<std::string>& allowed = {});
 
+/// Runs `assimp export` of `path` into a scratch OBJ file: the importer library's scene copy,
+/// which aborts on what some writers put in node extras.
+Validation assimpExport(const std::string& path);
+
+/// Where a viewer draws every triangle corner of node `node`'s mesh, in the host's frame and
+/// triangle order: skinned vertices through their joints (the weighted sum of position x
+/// inverse bind matrix x joint world), others through the node's world transform.
+std::vector<Point3> drawnCorners(const tinygltf::Model& model, int node);
+
+/// Where the host draws every face corner of `node` in its bind pose: its mesh vertices
+/// through its object transform.
+std::vector<Point3> hostCorners(INode* node);
+
+/// Expects the same corners, in the same order, within `tolerance` on every coordinate.
+void expectSameCorners(const std::vector<Point3>& got, const std::vector<Point3>& expected,
+                       float tolerance, const std::string& what);
+
 /// Sum of the weights of the influences, for checks.
 float weightSum(const std::vector<mshgltf::Influence>& influences);
 
 } // namespace gltftest
 
-/// Asserts that the Khronos validator finds no errors and no warnings in `path`.
+/// Asserts that the Khronos validator finds no errors and no warnings in `path`, and that
+/// `assimp export` takes it.
 #define EXPECT_VALID_GLTF(path)                                                                    \
     do {                                                                                           \
         gltftest::Validation v_ = gltftest::validate(path);                                        \
         EXPECT_EQ(v_.exitCode, 0) << v_.output;                                                    \
+        gltftest::Validation a_ = gltftest::assimpExport(path);                                    \
+        EXPECT_EQ(a_.exitCode, 0) << a_.output;                                                    \
     } while (0)

@@ -1,5 +1,9 @@
 // The sample model, built in the host, through a glTF file and back into a fresh scene.
+#include "format/TextField.h"
+#include "gltf/GltfAccessors.h"
 #include "gltf/GltfBridge.h"
+#include "gltf/GltfModelWriter.h"
+#include "gltf/SceneSnapshot.h"
 #include "host/embed/MemoryHost.h"
 #include "samples/SampleScene.h"
 #include "tests/gltf/GltfTestSupport.h"
@@ -149,4 +153,45 @@ TEST(GltfRoundTrip, BinaryGltfKeepsTheSampleScene) {
 
 TEST(GltfRoundTrip, JsonGltfKeepsTheSampleScene) {
     roundTrip("hero.gltf");
+}
+
+TEST(GltfRoundTrip, SkinsShareOneInverseBindPerBoneAndDrawEveryTriangleInPlace) {
+    // With four bones the body's skin uses them all, and the hat's shares the last; the hat
+    // stands off the body's origin, and both off the scene's.
+    resetScene();
+    samples::SampleOptions options;
+    options.bones = 4;
+    options.offsetX = 2.5f;
+    samples::buildSampleModel(GetCOREInterface(), options);
+    BridgeReport report;
+    tinygltf::Model model = buildGltfModel(snapshotScene(report), report);
+    EXPECT_TRUE(report.warnings.empty()) << report.warnings.at(0);
+    std::map<int, std::vector<double>> inverseBindOf;
+    size_t skins = 0, shared = 0;
+    for (size_t n = 0; n < model.nodes.size(); ++n) {
+        const tinygltf::Node& node = model.nodes[n];
+        if (node.skin < 0)
+            continue;
+        ++skins;
+        INode* host = GetCOREInterface()->GetINodeByName(fromUtf8(node.name).c_str());
+        ASSERT_NE(host, nullptr) << node.name;
+        gltftest::expectSameCorners(gltftest::drawnCorners(model, int(n)),
+                                    gltftest::hostCorners(host), 1e-5f, node.name);
+        const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
+        AccessorValues ibm;
+        std::string error;
+        ASSERT_TRUE(readAccessor(model, skin.inverseBindMatrices, ibm, error)) << error;
+        for (size_t j = 0; j < skin.joints.size(); ++j) {
+            std::vector<double> matrix(ibm.values.begin() + long(j * 16),
+                                       ibm.values.begin() + long(j * 16 + 16));
+            auto known = inverseBindOf.emplace(skin.joints[j], matrix);
+            if (!known.second) {
+                ++shared;
+                EXPECT_EQ(known.first->second, matrix)
+                    << model.nodes[size_t(skin.joints[j])].name << " differs between skins";
+            }
+        }
+    }
+    EXPECT_EQ(skins, 2u);
+    EXPECT_GE(shared, 1u);
 }
