@@ -64,10 +64,6 @@ bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& 
 #endif
 }
 
-void removeFile(const std::wstring& path) {
-    removeNativeFile(nativePath(path));
-}
-
 NativePath nativePath(const std::wstring& path) {
 #ifdef _WIN32
     return path;

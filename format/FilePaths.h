@@ -17,9 +17,6 @@ int64_t fileLength(FILE* file);
 bool seekFile(FILE* file, int64_t offset);
 /// Moves `from` over `to`, replacing it in one step. Returns false and fills `reason` on failure.
 bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& reason);
-/// Deletes a file, ignoring a missing one.
-void removeFile(const std::wstring& path);
-
 /// A path as the C library's file calls take it (UTF-16 on Windows, UTF-8 elsewhere).
 #ifdef _WIN32
 typedef std::wstring NativePath;
