@@ -59,7 +59,8 @@ int fileWritesSinceFaultSet() {
 }
 
 AtomicFileOutput::AtomicFileOutput(const std::wstring& targetPath)
-    : target(targetPath), temporary(targetPath + L".tmp"), file(NULL), finished(false) {}
+    : target(targetPath), temporary(targetPath + L".tmp"), temporaryOnDisk(nativePath(temporary)),
+      file(NULL), finished(false), onDisk(false) {}
 
 AtomicFileOutput::~AtomicFileOutput() {
     abandon();
@@ -71,6 +72,7 @@ bool AtomicFileOutput::open() {
         fail("cannot create the file: " + lastErrorText());
         return false;
     }
+    onDisk = true;
     return true;
 }
 
@@ -112,29 +114,32 @@ bool AtomicFileOutput::finish() {
     if (flushed && closed && faultAtClose != 0 && closesSinceFault == faultAtClose)
         why = "close failed (injected fault)";
     if (!why.empty()) {
+        removeTemporary();
         fail(why);
-        removeFile(temporary);
         return false;
     }
     finished = true;
     return true;
 }
 
+// The temporary file stays marked on disk until it is renamed or removed, so whatever
+// interrupts this (an exception included) leaves it to the destructor to remove.
 bool AtomicFileOutput::commit() {
     if (!finish())
         return false;
-    finished = false;
     if (faultAtCommit) {
+        removeTemporary();
         fail("close failed (injected fault)");
-        removeFile(temporary);
         return false;
     }
     std::string renameReason;
     if (!replaceFile(temporary, target, renameReason)) {
+        removeTemporary();
         fail("cannot replace the file: " + renameReason);
-        removeFile(temporary);
         return false;
     }
+    finished = false;
+    onDisk = false;
     return true;
 }
 
@@ -142,10 +147,13 @@ void AtomicFileOutput::abandon() {
     if (file) {
         fclose(file);
         file = NULL;
-        removeFile(temporary);
     }
-    if (finished) {
-        finished = false;
-        removeFile(temporary);
-    }
+    removeTemporary();
+}
+
+void AtomicFileOutput::removeTemporary() {
+    finished = false;
+    if (onDisk)
+        removeNativeFile(temporaryOnDisk);
+    onDisk = false;
 }
