@@ -1,4 +1,5 @@
 // `mshtool from-gltf`: a glTF 2.0 model into the scene, written by the exporter plug-in.
+#include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/FileKind.h"
@@ -7,6 +8,7 @@
 #include "cli/OutputStage.h"
 #include "cli/Platform.h"
 #include "cli/PluginSession.h"
+#include "format/MshFile.h"
 #include "format/TextField.h"
 #include "gltf/GltfBridge.h"
 #include "host/embed/MemoryHost.h"
@@ -87,11 +89,11 @@ bool isGltfInput(const std::string& path) {
     }
 }
 
-void printReport(const std::string& file, const mshgltf::BridgeReport& report) {
-    for (const std::string& w : report.warnings)
-        printWarning("mshtool: " + file + ": warning: " + w);
-    for (const std::string& l : report.losses)
-        printMessage("mshtool: " + file + ": lost: " + l);
+// Records in a file the exporter wrote; 0 when there is none.
+size_t recordsIn(const std::string& path) {
+    MshFileReader reader;
+    MshError error;
+    return reader.open(fromUtf8(path), error) ? reader.objectCount() : 0;
 }
 
 int convert(const FromGltfOptions& options, OutputStage& stage) {
@@ -101,14 +103,15 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
     mshgltf::GltfImportOptions fitting;
     fitting.layout = options.mesh8 ? MshLayoutMesh8 : MshLayoutLegacy;
     fitting.splitToFit = !options.noSplit;
+    fitting.modelStem = pathOf(options.output).stem().u8string();
+    fitting.finalImageDir = pathText(stage.targetFolder());
     std::vector<mshgltf::SplitObject> splits;
     if (!mshgltf::importGltfIntoScene(options.input, stage.folder(), report, error, fitting,
                                       &splits)) {
         printMessage("mshtool: " + error);
         return exitBadFile;
     }
-    printReport(options.input, report);
-    bool lost = !report.losses.empty();
+    bool lost = printBridgeReport(options.input, report);
     bool selectedOnly = !options.selected.empty();
     if (selectedOnly && !selectNodes(withParts(options.selected, splits), options.bones))
         return exitBadFile;
@@ -122,7 +125,11 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
     std::string note = options.input;
     for (const std::string& file : exportedFiles(options.output, options.bones, options.mesh8))
         note += (note == options.input ? " -> " : ", ") + file;
-    return finishConversion(stage, options.input, lost, options.force, note);
+    report.objectsWritten = recordsIn(staged);
+    report.bonesWritten = options.bones ? recordsIn(staged.substr(0, staged.size() - 3) + "bn") : 0;
+    int result = finishConversion(stage, options.input, lost, options.force, note);
+    printBridgeSummary(options.input, report);
+    return result;
 }
 
 int runFromGltf(const FromGltfOptions& options) {

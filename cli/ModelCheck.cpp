@@ -82,6 +82,13 @@ struct RecordChecker {
         for (int b = 0; b < r.numBones; ++b)
             bone(record, name, fieldText(r.boneNames[b]), "boneNames[" + std::to_string(b) + "]",
                  bonesAt + 100ull * unsigned(b));
+        // The reader keeps these for the importer, which skips their weights.
+        for (size_t k = 0; k < r.skinVertices.size(); ++k) {
+            MshError outside;
+            if (!skinVertexInRecord(r, k) && !failSkinVertexOutside(r, k, at, outside))
+                add(record, name, outside.field, outside.offset,
+                    "expected " + outside.expected + ", found " + outside.found);
+        }
     }
 
     void mesh8(int record, const Mesh8Record& r, uint64_t at) {

@@ -46,18 +46,29 @@ std::vector<fs::path> stagedFiles(const fs::path& stage) {
 } // namespace
 
 OutputStage::~OutputStage() {
-    if (stage.empty())
-        return;
     std::error_code code;
-    fs::remove_all(stage, code);
-    showPathsAs("", "");
+    if (!stage.empty()) {
+        fs::remove_all(stage, code);
+        showPathsAs("", "");
+    }
+    // A conversion that wrote nothing leaves no folder behind either.
+    if (created.empty())
+        return;
+    for (fs::path folder = target; fs::remove(folder, code); folder = folder.parent_path())
+        if (folder == created)
+            break;
 }
 
 bool OutputStage::open(const fs::path& targetFolder) {
     target = targetFolder;
     std::error_code code;
-    if (!target.empty() && !fs::is_directory(target, code) &&
-        !fs::create_directories(target, code)) {
+    if (!target.empty() && !fs::is_directory(target, code)) {
+        for (fs::path missing = target; !missing.empty() && !fs::exists(missing, code);
+             missing = missing.parent_path())
+            created = missing;
+    }
+    if (!created.empty() && !fs::create_directories(target, code)) {
+        created.clear();
         printMessage("mshtool: cannot create the folder " + pathText(target) + ": " +
                      code.message());
         return false;
@@ -86,6 +97,10 @@ std::string OutputStage::stagedPath(const fs::path& fileName) const {
 
 std::string OutputStage::folder() const {
     return pathText(stage);
+}
+
+fs::path OutputStage::targetFolder() const {
+    return target.empty() ? fs::path(".") : target;
 }
 
 bool OutputStage::commit(bool lost, bool force) {

@@ -13,7 +13,8 @@ namespace mshtool {
 class OutputStage {
 public:
     OutputStage() = default;
-    /// Removes the staging folder and whatever is still in it.
+    /// Removes the staging folder and whatever is still in it, and the target folder when
+    /// `open` created it and nothing was moved into it.
     ~OutputStage();
     OutputStage(const OutputStage&) = delete;
     OutputStage& operator=(const OutputStage&) = delete;
@@ -26,6 +27,8 @@ public:
     std::string stagedPath(const std::filesystem::path& fileName) const;
     /// The staging folder, as UTF-8 (for writers that put files beside their output).
     std::string folder() const;
+    /// Where the staged files go ("." for the current folder).
+    std::filesystem::path targetFolder() const;
 
     /// Moves every staged file into the target folder. A file that would replace an
     /// existing one with other bytes does so only when nothing was `lost`, or with `force`;
@@ -39,6 +42,7 @@ public:
 private:
     std::filesystem::path target;
     std::filesystem::path stage;
+    std::filesystem::path created; ///< the outermost folder `open` created, if any
 };
 
 /// Ends the conversion of `input` whose files are staged: commits them (`lost`: it lost

@@ -1,5 +1,6 @@
 // `mshtool to-gltf`: model files to glTF 2.0 through the importer plug-in.
 #include "cli/BatchProgress.h"
+#include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ModelImport.h"
@@ -33,15 +34,6 @@ std::string lowerExtension(const fs::path& path) {
 bool isGltfName(const fs::path& path) {
     std::string ext = lowerExtension(path);
     return ext == ".glb" || ext == ".gltf";
-}
-
-void printReport(const std::string& file, const mshgltf::BridgeReport& report, bool& lost) {
-    for (const std::string& w : report.warnings)
-        printWarning("mshtool: " + file + ": warning: " + w);
-    for (const std::string& l : report.losses)
-        printMessage("mshtool: " + file + ": lost: " + l);
-    if (!report.losses.empty())
-        lost = true;
 }
 
 // Where each input goes: one glTF file, or one .glb per input in a folder. Empty, after
@@ -98,10 +90,12 @@ bool convertOne(PluginSession& session, const ToGltfOptions& options, const std:
         stage.discard();
         return false;
     }
-    printReport(input, report, lost);
-    return finishConversion(stage, input, lost, options.force,
-                            input + (bones.empty() ? "" : " + " + bones) + " -> " + target) ==
-           exitOk;
+    lost = printBridgeReport(input, report) || lost;
+    bool done =
+        finishConversion(stage, input, lost, options.force,
+                         input + (bones.empty() ? "" : " + " + bones) + " -> " + target) == exitOk;
+    printBridgeSummary(input, report);
+    return done;
 }
 
 int runToGltf(const ToGltfOptions& options) {

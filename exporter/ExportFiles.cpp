@@ -3,6 +3,7 @@
 #include "format/TextField.h"
 
 #include <cwctype>
+#include <utility>
 
 // File names compare without regard to case, as on the host's file system.
 static bool sameFile(const std::wstring& a, const std::wstring& b) {
@@ -68,30 +69,31 @@ bool ExportFiles::commitAll() {
             return false;
         }
     }
-    // Every file is closed complete before any replaces its target: a full disk shows at the
-    // last flush, and must not leave one file new and the others old.
-    for (size_t i = 0; i < outputs.size(); ++i) {
-        if (!outputs[i]->finish()) {
-            noteFailure(outputs[i]->targetPath(), outputs[i]->failureReason());
-            outputs.clear();
-            return false;
-        }
-    }
+    // Every name and its room in the list first: once a target is replaced, nothing may
+    // allocate (and so throw) before it is listed for the user.
+    std::vector<std::wstring> targets;
+    for (size_t i = 0; i < outputs.size(); ++i)
+        targets.push_back(outputs[i]->targetPath());
+    committed.reserve(committed.size() + targets.size());
     for (size_t i = 0; i < outputs.size(); ++i) {
         if (!outputs[i]->commit()) {
             noteFailure(outputs[i]->targetPath(), outputs[i]->failureReason());
             outputs.clear();
             return false;
         }
-        committed.push_back(outputs[i]->targetPath());
+        committed.push_back(std::move(targets[i]));
     }
     outputs.clear();
     return true;
 }
 
 std::wstring ExportFiles::failureMessage() const {
-    std::wstring text =
-        L"The export failed: " + failedTarget + L" could not be written (" + failedReason + L").";
+    return L"The export failed: " + failedTarget + L" could not be written (" + failedReason +
+           L")." + outcomeText();
+}
+
+std::wstring ExportFiles::outcomeText() const {
+    std::wstring text;
     if (committed.empty()) {
         text += L"\nNo file was changed.";
     } else {

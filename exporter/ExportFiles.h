@@ -27,8 +27,13 @@ public:
     /// failure while closing changes no target; at a failed move the rest are abandoned and
     /// their targets left alone. Nothing is committed once the export has failed.
     bool commitAll();
+    /// Removes every temporary file not yet moved over its target.
+    void abandonAll() { outputs.clear(); }
     /// What failed, where and why, and which files were changed, for the user.
     std::wstring failureMessage() const;
+    /// The closing lines of a failure message: which targets were already replaced, or that
+    /// no file was changed. Begins with a line break.
+    std::wstring outcomeText() const;
 
 private:
     void noteFailure(const std::wstring& target, const std::string& reason);

@@ -5,6 +5,7 @@
 #include "exporter/ExportPaths.h"
 #include "exporter/RecordFiles.h"
 #include "exporter/SceneSaver.h"
+#include "format/MshError.h"
 #include "format/TextField.h"
 #include "host/max.h"
 
@@ -134,10 +135,7 @@ void exportMesh8(ExportJob& job, MshOutput& meshes) {
     }
 }
 
-} // namespace
-
-int runExport(const ExportRequest& request) {
-    ExportFiles files;
+int exportInto(const ExportRequest& request, ExportFiles& files) {
     if (!request.scene || !request.scene->theScene || !request.ip) {
         tell(request.ip, L"The export failed: the host gave no scene to export.", MB_ICONERROR);
         return IMPEXP_FAIL;
@@ -164,4 +162,28 @@ int runExport(const ExportRequest& request) {
     if (!report.empty())
         tell(request.ip, report.messageText(EXPORT_REPORT_LISTED_ITEMS), MB_ICONWARNING);
     return IMPEXP_SUCCESS;
+}
+
+} // namespace
+
+int runExport(const ExportRequest& request) {
+    ExportFiles files;
+    try {
+        return exportInto(request, files);
+    } catch (...) {
+        // Temporary files go before the user is told; replaced targets are listed.
+        files.abandonAll();
+        return reportExportException(request.ip, &files);
+    }
+}
+
+int reportExportException(Interface* ip, const ExportFiles* files) {
+    try {
+        std::wstring text = L"The export failed: " + fromUtf8(currentExceptionText()) + L".";
+        tell(ip, text + (files ? files->outcomeText() : L"\nNo file was changed."), MB_ICONERROR);
+    } catch (...) {
+        MessageBoxW(ownerWindow(ip), L"The export failed: not enough memory.", kCaption,
+                    MB_OK | MB_ICONERROR);
+    }
+    return IMPEXP_FAIL;
 }

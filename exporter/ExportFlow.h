@@ -4,6 +4,7 @@
 #include <string>
 
 class ExpInterface;
+class ExportFiles;
 class Interface;
 
 /// One export as the host asked for it.
@@ -19,8 +20,14 @@ struct ExportRequest {
 /// Runs one export: asks "Export bones?" and "Use Mesh8 structure?", gathers the records of
 /// the chosen layout, writes the MSH file and, with bones, the BN file and (legacy layout
 /// only) the BBX file. Every file is written completely before any is replaced. A file that
-/// cannot be written is reported and gives IMPEXP_FAIL; anything left out, dropped or cut is
-/// listed in one closing message. Returns IMPEXP_SUCCESS or IMPEXP_FAIL.
+/// cannot be written, or an exception, is reported and gives IMPEXP_FAIL (no exception leaves
+/// this call); anything left out, dropped or cut is listed in one closing message. Returns
+/// IMPEXP_SUCCESS or IMPEXP_FAIL.
 int runExport(const ExportRequest& request);
+
+/// Tells the user, in one box, that the export stopped at the exception being handled, and
+/// which files it had already replaced (`files`; NULL: none was made yet). Call it from the
+/// handler. Never throws; returns IMPEXP_FAIL.
+int reportExportException(Interface* ip, const ExportFiles* files);
 
 #endif

@@ -9,8 +9,9 @@ void storeTransforms(MshObjectHeader& header, const GMatrix& world, const GMatri
         local = world * parent.Inverse();
     }
     Point3 scale = local.Scaling();
-    memcpy(header.worldTM, world.m, sizeof header.worldTM);
-    memcpy(header.localTM, local.m, sizeof header.localTM);
+    // GMatrix keeps its storage private; GetAddr is IGame's way to its sixteen floats.
+    memcpy(header.worldTM, world.GetAddr(), sizeof header.worldTM);
+    memcpy(header.localTM, local.GetAddr(), sizeof header.localTM);
     memset(header.scaleTM, 0, sizeof header.scaleTM);
     header.scaleTM[0][0] = scale.x;
     header.scaleTM[1][1] = scale.y;

@@ -1,8 +1,12 @@
 #include "exporter/Influences.h"
 
+#include "exporter/ExportReport.h"
+#include "exporter/FiniteValue.h"
 #include "format/MshLayout.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -26,7 +30,29 @@ bool inSkinOrder(const Ranked& a, const Ranked& b) {
     return a.place < b.place;
 }
 
+bool finiteAndPositive(double value) {
+    return value > 0.0 && value - value == 0.0;
+}
+
+// With mixed signs a small positive sum can still scale a weight past what a float holds.
+bool rescaledFitFloat(const std::vector<Ranked>& kept, double scale) {
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (std::fabs(kept[i].influence.weight * scale) > FLT_MAX)
+            return false;
+    return true;
+}
+
 } // namespace
+
+bool dropNonFiniteWeights(std::vector<Influence>& influences) {
+    size_t kept = 0;
+    for (size_t i = 0; i < influences.size(); ++i)
+        if (isFiniteValue(influences[i].weight))
+            influences[kept++] = influences[i];
+    bool dropped = kept < influences.size();
+    influences.resize(kept);
+    return dropped;
+}
 
 bool keepStrongestInfluences(std::vector<Influence>& influences) {
     if (influences.size() <= MSH_MAX_BONES)
@@ -49,8 +75,11 @@ bool keepStrongestInfluences(std::vector<Influence>& influences) {
     double kept = 0.0;
     for (size_t i = 0; i < ranked.size(); ++i)
         kept += ranked[i].influence.weight;
-    // All-zero kept weights cannot be scaled up to the total; they stay as they are.
-    double scale = kept != 0.0 ? total / kept : 1.0;
+    // A sum that is NaN, infinite, zero or negative gives no meaningful scale: one NaN would
+    // spread to every kept weight, a negative sum would flip their signs.
+    double scale = finiteAndPositive(total) && finiteAndPositive(kept) ? total / kept : 1.0;
+    if (!rescaledFitFloat(ranked, scale))
+        scale = 1.0;
     influences.clear();
     for (size_t i = 0; i < ranked.size(); ++i) {
         Influence influence = ranked[i].influence;
@@ -58,4 +87,13 @@ bool keepStrongestInfluences(std::vector<Influence>& influences) {
         influences.push_back(influence);
     }
     return true;
+}
+
+std::wstring cappedInfluencesNote(int vertices) {
+    return countText(vertices) + L" vertices had more than four bone influences; each kept its "
+                                 L"four largest, rescaled to the same total";
+}
+
+std::wstring nonFiniteWeightsNote(int vertices) {
+    return countText(vertices) + L" vertices had a NaN or infinite bone weight; it was dropped";
 }

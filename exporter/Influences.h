@@ -3,6 +3,7 @@
 
 // Choosing which bone influences of a vertex the files keep: both layouts hold four.
 
+#include <string>
 #include <vector>
 
 /// One bone's weight on one vertex; `bone` is the skin's own bone number.
@@ -14,10 +15,21 @@ struct Influence {
     Influence(int boneNumber, float boneWeight) : bone(boneNumber), weight(boneWeight) {}
 };
 
-/// Keeps the four largest influences (ties go to the earlier one), in the skin's order, and
-/// rescales them so they add up to the vertex's original total, so the vertex deforms as it
-/// did. Four influences or fewer are left exactly as they are. Returns true when any was
+/// Drops every NaN or infinite weight: no file is written with one. Returns true when any was
 /// dropped.
+bool dropNonFiniteWeights(std::vector<Influence>& influences);
+
+/// Keeps the four largest influences (ties go to the earlier one), in the skin's order. When
+/// the original total and the kept sum are both finite and positive, the kept ones are
+/// rescaled to the original total, so the vertex deforms as it did; otherwise (negative or
+/// all-zero weights) they stay as they are. Four influences or fewer are left exactly as they
+/// are. Returns true when any was dropped.
 bool keepStrongestInfluences(std::vector<Influence>& influences);
+
+/// The report line for `vertices` vertices that lost influences to the four-influence cap.
+std::wstring cappedInfluencesNote(int vertices);
+
+/// The report line for `vertices` vertices that had a NaN or infinite weight dropped.
+std::wstring nonFiniteWeightsNote(int vertices);
 
 #endif

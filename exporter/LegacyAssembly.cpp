@@ -1,6 +1,7 @@
 #include "exporter/LegacyAssembly.h"
 
 #include "exporter/ExportTransforms.h"
+#include "exporter/FiniteValue.h"
 #include "exporter/RecordFields.h"
 #include "format/TextField.h"
 #include "host/max.h"
@@ -41,6 +42,17 @@ bool fitsLegacyCounts(const Mesh& mesh, const std::wstring& label, ExportReport&
                countText(mesh.getNumFaces()) + L" faces, a record holds at most " +
                countText(LEGACY_MAX_ENTRIES) + L" of each");
     return false;
+}
+
+bool finitePositions(const Mesh& mesh, const std::wstring& label, ExportReport& report) {
+    for (int i = 0; i < mesh.getNumVerts(); ++i) {
+        const Point3& p = mesh.verts[i];
+        if (!isFiniteValue(p.x) || !isFiniteValue(p.y) || !isFiniteValue(p.z)) {
+            report.add(nonFinitePositionNote(label));
+            return false;
+        }
+    }
+    return true;
 }
 
 void fillMeshPart(MshObject& record, Mesh& mesh, INode* node, Object* object,
@@ -126,8 +138,9 @@ bool buildMshObject(MshObject& record, INode* node, bool emptyGeometryAllowed,
     fillNodePart(record, node, context);
     bool kept = true;
     if (tri) {
-        kept =
-            fitsLegacyCounts(tri->GetMesh(), context.nodeLabel(node->GetName()), *context.report);
+        std::wstring label = context.nodeLabel(node->GetName());
+        kept = fitsLegacyCounts(tri->GetMesh(), label, *context.report) &&
+               finitePositions(tri->GetMesh(), label, *context.report);
         if (kept) {
             tri->GetMesh().buildNormals();
             fillMeshPart(record, tri->GetMesh(), node, tri, context);

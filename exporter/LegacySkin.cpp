@@ -40,10 +40,10 @@ std::wstring boneName(ISkin* skin, int bone) {
 
 void reportSkinLosses(const LegacySkinTable& table, ISkin* skin, const std::wstring& label,
                       ExportReport& report) {
+    if (table.nonFinitePoints > 0)
+        report.add(label + L": " + nonFiniteWeightsNote(table.nonFinitePoints));
     if (table.cappedPoints > 0)
-        report.add(label + L": " + countText(table.cappedPoints) +
-                   L" vertices had more than four bone influences; each kept its four largest, "
-                   L"rescaled to the same total");
+        report.add(label + L": " + cappedInfluencesNote(table.cappedPoints));
     if (table.droppedBones.empty())
         return;
     std::wstring names;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-LegacySkinTable::LegacySkinTable() : cappedPoints(0), pointsLosingBones(0) {}
+LegacySkinTable::LegacySkinTable() : cappedPoints(0), nonFinitePoints(0), pointsLosingBones(0) {}
 
 namespace {
 
@@ -27,6 +27,8 @@ LegacySkinTable buildLegacySkinTable(const SkinPoints& points) {
     SkinPoints kept(points);
     std::set<int> inUse;
     for (size_t p = 0; p < kept.size(); ++p) {
+        if (dropNonFiniteWeights(kept[p]))
+            ++table.nonFinitePoints;
         if (keepStrongestInfluences(kept[p]))
             ++table.cappedPoints;
         for (size_t i = 0; i < kept[p].size(); ++i)

@@ -20,6 +20,8 @@ struct LegacySkinTable {
     std::vector<MshSkinVertex> entries;
     /// Points that had more than four influences and kept their four largest, rescaled.
     int cappedPoints;
+    /// Points that had a NaN or infinite weight, which was dropped.
+    int nonFinitePoints;
     /// Bones that carry weight but found no room in the four-bone table, in the skin's order.
     std::vector<int> droppedBones;
     /// Points that lost an influence because its bone found no room.
@@ -28,7 +30,8 @@ struct LegacySkinTable {
     LegacySkinTable();
 };
 
-/// Builds the block: each point keeps its four strongest influences (rescaled), the table
+/// Builds the block: each point drops its NaN and infinite weights and keeps its four
+/// strongest influences (rescaled), the table
 /// takes the first four bones, in the skin's order, that carry weight after that, and
 /// influences on other bones are dropped (zero weights on them lose nothing). When the
 /// skin's first four bones are exactly the bones in use, this is the block the skin's own

@@ -1,6 +1,7 @@
 #include "exporter/Mesh8ExportObject.h"
 
 #include "exporter/ExportTransforms.h"
+#include "exporter/FiniteValue.h"
 #include "exporter/Influences.h"
 #include "exporter/RecordFields.h"
 #include "exporter/WeldOrder.h"
@@ -17,6 +18,7 @@ const TimeValue kTime = 0;
 struct VertexSkin {
     std::vector<Influence> influences; ///< `bone` = the influence's number in the skin's list
     bool capped;
+    bool nonFiniteDropped;
 };
 
 void fillNames(Mesh8ExportObject& record, IGameNode* node, const AssemblyContext& context) {
@@ -64,6 +66,7 @@ std::vector<VertexSkin> readVertexSkins(IGameSkin* skin, int numVerts) {
     for (int v = 0; v < numVerts; ++v) {
         for (int k = 0; k < skin->GetNumberOfBones(v); ++k)
             skins[v].influences.push_back(Influence(k, skin->GetWeight(v, k)));
+        skins[v].nonFiniteDropped = dropNonFiniteWeights(skins[v].influences);
         skins[v].capped = keepStrongestInfluences(skins[v].influences);
     }
     return skins;
@@ -102,6 +105,14 @@ Mesh8BoneRecord boneRecordFor(IGameSkin* skin, int v, const VertexSkin& vertexSk
                           label + L": bone name", report);
     }
     return boneRecord;
+}
+
+bool finitePositions(const std::vector<Mesh8Vertex>& vertices) {
+    for (size_t i = 0; i < vertices.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            if (!isFiniteValue(vertices[i].position[c]))
+                return false;
+    return true;
 }
 
 void fillTexture(Mesh8ExportObject& record, IGameNode* node, const std::wstring& label,
@@ -161,6 +172,11 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
         }
     }
 
+    if (!finitePositions(record.vertices)) {
+        context.report->add(nonFinitePositionNote(label));
+        return false;
+    }
+
     Box3 box;
     object->GetBoundingBox(box);
     storeBounds(record.header, box);
@@ -172,17 +188,18 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
                                 L"cannot be matched to its skin weights in the Mesh8 layout");
             return false;
         }
-        int capped = 0;
+        int capped = 0, nonFinite = 0;
         for (size_t i = 0; i < order.size(); ++i) {
             record.boneRecords.push_back(
                 boneRecordFor(skin, order[i], skins[order[i]], label, *context.report));
             capped += skins[order[i]].capped ? 1 : 0;
+            nonFinite += skins[order[i]].nonFiniteDropped ? 1 : 0;
         }
         record.header.numSkinVerts = static_cast<uint16_t>(numVerts);
+        if (nonFinite > 0)
+            context.report->add(label + L": " + nonFiniteWeightsNote(nonFinite));
         if (capped > 0)
-            context.report->add(label + L": " + countText(capped) +
-                                L" vertices had more than four bone influences; each kept its "
-                                L"four largest, rescaled to the same total");
+            context.report->add(label + L": " + cappedInfluencesNote(capped));
     }
 
     fillTexture(record, node, label, *context.report);

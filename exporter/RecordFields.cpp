@@ -16,3 +16,7 @@ void storeBounds(MshObjectHeader& header, const Box3& box) {
     header.boundsMin[1] = box.pmin.y;
     header.boundsMin[2] = box.pmin.z;
 }
+
+std::wstring nonFinitePositionNote(const std::wstring& label) {
+    return label + L" left out: a vertex with a NaN or infinite position cannot be written";
+}

@@ -50,12 +50,18 @@ void Talvex_MSH_EXPORT::ShowAbout(HWND hWnd) {
 int Talvex_MSH_EXPORT::DoExport(const MCHAR* name, ExpInterface* ei, Interface* i,
                                 BOOL suppressPrompts, DWORD options) {
     (void)suppressPrompts;
-    ExportRequest request;
-    request.path = name ? name : _M("");
-    request.selectedOnly = (options & SCENE_EXPORT_SELECTED) != 0;
-    request.scene = ei;
-    request.ip = i;
-    return runExport(request);
+    // runExport catches what the export throws; this catches what copying the path throws.
+    // Nothing may unwind into the host.
+    try {
+        ExportRequest request;
+        request.path = name ? name : _M("");
+        request.selectedOnly = (options & SCENE_EXPORT_SELECTED) != 0;
+        request.scene = ei;
+        request.ip = i;
+        return runExport(request);
+    } catch (...) {
+        return reportExportException(i, NULL);
+    }
 }
 
 BOOL Talvex_MSH_EXPORT::SupportsOptions(int ext, DWORD options) {

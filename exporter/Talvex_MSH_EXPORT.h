@@ -26,7 +26,8 @@ public:
     void ShowAbout(HWND hWnd) override;
     /// Exports to `name`; honours SCENE_EXPORT_SELECTED in `options`. The questions are asked
     /// whatever `suppressPrompts` says, since their answers decide what is written.
-    /// IMPEXP_SUCCESS, or IMPEXP_FAIL when a file could not be written (the user is told).
+    /// IMPEXP_SUCCESS, or IMPEXP_FAIL when a file could not be written or an exception was
+    /// thrown (the user is told; no exception reaches the host).
     int DoExport(const MCHAR* name, ExpInterface* ei, Interface* i, BOOL suppressPrompts = FALSE,
                  DWORD options = 0) override;
     /// Yes for every extension and option, export-selected included.

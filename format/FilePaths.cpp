@@ -91,11 +91,19 @@ bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& 
 #endif
 }
 
-void removeFile(const std::wstring& path) {
+NativePath nativePath(const std::wstring& path) {
+#ifdef _WIN32
+    return path;
+#else
+    return toUtf8(path);
+#endif
+}
+
+void removeNativeFile(const NativePath& path) {
 #ifdef _WIN32
     _wremove(path.c_str());
 #else
-    remove(toUtf8(path).c_str());
+    remove(path.c_str());
 #endif
 }
 

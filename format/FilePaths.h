@@ -22,8 +22,16 @@ int64_t fileLength(FILE* file);
 bool seekFile(FILE* file, int64_t offset);
 /// Moves `from` over `to`, replacing it in one step. Returns false and fills `reason` on failure.
 bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& reason);
-/// Deletes a file, ignoring a missing one.
-void removeFile(const std::wstring& path);
+/// A path as the C library's file calls take it (UTF-16 on Windows, UTF-8 elsewhere).
+#ifdef _WIN32
+typedef std::wstring NativePath;
+#else
+typedef std::string NativePath;
+#endif
+NativePath nativePath(const std::wstring& path);
+/// Deletes a file, ignoring a missing one, without allocating: cleanup code can call it when
+/// the heap is exhausted (and from a destructor).
+void removeNativeFile(const NativePath& path);
 /// Text of the last C runtime error (errno).
 std::string lastErrorText();
 

@@ -65,12 +65,15 @@ bool checkFaces(const LegacyRecord& record, uint64_t recordOffset, MshError& err
     return true;
 }
 
+uint64_t skinEntriesOffset(const LegacyRecord& record, uint64_t recordOffset) {
+    return skinBlockOffset(record, recordOffset) + 4 +
+           MSH_TEXT_FIELD_SIZE * static_cast<uint64_t>(record.numBones);
+}
+
+// The vertex number is not checked here: an entry naming no vertex of the record damages only
+// its own weights, so the reader keeps it and the importer skips it.
 bool checkSkinVertex(const LegacyRecord& record, size_t k, uint64_t entryOffset, MshError& error) {
     const MshSkinVertex& entry = record.skinVertices[k];
-    if (entry.vertex < 0 || entry.vertex >= static_cast<int32_t>(record.header.numVerts))
-        return failWith(error, MshErrorIndex, entryField("skinVertices", k, "vertex"), entryOffset,
-                        "0 to numVerts-1 (" + numberText(record.header.numVerts - 1) + ")",
-                        numberText(entry.vertex));
     if (!validBoneCount(entry.count))
         return failWith(error, MshErrorCount, entryField("skinVertices", k, "count"),
                         entryOffset + offsetof(MshSkinVertex, count), "0 to 4",
@@ -93,10 +96,17 @@ bool checkSkin(const LegacyRecord& record, uint64_t recordOffset, MshError& erro
     if (!validBoneCount(record.numBones))
         return failWith(error, MshErrorCount, "numBones", blockOffset, "0 to 4",
                         numberText(record.numBones));
-    uint64_t entriesOffset = blockOffset + 4 + MSH_TEXT_FIELD_SIZE * record.numBones;
+    uint64_t entriesOffset = skinEntriesOffset(record, recordOffset);
     for (size_t k = 0; k < record.skinVertices.size(); ++k)
         if (!checkSkinVertex(record, k, entriesOffset + k * sizeof(MshSkinVertex), error))
             return false;
+    return true;
+}
+
+bool checkSkinVerticesInRecord(const LegacyRecord& record, uint64_t recordOffset, MshError& error) {
+    for (size_t k = 0; k < record.skinVertices.size(); ++k)
+        if (!skinVertexInRecord(record, k))
+            return failSkinVertexOutside(record, k, recordOffset, error);
     return true;
 }
 
@@ -114,6 +124,19 @@ bool countMatches(const char* field, uint64_t offset, size_t entries, uint16_t c
 
 } // namespace
 
+bool skinVertexInRecord(const LegacyRecord& record, size_t k) {
+    int32_t vertex = record.skinVertices[k].vertex;
+    return vertex >= 0 && vertex < static_cast<int32_t>(record.header.numVerts);
+}
+
+bool failSkinVertexOutside(const LegacyRecord& record, size_t k, uint64_t recordOffset,
+                           MshError& error) {
+    uint64_t entryOffset = skinEntriesOffset(record, recordOffset) + k * sizeof(MshSkinVertex);
+    return failWith(error, MshErrorIndex, entryField("skinVertices", k, "vertex"), entryOffset,
+                    "0 to numVerts-1 (" + numberText(record.header.numVerts - 1) + ")",
+                    numberText(record.skinVertices[k].vertex));
+}
+
 bool validateLegacyRecord(const LegacyRecord& record, uint64_t recordOffset, MshError& error) {
     const MshObjectHeader& h = record.header;
     if (!countMatches("numVerts", recordOffset + offsetof(MshObjectHeader, numVerts),
@@ -129,7 +152,14 @@ bool validateLegacyRecord(const LegacyRecord& record, uint64_t recordOffset, Msh
         return failWith(error, MshErrorCount, "hasSkinBlock",
                         recordOffset + offsetof(MshObjectHeader, hasSkinBlock),
                         "non-zero for a record with bones or weights", "0");
-    return checkFaces(record, recordOffset, error) && checkSkin(record, recordOffset, error);
+    // The reader skips those 424-byte entries without keeping them, so they cannot be written.
+    if (h.hasSkinBlock == 0 && h.numSkinVerts != 0)
+        return failWith(error, MshErrorCount, "numSkinVerts",
+                        recordOffset + offsetof(MshObjectHeader, numSkinVerts),
+                        "0 in a record without skin block (its vertex extras are not kept)",
+                        numberText(h.numSkinVerts));
+    return checkFaces(record, recordOffset, error) && checkSkin(record, recordOffset, error) &&
+           checkSkinVerticesInRecord(record, recordOffset, error);
 }
 
 bool readLegacyRecord(MshInput& input, LegacyRecord& record, MshError& error) {

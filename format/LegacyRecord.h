@@ -23,17 +23,26 @@ struct LegacyRecord {
 
 /// Reads one record from the input's position and leaves the input at the next record.
 /// Rejects counts the file cannot hold before allocating, a `numBones` or skin `count` outside
-/// 0 to 4, and any face, skin-vertex or bone index outside its table. On failure `error` names
-/// the field and byte offset (its file and record number are the caller's to fill in).
+/// 0 to 4, and any face or bone index outside its table. A skin entry's vertex number is kept
+/// as read (see skinVertexInRecord). On failure `error` names the field and byte offset (its
+/// file and record number are the caller's to fill in).
 bool readLegacyRecord(MshInput& input, LegacyRecord& record, MshError& error);
 
-/// Checks what the reader checks, plus that the header counts match the arrays, for a record
-/// that starts at byte `recordOffset` of its file.
+/// Whether skin entry `k` names one of the record's vertices.
+bool skinVertexInRecord(const LegacyRecord& record, size_t k);
+
+/// Fills `error` for skin entry `k` naming no vertex of the record that starts at byte
+/// `recordOffset`; returns false.
+bool failSkinVertexOutside(const LegacyRecord& record, size_t k, uint64_t recordOffset,
+                           MshError& error);
+
+/// What the writer accepts, for a record that starts at byte `recordOffset` of its file: what
+/// the reader checks, header counts that match the arrays, every skin entry's vertex in the
+/// record, and `numSkinVerts` 0 when `hasSkinBlock` is 0 (the 424-byte entries the reader
+/// skips are not kept, so they cannot be written back).
 bool validateLegacyRecord(const LegacyRecord& record, uint64_t recordOffset, MshError& error);
 
 /// Writes one record after validating it; nothing is written when it is invalid.
-/// `hasSkinBlock` 0 is written only for a record without skin (the skipped 424-byte entries are
-/// not kept in memory).
 bool writeLegacyRecord(MshOutput& output, const LegacyRecord& record, MshError& error);
 
 /// Bytes the record takes in a file.

@@ -1,5 +1,7 @@
 #include "format/MshError.h"
 
+#include <exception>
+#include <new>
 #include <sstream>
 
 MshError::MshError() : kind(MshErrorNone), record(-1), offset(0) {}
@@ -58,4 +60,17 @@ std::string numberText(int64_t value) {
     std::ostringstream text;
     text << value;
     return text.str();
+}
+
+std::string currentExceptionText() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "not enough memory";
+    } catch (const std::exception& e) {
+        std::string what = e.what() ? e.what() : "";
+        return what.empty() ? "an unexpected error" : what;
+    } catch (...) {
+        return "an unexpected error";
+    }
 }

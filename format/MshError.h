@@ -40,4 +40,9 @@ bool failWith(MshError& error, MshErrorKind kind, const std::string& field, uint
 /// Decimal text of a number, for the expected/found parts of a message.
 std::string numberText(int64_t value);
 
+/// What the exception being handled says: "not enough memory" for std::bad_alloc, what() for
+/// other standard exceptions, "an unexpected error" otherwise. Call it only inside a catch
+/// block; it throws std::bad_alloc when there is no memory for the text.
+std::string currentExceptionText();
+
 #endif

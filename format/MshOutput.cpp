@@ -61,7 +61,7 @@ int fileWritesSinceFaultSet() {
 }
 
 AtomicFileOutput::AtomicFileOutput(const std::wstring& targetPath)
-    : target(targetPath), file(NULL), finished(false) {}
+    : target(targetPath), file(NULL), finished(false), onDisk(false) {}
 
 AtomicFileOutput::~AtomicFileOutput() {
     abandon();
@@ -79,10 +79,16 @@ static std::wstring temporaryName(const std::wstring& folder, unsigned number) {
 bool AtomicFileOutput::open() {
     const std::wstring folder = folderPartOf(target);
     for (unsigned number = 1; number <= 1000; ++number) {
+        // Both names are made before the file exists, so nothing can throw while it does
+        // without the destructor knowing to remove it.
+        std::wstring candidate = temporaryName(folder, number);
+        NativePath candidateOnDisk = nativePath(candidate);
         bool taken = false;
-        file = createNewFileForWriting(temporaryName(folder, number), taken);
+        file = createNewFileForWriting(candidate, taken);
         if (file) {
-            temporary = temporaryName(folder, number);
+            temporary.swap(candidate);
+            temporaryOnDisk.swap(candidateOnDisk);
+            onDisk = true;
             return true;
         }
         if (!taken)
@@ -130,29 +136,32 @@ bool AtomicFileOutput::finish() {
     if (flushed && closed && faultAtClose != 0 && closesSinceFault == faultAtClose)
         why = "close failed (injected fault)";
     if (!why.empty()) {
+        removeTemporary();
         fail(why);
-        removeFile(temporary);
         return false;
     }
     finished = true;
     return true;
 }
 
+// The temporary file stays marked on disk until it is renamed or removed, so whatever
+// interrupts this (an exception included) leaves it to the destructor to remove.
 bool AtomicFileOutput::commit() {
     if (!finish())
         return false;
-    finished = false;
     if (faultAtCommit) {
+        removeTemporary();
         fail("close failed (injected fault)");
-        removeFile(temporary);
         return false;
     }
     std::string renameReason;
     if (!replaceFile(temporary, target, renameReason)) {
+        removeTemporary();
         fail("cannot replace the file: " + renameReason);
-        removeFile(temporary);
         return false;
     }
+    finished = false;
+    onDisk = false;
     return true;
 }
 
@@ -160,10 +169,13 @@ void AtomicFileOutput::abandon() {
     if (file) {
         fclose(file);
         file = NULL;
-        removeFile(temporary);
     }
-    if (finished) {
-        finished = false;
-        removeFile(temporary);
-    }
+    removeTemporary();
+}
+
+void AtomicFileOutput::removeTemporary() {
+    finished = false;
+    if (onDisk)
+        removeNativeFile(temporaryOnDisk);
+    onDisk = false;
 }

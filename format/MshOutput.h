@@ -1,6 +1,8 @@
 #ifndef MSH_FORMAT_MSHOUTPUT_H
 #define MSH_FORMAT_MSHOUTPUT_H
 
+#include "format/FilePaths.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -66,10 +68,14 @@ private:
     AtomicFileOutput(const AtomicFileOutput&);
     AtomicFileOutput& operator=(const AtomicFileOutput&);
 
+    void removeTemporary();
+
     std::wstring target;
     std::wstring temporary;
+    NativePath temporaryOnDisk; ///< made once, so removing it needs no memory
     FILE* file;
     bool finished; ///< closed and complete, waiting for the rename
+    bool onDisk;   ///< the temporary file exists (created and not yet renamed or removed)
 };
 
 /// Test hook for fault injection: the `failAtWrite`-th file write from now (1-based; 0 = never)

@@ -5,6 +5,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/SeedModels.h"
 #include "host/embed/MemoryHost.h"
+#include "importer/ImportMessages.h"
 #include "importer/Talvex_MSH_IMPORT_15.h"
 
 #include <cstdio>
@@ -136,8 +137,12 @@ void checkImport(const uint8_t* data, size_t size, const wchar_t* extension) {
     for (const NodeState& old : before)
         check(sameState(old, stateOf(old.node)),
               "the import changed a node that was in the scene: " + toUtf8(old.name));
-    for (const MessageBoxCall& call : boxes.calls())
+    for (const MessageBoxCall& call : boxes.calls()) {
         check(call.caption == L"MSHImp", "a message box with another caption");
+        // DoImport keeps exceptions from the host; here any is a fault it would hide.
+        check(call.text.find(MSH_IMPORT_EXCEPTION_ENDING) == std::wstring::npos,
+              "an exception stopped the import: " + toUtf8(call.text));
+    }
     check(result == IMPEXP_SUCCESS || !boxes.calls().empty(), "DoImport failed without a word");
 
     bool rejected = false;

@@ -1,6 +1,7 @@
 #pragma once
-// Oracles for the record readers: what a reader accepted must be what the writer writes back,
-// byte for byte, and what it rejected must be a well-formed error that points inside the file.
+// Oracles for the record readers: what a reader accepted the writer writes back byte for byte
+// or refuses (never writes differently), and what it rejected is a well-formed error that
+// points inside the file.
 
 #include <cstddef>
 #include <cstdint>

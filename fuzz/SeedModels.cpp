@@ -2,6 +2,9 @@
 
 #include "tests/format/RecordBuilders.h"
 
+#include <cstddef>
+#include <cstring>
+
 namespace fuzzing {
 namespace {
 
@@ -49,11 +52,15 @@ LegacyRecord withTexture(LegacyRecord r, const std::wstring& texture) {
     return r;
 }
 
-// The legacy file with the skin block spliced out and the extras appended by hand: the writer
-// keeps no extras in memory.
+// The writer keeps no vertex extras and refuses to promise them, so the record is written
+// without, and its count and extras are put in by hand.
 std::string legacyFileWithExtras(const LegacyRecord& r) {
-    std::string bytes = legacyFile({r});
-    bytes.append(size_t(r.header.numSkinVerts) * MSH_VERTEX_EXTRA_SIZE, '\x5a');
+    LegacyRecord without = r;
+    without.header.numSkinVerts = 0;
+    std::string bytes = legacyFile({without});
+    uint16_t extras = r.header.numSkinVerts;
+    std::memcpy(&bytes[2 + offsetof(MshObjectHeader, numSkinVerts)], &extras, sizeof extras);
+    bytes.append(size_t(extras) * MSH_VERTEX_EXTRA_SIZE, '\x5a');
     return bytes;
 }
 

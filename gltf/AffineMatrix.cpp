@@ -88,7 +88,7 @@ AffineMatrix fromMatrix3(const Matrix3& tm) {
     AffineMatrix a;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 3; ++j)
-            a.m[i][j] = tm.m[i][j];
+            a.m[i][j] = tm.GetAddr()[i][j];
     a.m[3][3] = 1.0;
     return a;
 }

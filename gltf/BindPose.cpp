@@ -209,15 +209,15 @@ bool recordedObjectMatrix(const tinygltf::Value& extras, AffineMatrix& matrix) {
 }
 
 bool resolveBindPoses(const tinygltf::Model& model, const std::vector<AffineMatrix>& world,
-                      const std::vector<bool>& synthetic, BindPoses& out, BridgeReport& report,
-                      std::string& error) {
+                      const std::vector<bool>& synthetic, const std::vector<bool>& converted,
+                      BindPoses& out, BridgeReport& report, std::string& error) {
     for (size_t n = 0; n < model.nodes.size(); ++n) {
         const tinygltf::Node& node = model.nodes[n];
-        if (node.skin < 0 || node.mesh < 0)
+        if (!converted[n] || node.skin < 0 || node.mesh < 0)
             continue;
         if (size_t(node.skin) >= model.skins.size()) {
-            error = "node " + node.name + " names skin " + std::to_string(node.skin) +
-                    " that does not exist";
+            error = "node " + (node.name.empty() ? "node" + std::to_string(n) : node.name) +
+                    " names skin " + std::to_string(node.skin) + " that does not exist";
             return false;
         }
         const std::vector<int>& joints = model.skins[size_t(node.skin)].joints;

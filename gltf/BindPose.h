@@ -40,11 +40,12 @@ struct BindPoses {
 /// the identity, when some joints agree with it; else the value most joints share; else the
 /// node's matrix. The other joints are set to inverse(IBM) * B; one line says how many moved.
 /// `world` is each node's world transform along the file's hierarchy; `synthetic` marks the
-/// bridge's own helper nodes, which are never reported as moved. False with `error` for a
-/// skin the file cannot support (a missing skin, joint or accessor, a singular matrix).
+/// bridge's own helper nodes, which are never reported as moved; only mesh nodes `converted`
+/// marks are resolved. False with `error` for a skin the file cannot support (a missing skin,
+/// joint or accessor, a singular matrix).
 bool resolveBindPoses(const tinygltf::Model& model, const std::vector<AffineMatrix>& world,
-                      const std::vector<bool>& synthetic, BindPoses& out, BridgeReport& report,
-                      std::string& error);
+                      const std::vector<bool>& synthetic, const std::vector<bool>& converted,
+                      BindPoses& out, BridgeReport& report, std::string& error);
 
 /// The object transform the bridge recorded on a skinned mesh node: `mshObjectMatrix` (text),
 /// or the `mshMatrix` array older files hold. False when there is none.

@@ -14,30 +14,44 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool sameBytes(const fs::path& file, const std::vector<unsigned char>& bytes) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    std::vector<unsigned char> existing((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-    return existing == bytes;
+// Textured materials refer to their image by the name chosen beside the model.
+void useImageNames(LoadedGltf& loaded) {
+    for (size_t m = 0; m < loaded.scene.materials.size(); ++m) {
+        int image = loaded.imageOfMaterial[m];
+        if (image >= 0)
+            loaded.scene.materials[m].textureFile = loaded.images[size_t(image)].fileName;
+    }
 }
 
-void writeImages(const LoadedGltf& loaded, const fs::path& sourceDir, const fs::path& imageDir,
-                 BridgeReport& report) {
-    std::error_code code;
+// Only the images of objects that are converted go beside the model.
+void markUsedImages(LoadedGltf& loaded) {
+    for (ImageData& image : loaded.images)
+        image.used = false;
+    for (const NodeData& node : loaded.scene.nodes)
+        for (const MeshData& mesh : node.meshes) {
+            int image = mesh.material >= 0 ? loaded.imageOfMaterial[size_t(mesh.material)] : -1;
+            if (image >= 0)
+                loaded.images[size_t(image)].used = true;
+        }
+}
+
+void writeImages(const LoadedGltf& loaded, const fs::path& imageDir, BridgeReport& report) {
     for (const ImageData& image : loaded.images) {
-        if (image.fileName.empty())
+        if (!image.used)
             continue;
+        std::error_code code;
+        if (!image.bytes.empty() && !fs::is_directory(imageDir, code))
+            fs::create_directories(imageDir, code); // a failure shows when the image is written
         fs::path target = imageDir / fs::u8path(image.fileName);
-        if (!image.embedded && fs::equivalent(sourceDir / fs::u8path(image.fileName), target, code))
-            continue;
         if (image.bytes.empty()) {
-            report.warnings.push_back("image " + image.fileName +
-                                      " could not be read; the material refers to it by name");
+            if (!fs::exists(target))
+                report.warnings.push_back("image " + image.sourceName +
+                                          " could not be read; the material refers to it as " +
+                                          image.fileName);
             continue;
         }
-        if (sameBytes(target, image.bytes))
+        // The same picture already there (the source itself, or an earlier conversion).
+        if (fileHoldsBytes(target.u8string(), image.bytes))
             continue;
         std::ofstream out(target, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(image.bytes.data()),
@@ -52,6 +66,9 @@ void writeImages(const LoadedGltf& loaded, const fs::path& sourceDir, const fs::
 
 bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error) {
     SceneData scene = snapshotScene(report);
+    for (const NodeData& node : scene.nodes)
+        if (!node.synthetic)
+            ++(node.isBone ? report.bonesWritten : report.objectsWritten);
     tinygltf::Model model = buildGltfModel(scene, report);
     if (!writeGltfModel(model, path, error))
         return false;
@@ -74,13 +91,16 @@ bool importGltfIntoScene(const std::string& path, const std::string& imageDir, B
     }
     if (splits)
         *splits = parts;
+    std::string folder = imageDir.empty() ? "." : imageDir;
+    markUsedImages(loaded);
+    nameImages(loaded.images, options.finalImageDir.empty() ? folder : options.finalImageDir,
+               options.modelStem, report);
+    useImageNames(loaded);
     if (!buildScene(loaded.scene, report, error)) {
         error = path + ": " + error;
         return false;
     }
-    fs::path source = fs::u8path(path).parent_path();
-    writeImages(loaded, source.empty() ? "." : source,
-                imageDir.empty() ? fs::path(".") : fs::u8path(imageDir), report);
+    writeImages(loaded, fs::u8path(folder), report);
     return true;
 }
 

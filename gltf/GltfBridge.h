@@ -16,13 +16,19 @@ bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::strin
 struct GltfImportOptions {
     MshLayoutKind layout = MshLayoutLegacy;
     bool splitToFit = true; ///< split meshes one object cannot hold; false: refuse them
+    /// The exported model's file name without extension: images without a name of their own
+    /// are written beside it as "<modelStem>_<index>".
+    std::string modelStem;
+    /// Where the images will finally be, when they are written elsewhere first: image names
+    /// never take the name of a different file already there. Empty: `imageDir` itself.
+    std::string finalImageDir;
 };
 
 /// Adds the content of a .gltf or .glb file to the current scene, and writes the bitmaps its
-/// materials use into `imageDir` (embedded ones always, external ones when they live
-/// elsewhere), where the exported model's texture names will find them. Meshes that one
-/// object of the layout cannot hold are split into parts (listed in `splits` when given), or
-/// refused before anything is built or written.
+/// converted objects show into `imageDir`, created when needed (embedded ones always, external
+/// ones unless the same file is there), where the exported model's texture names will find them.
+/// Meshes that one object of the layout cannot hold are split into parts (listed in `splits`
+/// when given), or refused before anything is built or written.
 bool importGltfIntoScene(const std::string& path, const std::string& imageDir, BridgeReport& report,
                          std::string& error, const GltfImportOptions& options = GltfImportOptions(),
                          std::vector<SplitObject>* splits = nullptr);

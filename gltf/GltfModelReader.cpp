@@ -2,7 +2,11 @@
 
 #include "gltf/BindPose.h"
 #include "gltf/BoneHierarchy.h"
+#include "gltf/DefaultScene.h"
 #include "gltf/GltfAccessors.h"
+#include "gltf/GltfExtensions.h"
+#include "gltf/GpuInstancing.h"
+#include "gltf/TextureTransform.h"
 #include "gltf/UriText.h"
 
 #include <algorithm>
@@ -73,18 +77,6 @@ const char* modeName(int mode) {
     }
 }
 
-std::string extensionOfMime(const std::string& mime) {
-    if (mime == "image/png")
-        return ".png";
-    if (mime == "image/jpeg")
-        return ".jpg";
-    if (mime == "image/bmp")
-        return ".bmp";
-    if (mime == "image/gif")
-        return ".gif";
-    return ".bin";
-}
-
 // True when following parents from some node comes back to it; linear in the node count.
 bool hasCycle(const std::vector<int>& parents, size_t& where) {
     std::vector<char> state(parents.size(), 0); // 0 unseen, 1 on the current walk, 2 cleared
@@ -119,8 +111,11 @@ private:
     LoadedGltf& out;
     BridgeReport& report;
     std::vector<int> gltfParent;
-    std::vector<int> sceneIndex; // glTF node -> SceneData node, -1 when left out
-    std::vector<int> materialOf; // glTF material -> SceneData material
+    std::vector<int> sceneIndex;        // glTF node -> SceneData node, -1 when left out
+    std::vector<int> materialOf;        // glTF material -> SceneData material
+    std::vector<UvMapping> uvOf;        // glTF material -> how its base colour samples
+    std::vector<bool> materialReported; // glTF material -> what it loses was said
+    std::vector<bool> included;         // glTF node -> in the default scene
     std::string error;
     // The attribute that holds the positions of the mesh being read: the bridge's record of a
     // skinned mesh's object-space positions where it wrote one, else POSITION.
@@ -130,14 +125,28 @@ private:
         error = message;
         return false;
     }
+    /// A node's name as the output names it: its own, or "node<n>" when it has none.
+    std::string nameOf(size_t node) const;
     bool linkParents();
     bool readMaterials();
-    bool readPrimitive(const tinygltf::Primitive& primitive, const std::string& meshName,
-                       size_t primitiveIndex, const std::vector<int>* jointMap, MeshData& mesh,
-                       bool& kept);
+    void reportMaterial(int material);
+    /// True, with a message, when a primitive has no triangles to keep.
+    bool leftOut(const tinygltf::Primitive& primitive, const std::string& nodeName);
+    bool readPrimitive(const tinygltf::Primitive& primitive, const std::string& object,
+                       const std::string& meshName, size_t primitiveIndex,
+                       const std::vector<int>* jointMap, MeshData& mesh);
     bool readMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
                   std::vector<MeshData>& meshes);
+    bool readInstances(const std::vector<int>& order, const std::vector<bool>& skinned,
+                       const std::vector<bool>& isJoint,
+                       std::map<size_t, std::vector<AffineMatrix>>& instancesOf);
+    void addInstances(const std::vector<AffineMatrix>& instances, const AffineMatrix& nodeWorld);
 };
+
+std::string Reader::nameOf(size_t node) const {
+    const std::string& name = model.nodes[node].name;
+    return name.empty() ? "node" + std::to_string(node) : name;
+}
 
 bool Reader::linkParents() {
     gltfParent.assign(model.nodes.size(), -1);
@@ -157,29 +166,12 @@ bool Reader::linkParents() {
 }
 
 bool Reader::readMaterials() {
-    std::map<int, std::string> fileOfImage;
-    std::set<std::string> usedNames;
-    for (size_t i = 0; i < model.images.size(); ++i) {
-        const tinygltf::Image& image = model.images[i];
+    for (const tinygltf::Image& image : model.images) {
         ImageData data;
-        bool external = !image.uri.empty() && !tinygltf::IsDataURI(image.uri);
-        if (external) {
-            data.fileName = lastPathComponent(percentDecode(image.uri));
-        } else {
-            data.embedded = true;
-            std::string stem =
-                image.name.empty() ? "texture" + std::to_string(i) : lastPathComponent(image.name);
-            std::string ext = extensionOfMime(image.mimeType);
-            if (stem.size() > ext.size() &&
-                stem.compare(stem.size() - ext.size(), ext.size(), ext) == 0)
-                stem.resize(stem.size() - ext.size());
-            data.fileName = stem + ext;
-            for (int k = 1; usedNames.count(data.fileName); ++k)
-                data.fileName = stem + "_" + std::to_string(k) + ext;
-        }
-        usedNames.insert(data.fileName);
+        data.embedded = image.uri.empty() || tinygltf::IsDataURI(image.uri);
+        data.sourceName = lastPathComponent(data.embedded ? image.name : percentDecode(image.uri));
+        data.mimeType = image.mimeType;
         data.bytes = image.image;
-        fileOfImage[int(i)] = data.fileName;
         out.images.push_back(data);
     }
     for (size_t m = 0; m < model.materials.size(); ++m) {
@@ -191,49 +183,86 @@ bool Reader::readMaterials() {
         for (size_t c = 0; c < 3 && c < color.size(); ++c)
             material.diffuse[c] = float(color[c]);
         int textureIndex = source.pbrMetallicRoughness.baseColorTexture.index;
+        int image = -1;
         if (textureIndex >= 0) {
             if (size_t(textureIndex) >= model.textures.size())
                 return fail("material " + material.name + " names texture " +
                             std::to_string(textureIndex) + " that does not exist");
-            int image = model.textures[size_t(textureIndex)].source;
+            image = model.textures[size_t(textureIndex)].source;
             if (image >= 0 && size_t(image) >= model.images.size())
                 return fail("texture " + std::to_string(textureIndex) + " names image " +
                             std::to_string(image) + " that does not exist");
             if (image >= 0)
-                material.textureFile = fileOfImage[image];
-            if (source.pbrMetallicRoughness.baseColorTexture.texCoord != 0)
-                report.losses.push_back("material " + material.name +
-                                        ": its texture uses a second UV set; TEXCOORD_0 is kept");
+                material.textureFile = out.images[size_t(image)].sourceName;
         }
-        if (source.normalTexture.index >= 0 || source.occlusionTexture.index >= 0 ||
-            source.emissiveTexture.index >= 0 ||
-            source.pbrMetallicRoughness.metallicRoughnessTexture.index >= 0)
-            report.losses.push_back("material " + material.name +
-                                    ": only the base colour texture is kept");
         out.scene.materials.push_back(material);
+        out.imageOfMaterial.push_back(std::max(-1, image));
         materialOf.push_back(int(out.scene.materials.size() - 1));
+        uvOf.push_back(baseColorUvMapping(source));
     }
+    materialReported.assign(model.materials.size(), false);
     return true;
 }
 
-bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::string& meshName,
-                           size_t primitiveIndex, const std::vector<int>* jointMap, MeshData& mesh,
-                           bool& kept) {
-    kept = false;
-    std::string where = "mesh " + meshName + " primitive " + std::to_string(primitiveIndex);
-    int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
-    if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
-        mode != TINYGLTF_MODE_TRIANGLE_FAN) {
-        report.losses.push_back(where + ": mode " + modeName(mode) + " has no triangles; left out");
-        return true;
+// What a model file cannot hold of a material, said once, when a converted primitive first
+// uses it: a model file keeps a texture name and a two-sided flag, and the importer names
+// the material after the texture.
+void Reader::reportMaterial(int m) {
+    if (m < 0 || materialReported[size_t(m)])
+        return;
+    materialReported[size_t(m)] = true;
+    const tinygltf::Material& source = model.materials[size_t(m)];
+    int image = out.imageOfMaterial[size_t(materialOf[size_t(m)])];
+    std::string subject = "material " + (source.name.empty() ? std::to_string(m) : source.name);
+    // The name the image will most likely have beside the model (a clash may still change it).
+    bool nameKept = source.name.empty();
+    if (image >= 0) {
+        const ImageData& picture = out.images[size_t(image)];
+        nameKept = nameKept || source.name == picture.sourceName ||
+                   source.name == safeTextureName(nameFromSource(picture));
     }
+    bool colourKept = true;
+    const std::vector<double>& color = source.pbrMetallicRoughness.baseColorFactor;
+    for (double c : color)
+        colourKept = colourKept && std::fabs(c - 1.0) <= 1.0 / 512; // white within 8 bits
+    const char* holds = "; a model file holds a texture name and a two-sided flag";
+    if (!colourKept)
+        report.lose(subject, std::string(nameKept ? "its base colour is not kept"
+                                                  : "its name and base colour are not kept") +
+                                 holds);
+    else if (!nameKept)
+        report.warn(subject, std::string("its name is not kept") + holds);
+    if (source.normalTexture.index >= 0 || source.occlusionTexture.index >= 0 ||
+        source.emissiveTexture.index >= 0 ||
+        source.pbrMetallicRoughness.metallicRoughnessTexture.index >= 0)
+        report.lose(subject, "only the base colour texture is kept");
+}
+
+bool Reader::leftOut(const tinygltf::Primitive& primitive, const std::string& nodeName) {
+    int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
+    std::string why;
+    if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
+        mode != TINYGLTF_MODE_TRIANGLE_FAN)
+        why = std::string("a primitive of mode ") + modeName(mode) + " has no triangles";
+    else if (!primitive.attributes.count(positionAttribute) &&
+             !primitive.attributes.count("POSITION"))
+        why = "a primitive without POSITION has no geometry";
+    if (why.empty())
+        return false;
+    report.lose(nodeName, why + "; left out");
+    ++report.objectsLeftOut;
+    return true;
+}
+
+bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::string& object,
+                           const std::string& meshName, size_t primitiveIndex,
+                           const std::vector<int>* jointMap, MeshData& mesh) {
+    std::string where = "mesh " + meshName + " primitive " + std::to_string(primitiveIndex);
+    // leftOut has passed it: a triangle mode, and positions.
+    int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
     auto position = primitive.attributes.find(positionAttribute);
     if (position == primitive.attributes.end())
         position = primitive.attributes.find("POSITION");
-    if (position == primitive.attributes.end()) {
-        report.losses.push_back(where + ": no POSITION attribute; left out");
-        return true;
-    }
     AccessorValues positions;
     std::string why;
     if (!readAccessor(model, position->second, positions, why))
@@ -256,9 +285,12 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
                         std::to_string(components));
         return true;
     };
+    // The UV set the base colour texture samples, as its KHR_texture_transform maps it.
+    UvMapping uvMapping = primitive.material >= 0 ? uvOf[size_t(primitive.material)] : UvMapping();
+    std::string uvSet = "TEXCOORD_" + std::to_string(uvMapping.texCoord);
     AccessorValues normals, uvs, sources;
     bool hasNormals, hasUvs, hasSources;
-    if (!optional("NORMAL", 3, normals, hasNormals) || !optional("TEXCOORD_0", 2, uvs, hasUvs) ||
+    if (!optional("NORMAL", 3, normals, hasNormals) || !optional(uvSet.c_str(), 2, uvs, hasUvs) ||
         !optional("_MSH_VERTEX", 1, sources, hasSources))
         return false;
     std::vector<AccessorValues> jointSets, weightSets;
@@ -277,12 +309,12 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
         }
     }
     for (const auto& attribute : primitive.attributes)
-        if (attribute.first.rfind("TEXCOORD_", 0) == 0 && attribute.first != "TEXCOORD_0")
-            report.losses.push_back(where + ": " + attribute.first + " is not kept");
+        if (attribute.first.rfind("TEXCOORD_", 0) == 0 && attribute.first != uvSet)
+            report.lose(object, attribute.first + " is not kept");
         else if (attribute.first.rfind("COLOR_", 0) == 0)
-            report.losses.push_back(where + ": vertex colours are not kept");
+            report.lose(object, "vertex colours are not kept");
     if (!primitive.targets.empty())
-        report.losses.push_back(where + ": morph targets are not kept");
+        report.lose(object, "morph targets are not kept");
 
     std::vector<uint32_t> order;
     if (primitive.indices >= 0) {
@@ -318,30 +350,43 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
 
     uint32_t base = uint32_t(mesh.positions.size());
     bool first = mesh.positions.empty();
-    if (!first && (mesh.normals.empty() != !hasNormals || mesh.uvs.empty() != !hasUvs ||
-                   mesh.sourceVertex.empty() != !hasSources)) {
-        // Merged primitives must agree on their attributes; fill what one of them lacks.
-        hasNormals = hasNormals && !mesh.normals.empty();
-        hasUvs = hasUvs && !mesh.uvs.empty();
-        if (mesh.normals.size() != mesh.positions.size())
+    if (!first) {
+        // Merged primitives must agree on their attributes: normals and the recorded
+        // numbering only when all have them, UVs (0, 0) where one lacks them (what a model
+        // file holds for none).
+        if (mesh.normals.empty() || !hasNormals) {
             mesh.normals.clear();
-        if (mesh.uvs.size() != mesh.positions.size())
-            mesh.uvs.clear();
-        mesh.sourceVertex.clear();
-        hasSources = false;
+            hasNormals = false;
+        }
+        if (mesh.sourceVertex.empty() || !hasSources) {
+            mesh.sourceVertex.clear();
+            hasSources = false;
+        }
+        if (hasUvs && mesh.uvs.empty())
+            mesh.uvs.assign(mesh.positions.size(), Point2(0.0f, 0.0f));
     }
+    bool padUvs = !hasUvs && !mesh.uvs.empty();
+    // Quantized normals (KHR_mesh_quantization) are only nearly unit length.
+    bool unitNormals = hasNormals && normals.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT;
     size_t dropped = 0;
     for (size_t i = 0; i < count; ++i) {
         const double* p = &positions.values[i * 3];
         mesh.positions.push_back(pointFromGltf(Point3(float(p[0]), float(p[1]), float(p[2]))));
         if (hasNormals) {
             const double* n = &normals.values[i * 3];
-            mesh.normals.push_back(pointFromGltf(Point3(float(n[0]), float(n[1]), float(n[2]))));
+            Point3 normal = pointFromGltf(Point3(float(n[0]), float(n[1]), float(n[2])));
+            mesh.normals.push_back(unitNormals && normal.Length() > 0.0f ? normal.Normalize()
+                                                                         : normal);
         }
-        if (hasUvs)
-            mesh.uvs.push_back(
-                Point2(float(uvs.values[i * 2]), 1.0f - float(uvs.values[i * 2 + 1])));
-        if (hasSources && (first || !mesh.sourceVertex.empty())) {
+        if (hasUvs) {
+            double u = uvs.values[i * 2], v = uvs.values[i * 2 + 1];
+            if (uvMapping.transformed)
+                uvMapping.apply(u, v);
+            mesh.uvs.push_back(Point2(float(u), 1.0f - float(v)));
+        } else if (padUvs) {
+            mesh.uvs.push_back(Point2(0.0f, 0.0f));
+        }
+        if (hasSources) {
             // Any number can stand in the file; one no int holds becomes -1, which the scene
             // builder takes as no recorded numbering.
             double source = sources.values[i];
@@ -381,7 +426,6 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
     (void)dropped; // weights on the bridge's own still-standing joint mean "unweighted"
     for (uint32_t index : triangles)
         mesh.triangles.push_back(base + index);
-    kept = true;
     return true;
 }
 
@@ -394,32 +438,120 @@ bool Reader::readMesh(int meshIndex, const std::string& nodeName, const std::vec
     std::string meshName = source.name.empty() ? std::to_string(meshIndex) : source.name;
     bool specified = !extra(source.extras, "mshSpecifiedNormals") ||
                      extraFlag(source.extras, "mshSpecifiedNormals");
-    std::map<int, size_t> groupOfMaterial;
+    // Primitives become one object per material a model file tells apart: its texture and
+    // its two-sided flag (a primitive without material is an untextured one-sided one).
+    std::map<std::pair<int, bool>, size_t> groupOfMaterial;
     for (size_t p = 0; p < source.primitives.size(); ++p) {
         const tinygltf::Primitive& primitive = source.primitives[p];
         int material = primitive.material;
         if (material >= int(materialOf.size()))
             return fail("mesh " + meshName + " names material " + std::to_string(material) +
                         " that does not exist");
+        if (leftOut(primitive, nodeName))
+            continue;
         int mapped = material >= 0 ? materialOf[size_t(material)] : -1;
-        auto group = groupOfMaterial.find(mapped);
+        std::pair<int, bool> key(-1, false);
+        if (mapped >= 0)
+            key = std::make_pair(out.imageOfMaterial[size_t(mapped)],
+                                 out.scene.materials[size_t(mapped)].twoSided);
+        auto group = groupOfMaterial.find(key);
         MeshData candidate;
         MeshData& target = group != groupOfMaterial.end() ? meshes[group->second] : candidate;
-        bool kept = false;
-        if (!readPrimitive(primitive, meshName, p, jointMap, target, kept))
+        // Messages name the object the primitive ends up in.
+        size_t part = group != groupOfMaterial.end() ? group->second : meshes.size();
+        std::string object = meshPartName(out.scene, nodeName, mapped, part);
+        if (!readPrimitive(primitive, object, meshName, p, jointMap, target))
             return false;
-        if (kept && group == groupOfMaterial.end()) {
+        reportMaterial(material);
+        if (group == groupOfMaterial.end()) {
             candidate.name = nodeName;
             candidate.material = mapped;
             candidate.specifiedNormals = specified && !candidate.normals.empty();
-            groupOfMaterial[mapped] = meshes.size();
+            groupOfMaterial[key] = meshes.size();
             meshes.push_back(std::move(candidate));
         }
     }
     return true;
 }
 
+size_t vertexCountOf(const tinygltf::Model& model, const tinygltf::Mesh& mesh) {
+    size_t vertices = 0;
+    for (const tinygltf::Primitive& primitive : mesh.primitives) {
+        auto position = primitive.attributes.find("POSITION");
+        if (position != primitive.attributes.end() && position->second >= 0 &&
+            size_t(position->second) < model.accessors.size())
+            vertices += model.accessors[size_t(position->second)].count;
+    }
+    return vertices;
+}
+
+// Instances are copies: the limits keep a small file from asking for a huge scene.
+const size_t maxObjects = 65535; // the u16 object count of a model file
+const size_t maxInstancedVertices = size_t(1) << 22;
+
+bool Reader::readInstances(const std::vector<int>& order, const std::vector<bool>& skinned,
+                           const std::vector<bool>& isJoint,
+                           std::map<size_t, std::vector<AffineMatrix>>& instancesOf) {
+    size_t objects = order.size(), vertices = 0;
+    for (int n : order) {
+        const tinygltf::Node& node = model.nodes[size_t(n)];
+        std::vector<AffineMatrix> instances;
+        std::string why;
+        if (!gpuInstances(model, node, instances, why))
+            return fail("node " + nameOf(size_t(n)) + ": EXT_mesh_gpu_instancing: " + why);
+        // A bone's mesh is its bone geometry, not something drawn.
+        if (instances.empty() || node.mesh < 0 || size_t(node.mesh) >= model.meshes.size() ||
+            isJoint[size_t(n)] || extraFlag(node.extras, "mshBone"))
+            continue;
+        if (skinned[size_t(n)]) {
+            report.lose(nameOf(size_t(n)), "its " + std::to_string(instances.size()) +
+                                               " GPU instances are not kept; the skinned mesh "
+                                               "is written once");
+            continue;
+        }
+        objects += instances.size();
+        size_t perCopy = vertexCountOf(model, model.meshes[size_t(node.mesh)]);
+        if (objects > maxObjects)
+            return fail("node " + nameOf(size_t(n)) + ": EXT_mesh_gpu_instancing asks for " +
+                        std::to_string(instances.size()) + " instances, which makes " +
+                        std::to_string(objects) + " objects or more; a model file holds " +
+                        std::to_string(maxObjects));
+        if (perCopy > 0 && instances.size() > (maxInstancedVertices - vertices) / perCopy)
+            return fail("node " + nameOf(size_t(n)) + ": EXT_mesh_gpu_instancing asks for " +
+                        std::to_string(instances.size()) + " copies of a mesh of " +
+                        std::to_string(perCopy) + " vertices; at most " +
+                        std::to_string(maxInstancedVertices) + " vertices are expanded in all");
+        vertices += instances.size() * perCopy;
+        instancesOf[size_t(n)] = instances;
+    }
+    return true;
+}
+
+// The node just added keeps its place in the hierarchy; its mesh goes to one child per
+// instance, "<node>_<i>", placed by the instance's transform below the node's own.
+void Reader::addInstances(const std::vector<AffineMatrix>& instances,
+                          const AffineMatrix& nodeWorld) {
+    size_t owner = out.scene.nodes.size() - 1;
+    std::vector<MeshData> meshes = std::move(out.scene.nodes[owner].meshes);
+    out.scene.nodes[owner].meshes.clear();
+    std::string name = out.scene.nodes[owner].name;
+    for (size_t k = 0; k < instances.size(); ++k) {
+        NodeData instance;
+        instance.name = name + "_" + std::to_string(k);
+        instance.parent = int(owner);
+        instance.world = matrixFromGltf(instances[k] * nodeWorld);
+        instance.objectWorld = instance.world;
+        instance.meshes = meshes;
+        for (MeshData& mesh : instance.meshes)
+            mesh.name = instance.name;
+        out.scene.nodes.push_back(std::move(instance));
+    }
+}
+
 bool Reader::run(std::string& message) {
+    if (!checkRequiredExtensions(model.extensionsRequired, message))
+        return false;
+    reportUnkeptExtensions(model.extensionsUsed, model.extensionsRequired, report);
     bool ok = linkParents() && readMaterials();
     if (!ok) {
         message = error;
@@ -439,6 +571,8 @@ bool Reader::run(std::string& message) {
             }
             isJoint[size_t(joint)] = true;
         }
+    if (!nodesOfDefaultScene(model, gltfParent, included, report, message))
+        return false;
     // The parent each node gets in the scene: its glTF parent, unless the bridge moved it to
     // the top level (mshParentNode) or the parent is one of the bridge's own nodes.
     for (size_t n = 0; n < count; ++n) {
@@ -475,7 +609,7 @@ bool Reader::run(std::string& message) {
     }
     // A skinned mesh is placed by its skin's bind pose (or the bridge's record of it).
     BindPoses binds;
-    if (!resolveBindPoses(model, world, synthetic, binds, report, message))
+    if (!resolveBindPoses(model, world, synthetic, included, binds, report, message))
         return false;
     std::vector<AffineMatrix> placed = world;
     std::vector<bool> skinned(count, false);
@@ -488,9 +622,9 @@ bool Reader::run(std::string& message) {
     std::vector<std::vector<int>> children(count);
     std::vector<int> roots;
     for (size_t n = 0; n < count; ++n) {
-        if (synthetic[n])
+        if (synthetic[n] || !included[n])
             continue;
-        if (parent[n] >= 0)
+        if (parent[n] >= 0 && included[size_t(parent[n])])
             children[size_t(parent[n])].push_back(int(n));
         else
             roots.push_back(int(n));
@@ -511,9 +645,20 @@ bool Reader::run(std::string& message) {
             for (int p = int(n); p >= 0; p = parent[size_t(p)])
                 holdsJoint[size_t(p)] = true;
 
+    // EXT_mesh_gpu_instancing: each instance becomes an object right after its node.
+    std::map<size_t, std::vector<AffineMatrix>> instancesOf;
+    if (!readInstances(order, skinned, isJoint, instancesOf)) {
+        message = error;
+        return false;
+    }
     sceneIndex.assign(count, -1);
-    for (size_t k = 0; k < order.size(); ++k)
-        sceneIndex[size_t(order[k])] = int(k);
+    int next = 0;
+    for (int n : order) {
+        sceneIndex[size_t(n)] = next++;
+        auto instances = instancesOf.find(size_t(n));
+        if (instances != instancesOf.end())
+            next += int(instances->second.size());
+    }
     // Final world transforms: bind pose for joints; a node below a moved joint keeps its
     // transform relative to it; everything else exactly as in the file.
     std::vector<AffineMatrix> finalWorld(count);
@@ -541,7 +686,7 @@ bool Reader::run(std::string& message) {
         size_t i = size_t(n);
         const tinygltf::Node& node = model.nodes[i];
         NodeData data;
-        data.name = node.name.empty() ? "node" + std::to_string(n) : node.name;
+        data.name = nameOf(i);
         data.parent = parent[i] >= 0 ? sceneIndex[size_t(parent[i])] : -1;
         data.world = matrixFromGltf(finalWorld[i]);
         data.objectWorld = data.world;
@@ -578,6 +723,9 @@ bool Reader::run(std::string& message) {
             for (MeshData& mesh : data.meshes)
                 mesh.material = -1;
         out.scene.nodes.push_back(std::move(data));
+        auto instances = instancesOf.find(i);
+        if (instances != instancesOf.end())
+            addInstances(instances->second, finalWorld[i]);
     }
     if (!model.animations.empty())
         report.losses.push_back(std::to_string(model.animations.size()) +
@@ -610,6 +758,13 @@ bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report
     probe.read(magic, 4);
     probe.close();
     bool binary = std::memcmp(magic, "glTF", 4) == 0;
+    // The loader fails on a file it cannot decode (a Draco-compressed one has accessors
+    // without data) before the extensions can be seen: look at them first.
+    std::vector<std::string> required;
+    if (requiredExtensionsOfFile(path, required) && !checkRequiredExtensions(required, error)) {
+        error = path + ": " + error;
+        return false;
+    }
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(keepImageBytes, nullptr);
     tinygltf::Model model;
@@ -629,7 +784,7 @@ bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report
             if (end == std::string::npos)
                 end = warn.size();
             if (end > start)
-                report.warnings.push_back(path + ": " + warn.substr(start, end - start));
+                report.warnings.push_back(warn.substr(start, end - start));
             start = end + 1;
         }
     }

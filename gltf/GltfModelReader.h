@@ -1,7 +1,8 @@
 #pragma once
 // A glTF 2.0 file to SceneData: every index and accessor checked, strips and fans
-// triangulated, skins resolved to their bind pose.
+// triangulated, skins resolved to their bind pose, the default scene only.
 
+#include "gltf/ImageNaming.h"
 #include "gltf/SceneData.h"
 
 #include <tiny_gltf.h>
@@ -11,16 +12,12 @@
 
 namespace mshgltf {
 
-/// A bitmap the model uses, to be put beside the exported model under `fileName`.
-struct ImageData {
-    std::string fileName;             ///< UTF-8 file name the material refers to
-    std::vector<unsigned char> bytes; ///< the encoded file (empty when it could not be read)
-    bool embedded = false;            ///< inside the .glb or a data URI
-};
-
 struct LoadedGltf {
     SceneData scene;
     std::vector<ImageData> images;
+    /// The image of each scene material's texture, or -1: `textureFile` is the image's own
+    /// name until nameImages has chosen the one beside the model.
+    std::vector<int> imageOfMaterial;
 };
 
 /// Loads `path` (.gltf with its resources, or .glb). False with `error` when the file cannot

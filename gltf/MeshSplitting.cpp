@@ -159,6 +159,8 @@ void reportSplit(const MeshSplit& done, const std::vector<std::string>& reasons,
     if (done.reducedFaces > 0)
         says.push_back(reducedFacesText(done.reducedFaces, limits.bones));
     std::string line = done.object.name + ": " + joined(says, "; ");
+    if (split)
+        ++report.objectsSplit;
     if (done.reducedFaces > 0)
         report.losses.push_back(line);
     else if (split)

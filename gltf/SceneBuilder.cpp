@@ -87,9 +87,7 @@ std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount) {
 }
 
 std::string extraMeshNodeName(const SceneData& scene, const NodeData& node, size_t mesh) {
-    int material = node.meshes[mesh].material;
-    return node.name + "_" +
-           (material >= 0 ? scene.materials[size_t(material)].name : std::to_string(mesh));
+    return meshPartName(scene, node.name, node.meshes[mesh].material, mesh);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // the host's Z-up frame. Both directions go through it, so each half can be tested alone.
 
 #include "gltf/AffineMatrix.h"
+#include "gltf/BridgeReport.h"
 
 #include <string>
 #include <vector>
@@ -57,11 +58,14 @@ struct SceneData {
     std::vector<MaterialData> materials;
 };
 
-/// Problems met on the way: `losses` are things the target cannot keep (the command then
-/// exits with 1), `warnings` are worth saying but lose nothing.
-struct BridgeReport {
-    std::vector<std::string> warnings;
-    std::vector<std::string> losses;
-};
+/// The object that holds mesh `part` of a node: the node itself for the first, a child
+/// "<node>_<material>" (or "<node>_<part>" without material) for each further one.
+inline std::string meshPartName(const SceneData& scene, const std::string& node, int material,
+                                size_t part) {
+    if (part == 0)
+        return node;
+    return node + "_" +
+           (material >= 0 ? scene.materials[size_t(material)].name : std::to_string(part));
+}
 
 } // namespace mshgltf

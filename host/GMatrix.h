@@ -2,14 +2,22 @@
 #ifndef HOST_GMATRIX_H
 #define HOST_GMATRIX_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <IGame/IGameType.h>
+#else
+
 #include "host/Geometry.h"
 
+/// A row of a GMatrix.
+typedef float GRow[4];
+
 /// A 4x4 matrix: rows 0-2 the axes, row 3 the translation; built from a Matrix3 the fourth
-/// column is 0, 0, 0, 1. A * B applies A first, then B.
+/// column is 0, 0, 0, 1. A * B applies A first, then B. Its storage is private, as in IGame.
 class MAXHOST_API GMatrix : public MaxHeapOperators {
 public:
-    float m[4][4];
-
     /// The identity.
     GMatrix();
     GMatrix(const Matrix3& mat);
@@ -21,6 +29,9 @@ public:
     bool operator!=(const GMatrix& b) const { return !(*this == b); }
     Point4& operator[](int i);
     const Point4& operator[](int i) const;
+    /// The sixteen floats, row 0 first.
+    GRow* GetAddr() { return m; }
+    const GRow* GetAddr() const { return m; }
 
     /// The inverse (non-const as in IGame; this matrix is left unchanged). A singular matrix
     /// gives the zero matrix.
@@ -43,9 +54,14 @@ public:
     float Determinant() const;
     /// 1 when the matrix mirrors (negative determinant), 0 otherwise.
     int Parity() const;
+
+private:
+    float m[4][4];
 };
 
 /// The point transformed by A (w taken as 1).
 MAXHOST_API Point3 operator*(const Point3& V, const GMatrix& A);
+
+#endif // MSH_REAL_SDK
 
 #endif

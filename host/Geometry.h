@@ -4,6 +4,11 @@
 #ifndef HOST_GEOMETRY_H
 #define HOST_GEOMETRY_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include "host/MaxHeap.h"
 #include <cmath>
 
@@ -166,11 +171,13 @@ public:
     ScaleValue(const Point3& as, const Quat& aq) : s(as), q(aq) {}
 };
 
-/// A 4x3 affine matrix in the row-vector convention.
+/// A row of a Matrix3.
+typedef float MRow[3];
+
+/// A 4x3 affine matrix in the row-vector convention. Its storage is private, as in the SDK:
+/// rows are read with GetRow or operator[] and written with SetRow.
 class MAXHOST_API Matrix3 : public MaxHeapOperators {
 public:
-    float m[4][3];
-
     /// The zero matrix (the SDK leaves it undefined; zero makes a forgotten set-up visible).
     Matrix3() { Zero(); }
     /// The identity when init is TRUE, zero otherwise.
@@ -185,9 +192,11 @@ public:
 
     void SetRow(int i, Point3 p);
     Point3 GetRow(int i) const;
-    /// Row i as a Point3 reference (rows 0-2 axes, 3 translation).
-    Point3& operator[](int i);
+    /// Row i (rows 0-2 axes, 3 translation).
     const Point3& operator[](int i) const;
+    /// The twelve floats, row 0 first.
+    MRow* GetAddr() { return m; }
+    const MRow* GetAddr() const { return m; }
     void SetTrans(const Point3& p) { SetRow(3, p); }
     const Point3& GetTrans() const { return (*this)[3]; }
 
@@ -225,6 +234,9 @@ public:
     bool operator==(const Matrix3& b) const;
     bool operator!=(const Matrix3& b) const { return !(*this == b); }
     bool Equals(const Matrix3& b, float epsilon = 1E-6f) const;
+
+private:
+    float m[4][3];
 };
 
 /// The inverse of an affine matrix; a singular matrix gives the zero matrix.
@@ -276,5 +288,7 @@ public:
     bool operator==(const Color& c) const { return r == c.r && g == c.g && b == c.b; }
     bool operator!=(const Color& c) const { return !(*this == c); }
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

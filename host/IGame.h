@@ -2,6 +2,17 @@
 #ifndef HOST_IGAME_H
 #define HOST_IGAME_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <IGame/IConversionManager.h>
+#include <IGame/IGame.h>
+#include <IGame/IGameMaterial.h>
+#include <IGame/IGameModifier.h>
+#include <IGame/IGameObject.h>
+#else
+
 #include "host/GMatrix.h"
 #include "host/INode.h"
 #include "host/Materials.h"
@@ -214,5 +225,7 @@ public:
 MAXHOST_API IGameScene* GetIGameInterface();
 MAXHOST_API IGameConversionManager* GetConversionManager();
 MAXHOST_API float GetIGameVersion();
+
+#endif // MSH_REAL_SDK
 
 #endif

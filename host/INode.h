@@ -2,6 +2,11 @@
 #ifndef HOST_INODE_H
 #define HOST_INODE_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include "host/Geometry.h"
 #include "host/Objects.h"
 
@@ -65,5 +70,7 @@ public:
     /// Returns TREE_CONTINUE, TREE_IGNORECHILDREN or TREE_ABORT.
     virtual int callback(INode* node) = 0;
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

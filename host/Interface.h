@@ -2,6 +2,13 @@
 #ifndef HOST_INTERFACE_H
 #define HOST_INTERFACE_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <impexp.h>
+#else
+
 #include "host/INode.h"
 #include "host/Objects.h"
 
@@ -20,9 +27,7 @@ public:
     /// The first node of that name in depth-first order, or NULL.
     virtual INode* GetINodeByName(const MCHAR* name) = 0;
     virtual HWND GetMAXHWnd() = 0;
-    /// The active viewport; hand it back with ReleaseViewport.
-    virtual ViewExp* GetActiveViewport() = 0;
-    virtual void ReleaseViewport(ViewExp* vpt) = 0;
+    /// The active viewport (the SDK's hosts since 2013 offer no other way to one).
     virtual ViewExp& GetActiveViewExp() = 0;
     virtual TimeValue GetTime() = 0;
     virtual void* CreateInstance(SClass_ID superID, Class_ID classID) = 0;
@@ -73,5 +78,7 @@ public:
     ExpInterface() : theScene(NULL) {}
     virtual ~ExpInterface() {}
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

@@ -2,6 +2,15 @@
 #ifndef HOST_MATERIALS_H
 #define HOST_MATERIALS_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <AssetManagement/AssetUser.h>
+#include <bitmap.h>
+#include <stdmat.h>
+#else
+
 #include "host/Geometry.h"
 #include "host/MaxString.h"
 #include "host/Objects.h"
@@ -204,5 +213,7 @@ public:
 
 /// The host's bitmap manager.
 extern MAXHOST_API BitmapManager* TheManager;
+
+#endif // MSH_REAL_SDK
 
 #endif

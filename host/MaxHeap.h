@@ -2,6 +2,11 @@
 #ifndef HOST_MAXHEAP_H
 #define HOST_MAXHEAP_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include "host/MaxTypes.h"
 #include <new>
 
@@ -21,5 +26,7 @@ public:
     static void operator delete[](void* ptr);
     static void operator delete[](void* ptr, const std::nothrow_t&);
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

@@ -2,6 +2,11 @@
 #ifndef HOST_MAXSTRING_H
 #define HOST_MAXSTRING_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include "host/MaxHeap.h"
 #include <string>
 
@@ -45,5 +50,7 @@ private:
 
 typedef WStr MSTR;
 typedef WStr TSTR;
+
+#endif // MSH_REAL_SDK
 
 #endif

@@ -2,6 +2,11 @@
 #ifndef HOST_MAXTYPES_H
 #define HOST_MAXTYPES_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include <cstddef>
 
 #ifdef _WIN32
@@ -98,5 +103,7 @@ private:
 };
 #define FOREVER Interval(TIME_NegInfinity, TIME_PosInfinity)
 #define NEVER Interval(TIME_NegInfinity, TIME_NegInfinity)
+
+#endif // MSH_REAL_SDK
 
 #endif

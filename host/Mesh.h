@@ -2,6 +2,13 @@
 #ifndef HOST_MESH_H
 #define HOST_MESH_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <MeshNormalSpec.h>
+#else
+
 #include "host/Geometry.h"
 
 #define EDGE_VIS 1
@@ -155,8 +162,9 @@ public:
     /// The normal of a face corner; the corner must have a normal id.
     Point3& GetNormal(int face, int corner);
     /// Gives the corner its own explicit, specified normal: the corner's normal is overwritten
-    /// when it has one, else a new normal is appended for it.
-    void SetNormal(int face, int corner, const Point3& normal);
+    /// when it has one, else a new normal is appended for it. The normal is taken by
+    /// non-const reference, as the SDK declares it.
+    void SetNormal(int face, int corner, Point3& normal);
     int GetNormalIndex(int face, int corner);
     void SetNormalIndex(int face, int corner, int normalIndex);
 
@@ -290,5 +298,7 @@ private:
     void freeAll();
     void copyFrom(const Mesh& other);
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

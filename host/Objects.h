@@ -2,6 +2,14 @@
 #ifndef HOST_OBJECTS_H
 #define HOST_OBJECTS_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <modstack.h>
+#include <triobj.h>
+#else
+
 #include "host/Geometry.h"
 #include "host/Mesh.h"
 #include "host/PlugApi.h"
@@ -138,5 +146,7 @@ MAXHOST_API IDerivedObject* CreateDerivedObject(Object* pob = NULL);
 /// A new instance of a known host class: the Skin modifier (OSM_CLASS_ID, SKIN_CLASSID), a
 /// triangle object, a standard material, a bitmap texture or a dummy helper; NULL otherwise.
 MAXHOST_API void* CreateInstance(SClass_ID superID, Class_ID classID);
+
+#endif // MSH_REAL_SDK
 
 #endif

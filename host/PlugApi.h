@@ -2,6 +2,14 @@
 #ifndef HOST_PLUGAPI_H
 #define HOST_PLUGAPI_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <impexp.h>
+#include <iparamb2.h>
+#else
+
 #include "host/MaxHeap.h"
 #include "host/MaxTypes.h"
 
@@ -15,11 +23,17 @@
 #define MAX_API_NUM_R170 44
 #define MAX_API_NUM MAX_API_NUM_R170
 #define MAX_SDK_REV 0
+// 3ds Max 2015: 0x42682C00, what LibVersion returns in the in-memory build.
 #define VERSION_3DSMAX ((MAX_RELEASE << 16) + (MAX_API_NUM << 8) + MAX_SDK_REV)
 #define GET_MAX_RELEASE(x) (((x) >> 16) & 0xffff)
 #define GET_MAX_API_NUM(x) (((x) >> 8) & 0xff)
 #define GET_MAX_SDK_REV(x) ((x)&0xff)
+// The host stands for the 2015 SDK (version 17). Defined as 24 or more from outside (as
+// tools/check-cxx11.sh does for C++17), the headers add what the SDKs of 2022 and later declare,
+// so plug-in code can be checked against them.
+#ifndef MAX_VERSION_MAJOR
 #define MAX_VERSION_MAJOR 17
+#endif
 #define MAX_PRODUCT_YEAR_NUMBER 2015
 
 typedef ULONG SClass_ID;
@@ -114,6 +128,10 @@ public:
     virtual int IsPublic() = 0;
     virtual void* Create(BOOL loading = FALSE) = 0;
     virtual const MCHAR* ClassName() = 0;
+#if MAX_VERSION_MAJOR >= 24
+    /// The class name as scripts and logs see it, never translated.
+    virtual const MCHAR* NonLocalizedClassName() = 0;
+#endif
     virtual SClass_ID SuperClassID() = 0;
     virtual Class_ID ClassID() = 0;
     virtual const MCHAR* Category() = 0;
@@ -121,10 +139,18 @@ public:
         (void)i;
         return TRUE;
     }
-    virtual BOOL HasClassParams() { return FALSE; }
-    virtual DWORD InitialRollupPageState() { return 0x7fffffff; }
-    virtual const MCHAR* InternalName() { return NULL; }
-    virtual HINSTANCE HInstance() { return NULL; }
+    virtual BOOL HasClassParams() {
+        return FALSE;
+    }
+    virtual DWORD InitialRollupPageState() {
+        return 0x7fffffff;
+    }
+    virtual const MCHAR* InternalName() {
+        return NULL;
+    }
+    virtual HINSTANCE HInstance() {
+        return NULL;
+    }
 };
 
 /// The descriptor base with parameter-block support (none is declared by this project).
@@ -174,5 +200,7 @@ public:
         return FALSE;
     }
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

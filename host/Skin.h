@@ -2,6 +2,13 @@
 #ifndef HOST_SKIN_H
 #define HOST_SKIN_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+
+#include <iskin.h>
+#else
+
 #include "host/Geometry.h"
 #include "host/INode.h"
 #include "host/Tab.h"
@@ -70,5 +77,7 @@ public:
     virtual BOOL AddWeights(INode* skinNode, int vertexID, Tab<INode*>& boneNodeList,
                             Tab<float>& weights) = 0;
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

@@ -2,6 +2,11 @@
 #ifndef HOST_TAB_H
 #define HOST_TAB_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include "host/MaxHeap.h"
 #include "host/Misuse.h"
 #include <cstdlib>
@@ -138,5 +143,7 @@ private:
         return spare;
     }
 };
+
+#endif // MSH_REAL_SDK
 
 #endif

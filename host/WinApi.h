@@ -3,6 +3,11 @@
 #ifndef HOST_WINAPI_H
 #define HOST_WINAPI_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include "host/MaxTypes.h"
 
 #ifndef _WIN32
@@ -62,5 +67,7 @@ MAXHOST_API void RegisterModuleStrings(HINSTANCE module, int count, const UINT* 
                                        const wchar_t* const* texts);
 
 #endif
+
+#endif // MSH_REAL_SDK
 
 #endif

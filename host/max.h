@@ -2,6 +2,11 @@
 #ifndef HOST_MAX_H
 #define HOST_MAX_H
 
+#ifdef MSH_REAL_SDK
+// A build against the real SDK: its own declarations, nothing of ours.
+#include <max.h>
+#else
+
 #include "host/GMatrix.h"
 #include "host/Geometry.h"
 #include "host/IGame.h"
@@ -17,5 +22,7 @@
 #include "host/Skin.h"
 #include "host/Tab.h"
 #include "host/WinApi.h"
+
+#endif // MSH_REAL_SDK
 
 #endif

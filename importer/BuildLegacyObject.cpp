@@ -5,9 +5,9 @@
 #include "importer/SkinBinding.h"
 
 MshLegacyObject::MshLegacyObject(const LegacyRecord& source, bool boneFile,
-                                 const std::wstring& folder)
-    : record(source), isBoneFile(boneFile), textureDir(folder), triObject(NULL), node(NULL),
-      skinImport(NULL) {}
+                                 const std::wstring& folder, const ImportRecordPlace& where)
+    : record(source), isBoneFile(boneFile), textureDir(folder), place(where), triObject(NULL),
+      node(NULL), skinImport(NULL), inconsistent(false) {}
 
 void fillLegacyMesh(const LegacyRecord& record, Mesh& mesh) {
     int numVerts = static_cast<int>(record.vertices.size());

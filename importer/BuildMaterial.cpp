@@ -25,7 +25,11 @@ void setDiffuseMap(StdMat2* material, const std::wstring& bitmapPath) {
     BitmapInfo info(bitmapPath.c_str());
     // The bitmap need not exist: the map is made from the path alone.
     BMMRES status = BMMRES_SUCCESS;
-    TheManager->Load(&info, &status);
+    Bitmap* loaded = TheManager->Load(&info, &status);
+    // The texture takes the path alone; a bitmap left loaded would keep its pixels for the
+    // rest of the session.
+    if (loaded != NULL)
+        loaded->DeleteThis();
     BitmapTex* texture = NewDefaultBitmapTex();
     if (texture == NULL)
         return;

@@ -68,6 +68,7 @@ TriObject* buildMesh8Object(Mesh8Object& object, Interface* ip) {
     weldMesh8Corners(object.record, weld);
     object.weldList.swap(weld.weldList);
     object.cornerVertex.swap(weld.cornerVertex);
+    collectBoneNames(object);
     checkWeldedCount(object);
 
     object.triObject = CreateNewTriObject();

@@ -42,3 +42,26 @@ void reportImportStopped(const MshError& error) {
 void reportInconsistentRecord(const MshError& error) {
     showWideNotice(L"Record built without skin weights: " + describeForUser(error));
 }
+
+void reportMoreVerticesThanNumVerts(const MshError& error) {
+    showWideNotice(L"Record built with more vertices than numVerts: " + describeForUser(error));
+}
+
+void reportSkippedSkinEntries(const MshError& error, size_t skipped) {
+    std::wstring count = fromUtf8(numberText(static_cast<int64_t>(skipped)));
+    showWideNotice(L"Record built without the weights of " + count +
+                   (skipped == 1 ? L" skin entry: " : L" skin entries, the first: ") +
+                   describeForUser(error));
+}
+
+void reportImportException(const std::wstring& fileName, const ImportRecordPlace& place) {
+    try {
+        std::wstring where = fileName;
+        if (place.record >= 0)
+            where += L": record " + fromUtf8(numberText(place.record));
+        showWideNotice(L"Import stopped: " + where + L": " + fromUtf8(currentExceptionText()) +
+                       MSH_IMPORT_EXCEPTION_ENDING);
+    } catch (...) {
+        MessageBoxA(NULL, "Import stopped: not enough memory", MSH_IMPORT_CAPTION, MB_OK);
+    }
+}

@@ -2,7 +2,9 @@
 #define MSH_IMPORTER_IMPORTMESSAGES_H
 
 #include "format/MshError.h"
+#include "importer/ReadModelFile.h"
 
+#include <cstddef>
 #include <string>
 
 /// Caption of every importer message box.
@@ -21,6 +23,22 @@ void reportImportStopped(const MshError& error);
 /// Tells the user, in one OK box, that a record was read whole but contradicts itself, so it
 /// was built without skin weights.
 void reportInconsistentRecord(const MshError& error);
+
+/// Tells the user, in one OK box, that an unskinned record's faces weld to more vertices than
+/// its header gives, and that it was built with all of them.
+void reportMoreVerticesThanNumVerts(const MshError& error);
+
+/// Tells the user, in one OK box, that `skipped` skin entries of a record named no vertex of
+/// it (`error` describes the first) and were left out.
+void reportSkippedSkinEntries(const MshError& error, size_t skipped);
+
+/// How the message about an exception ends (a test that wants none looks for it).
+#define MSH_IMPORT_EXCEPTION_ENDING L"; what was built before it stays in the scene"
+
+/// Tells the user, in one OK box, that the import of `fileName` stopped at an exception; call
+/// it from the handler. `place` is the record being read or built (record -1: none yet).
+/// Never throws: without memory for the text it shows a fixed one.
+void reportImportException(const std::wstring& fileName, const ImportRecordPlace& place);
 
 /// The user-facing text of an error: the record name decoded like node names.
 std::wstring describeForUser(const MshError& error);

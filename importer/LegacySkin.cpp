@@ -29,18 +29,40 @@ bool bindSkin(MshLegacyObject& object, Interface* ip) {
     return allFound;
 }
 
+namespace {
+
+// One message for the record, naming the first entry skipped and how many were.
+void reportSkippedEntries(const MshLegacyObject& object, size_t first, size_t skipped) {
+    const LegacyRecord& record = object.record;
+    MshError error = object.place.errorHere(readTextField(record.header.name, MSH_TEXT_FIELD_SIZE));
+    failSkinVertexOutside(record, first, object.place.offset, error);
+    reportSkippedSkinEntries(error, skipped);
+}
+
+} // namespace
+
 void applySkinWeights(MshLegacyObject& object) {
     const LegacyRecord& record = object.record;
     // The reader has checked each count against 0 to 4 and each bone number against
     // `numBones`; with every bone found, `boneNodes` matches the record's bone list.
     if (object.skinImport == NULL || object.boneNodes.Count() != record.numBones)
         return;
+    size_t skipped = 0, firstSkipped = 0;
     for (size_t e = 0; e < record.skinVertices.size(); ++e) {
+        if (!skinVertexInRecord(record, e)) {
+            firstSkipped = skipped == 0 ? e : firstSkipped;
+            ++skipped;
+            continue;
+        }
         const MshSkinVertex& entry = record.skinVertices[e];
         INode* bones[MSH_MAX_BONES];
         for (int k = 0; k < entry.count; ++k)
             bones[k] = object.boneNodes[entry.bone[k]];
         addVertexWeights(object.skinImport, object.node, entry.vertex, bones, entry.weight,
                          entry.count);
+    }
+    if (skipped > 0) {
+        object.inconsistent = true;
+        reportSkippedEntries(object, firstSkipped, skipped);
     }
 }

@@ -19,7 +19,10 @@ void checkWeldedCount(Mesh8Object& object) {
                  " (the vertices its faces weld to)",
              numberText(header.numVerts));
     object.inconsistent = true;
-    reportInconsistentRecord(error);
+    if (object.boneNameSet.empty())
+        reportMoreVerticesThanNumVerts(error);
+    else
+        reportInconsistentRecord(error);
 }
 
 // Bone record i carries the bone names of mesh vertex i, so every welded vertex needs one.

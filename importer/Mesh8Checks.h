@@ -3,8 +3,9 @@
 
 #include "importer/Mesh8Object.h"
 
-/// After welding: when the faces weld to more vertices than `numVerts`, tells the user which
-/// record and field, and marks the object inconsistent (it then gets no skin weights).
+/// After welding and collectBoneNames: when the faces weld to more vertices than `numVerts`,
+/// tells the user which record and field, and that the object was built with all of them
+/// (and, when skinned, without weights); marks the object inconsistent.
 void checkWeldedCount(Mesh8Object& object);
 
 /// For a skinned object: true when there is a bone record for every welded vertex; otherwise

@@ -13,6 +13,8 @@ int usedSlots(const Mesh8BoneRecord& boneRecord) {
     return boneRecord.numBones < MSH_MAX_BONES ? boneRecord.numBones : MSH_MAX_BONES;
 }
 
+} // namespace
+
 void collectBoneNames(Mesh8Object& object) {
     const Mesh8Record& record = object.record;
     size_t examined = record.header.numSkinVerts;
@@ -25,10 +27,7 @@ void collectBoneNames(Mesh8Object& object) {
     }
 }
 
-} // namespace
-
 bool bindSkin(Mesh8Object& object, Interface* ip) {
-    collectBoneNames(object);
     if (object.boneNameSet.empty())
         return false;
     object.skinImport = attachSkinModifier(ip, object.node, object.triObject);

@@ -10,8 +10,10 @@ void SceneBuildingSink::recordStarts(const ImportRecordPlace& where) {
 }
 
 void SceneBuildingSink::buildLegacy(LegacyRecord& record, const ImportPathInfo& path) {
-    MshLegacyObject object(record, path.isBoneFile, path.textureDir);
+    MshLegacyObject object(record, path.isBoneFile, path.textureDir, place);
     buildLegacyObject(object, ip);
+    if (object.inconsistent)
+        consistent = false;
 }
 
 void SceneBuildingSink::buildMesh8(Mesh8Record& record, const ImportPathInfo& path) {

@@ -13,8 +13,11 @@ public:
     void buildLegacy(LegacyRecord& record, const ImportPathInfo& path) override;
     void buildMesh8(Mesh8Record& record, const ImportPathInfo& path) override;
 
-    /// False once a record was found to contradict itself (and was built without weights).
+    /// False once a record was found to contradict itself (and was built without some or all
+    /// of its weights, or with more vertices than it says).
     bool everyRecordConsistent() const { return consistent; }
+    /// The record being read or built (record -1 before the first).
+    const ImportRecordPlace& currentPlace() const { return place; }
 
 private:
     Interface* ip;

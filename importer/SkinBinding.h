@@ -10,11 +10,17 @@
 bool bindSkin(MshLegacyObject& object, Interface* ip);
 
 /// Gives each skin entry's vertex its bones and weights. Only after bindSkin returned true.
+/// Entries naming no vertex of the record are skipped, reported once for the record, and
+/// mark the object inconsistent.
 void applySkinWeights(MshLegacyObject& object);
 
-/// Collects `boneNameSet` from the first `numSkinVerts` bone records. Without names: no
-/// modifier, false. Otherwise puts a Skin modifier on the node and adds the bones found, in
-/// `boneNameSet` order, reporting each missing one; true when every one was found.
+/// Collects `boneNameSet` from the first `numSkinVerts` bone records; the record is skinned
+/// when it names any bone.
+void collectBoneNames(Mesh8Object& object);
+
+/// After collectBoneNames. Without names: no modifier, false. Otherwise puts a Skin modifier
+/// on the node and adds the bones found, in `boneNameSet` order, reporting each missing one;
+/// true when every one was found.
 bool bindSkin(Mesh8Object& object, Interface* ip);
 
 /// Gives mesh vertex i, weight slot l, to the bone named in slot l of bone record i. Only

@@ -67,10 +67,17 @@ int Talvex_MSH_IMPORT_15::DoImport(const MCHAR* name, ImpInterface* ii, Interfac
     if (name == NULL || i == NULL)
         return IMPEXP_FAIL;
     SceneBuildingSink sink(i);
-    MshError error;
-    if (!readModelFile(name, sink, error)) {
-        reportImportStopped(error);
+    // Nothing may unwind into the host: an exception (a record list the heap cannot hold, or
+    // one thrown by the host) ends the import as a damaged file does.
+    try {
+        MshError error;
+        if (!readModelFile(name, sink, error)) {
+            reportImportStopped(error);
+            return IMPEXP_FAIL;
+        }
+        return sink.everyRecordConsistent() ? IMPEXP_SUCCESS : IMPEXP_FAIL;
+    } catch (...) {
+        reportImportException(name, sink.currentPlace());
         return IMPEXP_FAIL;
     }
-    return sink.everyRecordConsistent() ? IMPEXP_SUCCESS : IMPEXP_FAIL;
 }

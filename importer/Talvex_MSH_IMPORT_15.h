@@ -28,7 +28,8 @@ public:
     /// file was read whole and every record built as it says (missing parents and bones are
     /// reported and do not count as failure); IMPEXP_FAIL, after telling the user what and
     /// where, when the file cannot be opened, ends early, holds a record the readers reject
-    /// (the records before it stay built) or a record that contradicts itself.
+    /// (the records before it stay built) or a record that contradicts itself, or when an
+    /// exception was thrown (reported in one box; none reaches the host).
     int DoImport(const MCHAR* name, ImpInterface* ii, Interface* i,
                  BOOL suppressPrompts = FALSE) override;
 

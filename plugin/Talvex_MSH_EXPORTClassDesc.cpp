@@ -29,6 +29,12 @@ const MCHAR* Talvex_MSH_EXPORTClassDesc::ClassName() {
     return moduleString(IDS_CLASS_NAME);
 }
 
+#if MAX_VERSION_MAJOR >= 24
+const MCHAR* Talvex_MSH_EXPORTClassDesc::NonLocalizedClassName() {
+    return ClassName();
+}
+#endif
+
 SClass_ID Talvex_MSH_EXPORTClassDesc::SuperClassID() {
     return SCENE_EXPORT_CLASS_ID;
 }

@@ -29,6 +29,12 @@ const MCHAR* Talvex_MSH_IMPORT_15ClassDesc::ClassName() {
     return moduleString(IDS_CLASS_NAME);
 }
 
+#if MAX_VERSION_MAJOR >= 24
+const MCHAR* Talvex_MSH_IMPORT_15ClassDesc::NonLocalizedClassName() {
+    return ClassName();
+}
+#endif
+
 SClass_ID Talvex_MSH_IMPORT_15ClassDesc::SuperClassID() {
     return SCENE_IMPORT_CLASS_ID;
 }

@@ -17,6 +17,11 @@ public:
     void* Create(BOOL loading = FALSE) override;
     /// String 3 of the library.
     const MCHAR* ClassName() override;
+#if MAX_VERSION_MAJOR >= 24
+    /// The same text as ClassName: the class name has no translations. Pure virtual in the
+    /// SDKs of 2022 and later.
+    const MCHAR* NonLocalizedClassName() override;
+#endif
     /// SCENE_IMPORT_CLASS_ID.
     SClass_ID SuperClassID() override;
     /// Talvex_MSH_IMPORT_15_CLASS_ID.

@@ -79,6 +79,9 @@ MAXHOST_API std::vector<INode*> allNodesDepthFirst();
 MAXHOST_API std::vector<std::wstring> bitmapLoadRequests();
 /// The paths of those loads that found their file.
 MAXHOST_API std::vector<std::wstring> loadedBitmaps();
+/// The bitmaps the manager holds now: loaded or created and not yet handed back with
+/// Bitmap::DeleteThis (each would keep its pixels in the real host).
+MAXHOST_API size_t heldBitmapCount();
 /// The number of scene items (Animatables) alive; for ownership tests.
 MAXHOST_API size_t liveObjectCount();
 

@@ -77,12 +77,12 @@ Bitmap* MemoryBitmapManager::Load(BitmapInfo* bi, BMMRES* status) {
     found.push_back(path);
     if (status)
         *status = BMMRES_SUCCESS;
-    bitmaps.emplace_back(new FileBitmap(*this));
+    bitmaps.emplace_back(std::make_unique<FileBitmap>(*this));
     return bitmaps.back().get();
 }
 
 Bitmap* MemoryBitmapManager::Create(BitmapInfo*) {
-    bitmaps.emplace_back(new FileBitmap(*this));
+    bitmaps.emplace_back(std::make_unique<FileBitmap>(*this));
     return bitmaps.back().get();
 }
 
@@ -96,4 +96,8 @@ std::vector<std::wstring> bitmapLoadRequests() {
 
 std::vector<std::wstring> loadedBitmaps() {
     return manager().found;
+}
+
+size_t heldBitmapCount() {
+    return manager().bitmaps.size();
 }

@@ -155,7 +155,7 @@ Point3& MeshNormalSpec::GetNormal(int face, int corner) {
     return Normal(faces[face].GetNormalID(corner));
 }
 
-void MeshNormalSpec::SetNormal(int face, int corner, const Point3& normal) {
+void MeshNormalSpec::SetNormal(int face, int corner, Point3& normal) {
     if (!checkCorner(face, corner, "MeshNormalSpec::SetNormal"))
         return;
     int id = faces[face].GetNormalID(corner);

@@ -21,9 +21,10 @@ GMatrix::GMatrix() {
 }
 
 GMatrix::GMatrix(const Matrix3& mat) {
+    const MRow* rows = mat.GetAddr();
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 3; ++j)
-            m[i][j] = mat.m[i][j];
+            m[i][j] = rows[i][j];
         m[i][3] = i == 3 ? 1.0f : 0.0f;
     }
 }
@@ -148,8 +149,7 @@ Point4 GMatrix::GetColumn(int i) const {
 Matrix3 GMatrix::ExtractMatrix3() const {
     Matrix3 out;
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 3; ++j)
-            out.m[i][j] = m[i][j];
+        out.SetRow(i, Point3(m[i][0], m[i][1], m[i][2]));
     return out;
 }
 
@@ -178,7 +178,8 @@ int GMatrix::Parity() const {
 }
 
 Point3 operator*(const Point3& V, const GMatrix& A) {
-    return Point3(V.x * A.m[0][0] + V.y * A.m[1][0] + V.z * A.m[2][0] + A.m[3][0],
-                  V.x * A.m[0][1] + V.y * A.m[1][1] + V.z * A.m[2][1] + A.m[3][1],
-                  V.x * A.m[0][2] + V.y * A.m[1][2] + V.z * A.m[2][2] + A.m[3][2]);
+    const GRow* m = A.GetAddr();
+    return Point3(V.x * m[0][0] + V.y * m[1][0] + V.z * m[2][0] + m[3][0],
+                  V.x * m[0][1] + V.y * m[1][1] + V.z * m[2][1] + m[3][1],
+                  V.x * m[0][2] + V.y * m[1][2] + V.z * m[2][2] + m[3][2]);
 }

@@ -24,9 +24,10 @@ bool rowIndexValid(int i, const char* operation) {
 }
 
 float determinant3(const Matrix3& a) {
-    return a.m[0][0] * (a.m[1][1] * a.m[2][2] - a.m[1][2] * a.m[2][1]) -
-           a.m[0][1] * (a.m[1][0] * a.m[2][2] - a.m[1][2] * a.m[2][0]) +
-           a.m[0][2] * (a.m[1][0] * a.m[2][1] - a.m[1][1] * a.m[2][0]);
+    const MRow* m = a.GetAddr();
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
 }
 
 // Quaternion of a proper rotation matrix (rows orthonormal, determinant +1). The matrix acts
@@ -123,15 +124,6 @@ Point3 Matrix3::GetRow(int i) const {
     if (!rowIndexValid(i, "Matrix3::GetRow"))
         return Point3();
     return Point3(m[i][0], m[i][1], m[i][2]);
-}
-
-Point3& Matrix3::operator[](int i) {
-    if (!rowIndexValid(i, "Matrix3::operator[]")) {
-        static Point3 spare; // a write through a bad row must not land in the matrix
-        spare = Point3();
-        return spare;
-    }
-    return *reinterpret_cast<Point3*>(m[i]);
 }
 
 const Point3& Matrix3::operator[](int i) const {
@@ -266,15 +258,17 @@ Matrix3 Inverse(const Matrix3& a) {
     if (det == 0.0f || !std::isfinite(det))
         return inv;
     float k = 1.0f / det;
-    inv.m[0][0] = (a.m[1][1] * a.m[2][2] - a.m[1][2] * a.m[2][1]) * k;
-    inv.m[0][1] = (a.m[0][2] * a.m[2][1] - a.m[0][1] * a.m[2][2]) * k;
-    inv.m[0][2] = (a.m[0][1] * a.m[1][2] - a.m[0][2] * a.m[1][1]) * k;
-    inv.m[1][0] = (a.m[1][2] * a.m[2][0] - a.m[1][0] * a.m[2][2]) * k;
-    inv.m[1][1] = (a.m[0][0] * a.m[2][2] - a.m[0][2] * a.m[2][0]) * k;
-    inv.m[1][2] = (a.m[0][2] * a.m[1][0] - a.m[0][0] * a.m[1][2]) * k;
-    inv.m[2][0] = (a.m[1][0] * a.m[2][1] - a.m[1][1] * a.m[2][0]) * k;
-    inv.m[2][1] = (a.m[0][1] * a.m[2][0] - a.m[0][0] * a.m[2][1]) * k;
-    inv.m[2][2] = (a.m[0][0] * a.m[1][1] - a.m[0][1] * a.m[1][0]) * k;
+    const MRow* am = a.GetAddr();
+    MRow* im = inv.GetAddr();
+    im[0][0] = (am[1][1] * am[2][2] - am[1][2] * am[2][1]) * k;
+    im[0][1] = (am[0][2] * am[2][1] - am[0][1] * am[2][2]) * k;
+    im[0][2] = (am[0][1] * am[1][2] - am[0][2] * am[1][1]) * k;
+    im[1][0] = (am[1][2] * am[2][0] - am[1][0] * am[2][2]) * k;
+    im[1][1] = (am[0][0] * am[2][2] - am[0][2] * am[2][0]) * k;
+    im[1][2] = (am[0][2] * am[1][0] - am[0][0] * am[1][2]) * k;
+    im[2][0] = (am[1][0] * am[2][1] - am[1][1] * am[2][0]) * k;
+    im[2][1] = (am[0][1] * am[2][0] - am[0][0] * am[2][1]) * k;
+    im[2][2] = (am[0][0] * am[1][1] - am[0][1] * am[1][0]) * k;
     inv.SetRow(3, -inv.VectorTransform(a.GetRow(3)));
     return inv;
 }
@@ -295,9 +289,9 @@ Matrix3 TransMatrix(const Point3& p) {
 
 Matrix3 ScaleMatrix(const Point3& s) {
     Matrix3 t;
-    t.m[0][0] = s.x;
-    t.m[1][1] = s.y;
-    t.m[2][2] = s.z;
+    t.SetRow(0, Point3(s.x, 0.0f, 0.0f));
+    t.SetRow(1, Point3(0.0f, s.y, 0.0f));
+    t.SetRow(2, Point3(0.0f, 0.0f, s.z));
     return t;
 }
 

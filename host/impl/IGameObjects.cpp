@@ -107,10 +107,10 @@ public:
             for (int i = 0; i < stack->NumModifiers(); ++i) {
                 Modifier* mod = stack->GetModifier(i);
                 if (mod->ClassID() == SKIN_CLASSID) {
-                    views.emplace_back(new SkinView(node, mod));
+                    views.emplace_back(std::make_unique<SkinView>(node, mod));
                     lastSkin = static_cast<SkinView*>(views.back().get());
                 } else {
-                    views.emplace_back(new GeneralModifierView(mod));
+                    views.emplace_back(std::make_unique<GeneralModifierView>(mod));
                 }
             }
             obj = stack->GetObjRef();

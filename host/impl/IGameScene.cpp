@@ -35,7 +35,7 @@ public:
     explicit MaterialView(Mtl* material) : mtl(material) {
         for (int i = 0; i < mtl->NumSubTexmaps(); ++i)
             if (Texmap* map = mtl->GetSubTexmap(i))
-                maps.emplace_back(new TextureMapView(map, i));
+                maps.emplace_back(std::make_unique<TextureMapView>(map, i));
     }
     const MCHAR* GetMaterialName() override { return mtl->GetName().data(); }
     int GetNumberOfTextureMaps() override { return (int)maps.size(); }

@@ -74,11 +74,6 @@ public:
         static HWND__ mainWindow;
         return &mainWindow;
     }
-    ViewExp* GetActiveViewport() override { return &activeViewport(); }
-    void ReleaseViewport(ViewExp* vpt) override {
-        if (vpt != &activeViewport())
-            misuse("Interface::ReleaseViewport: not a viewport of this host");
-    }
     ViewExp& GetActiveViewExp() override { return activeViewport(); }
     TimeValue GetTime() override { return 0; }
     void* CreateInstance(SClass_ID superID, Class_ID classID) override {

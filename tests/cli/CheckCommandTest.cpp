@@ -38,6 +38,26 @@ TEST(CheckCommand, ReaderErrorsNameRecordFieldAndOffset) {
     EXPECT_EQ(problem["offset"], at);
 }
 
+// The reader keeps such an entry (the importer skips its weights), so check must say so.
+TEST(CheckCommand, SkinEntryOutsideItsRecordIsAProblem) {
+    std::string dir = clitest::makeSample("check-skin");
+    std::vector<unsigned char> bytes = clitest::bytesOf(dir + "/hero.msh");
+    LegacyRecord body = clitest::readModel(dir + "/hero.msh").legacy.at(0);
+    size_t entry = 2 + 693 + 28 * body.vertices.size() + 88 * body.faces.size() + 4 +
+                   100 * size_t(body.numBones) + 40;
+    int32_t outside = int32_t(body.vertices.size());
+    std::memcpy(&bytes[entry], &outside, sizeof outside);
+    clitest::writeBytes(dir + "/bad.msh", bytes);
+    clitest::Run run = mshtool({"check", dir + "/bad.msh"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("skinVertices[1].vertex at byte " + std::to_string(entry) +
+                           ": expected 0 to numVerts-1 (" +
+                           std::to_string(body.vertices.size() - 1) + "), found " +
+                           std::to_string(outside)),
+              std::string::npos)
+        << run.out;
+}
+
 TEST(CheckCommand, MissingTexturesBonesAndParentsAreProblems) {
     std::string dir = clitest::makeSample("check-links");
     fs::remove(dir + "/hero.png");

@@ -186,6 +186,7 @@ TEST(FromGltfSplitting, TwentyBoneSkinOfTwelveThousandFacesComesBackWholeInBothL
                                        "it has 12000 faces and a Mesh8 object holds at most 10922"
                                      : "bones and a legacy object holds at most 4"),
                   std::string::npos);
+        EXPECT_NE(run.out.find(" written, 1 split, 0 left out"), std::string::npos) << run.out;
         std::string bones = out.substr(0, out.size() - 3) + "bn";
         clitest::Run check = mshtool({"check", out, "--bones", bones});
         EXPECT_EQ(check.exitCode, 0) << check.out;

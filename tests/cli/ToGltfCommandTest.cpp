@@ -24,6 +24,9 @@ TEST(ToGltfCommand, SampleWithItsBonesGivesAValidSkinnedGlb) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("hero.bn -> " + out), std::string::npos)
         << "the .bn beside the MSH is imported: " << run.out;
+    EXPECT_NE(run.out.find("hero.msh: 2 objects and 5 bones written, 0 split, 0 left out"),
+              std::string::npos)
+        << run.out;
     EXPECT_EQ(run.err, "") << "nothing extra on stderr when piped";
     ASSERT_TRUE(fs::exists(out));
     EXPECT_TRUE(fs::exists(dir + "/out/hero.png")) << "the texture is copied beside the glTF";

@@ -85,18 +85,43 @@ TEST(Influences, RescalingKeepsAnOriginalTotalOtherThanOne) {
     EXPECT_EQ(3, list[3].bone);
 }
 
-TEST(Influences, NanAndAllZeroWeightsNeitherCrashNorScaleUp) {
-    std::vector<Influence> list =
-        influences({0.2f, std::numeric_limits<float>::quiet_NaN(), 0.2f, 0.2f, 0.2f});
-    EXPECT_TRUE(keepStrongestInfluences(list));
+TEST(Influences, NonFiniteWeightsAreDroppedBeforeAnyChoice) {
+    std::vector<Influence> list = influences({0.2f, std::numeric_limits<float>::quiet_NaN(), 0.3f,
+                                              -std::numeric_limits<float>::infinity(), 0.2f, 0.2f});
+    EXPECT_TRUE(dropNonFiniteWeights(list));
     ASSERT_EQ(4u, list.size());
-    for (const Influence& influence : list)
+    EXPECT_EQ(2, list[1].bone);
+    EXPECT_FALSE(keepStrongestInfluences(list));
+    EXPECT_FALSE(dropNonFiniteWeights(list));
+}
+
+TEST(Influences, SumsThatAreNotFiniteAndPositiveScaleNothing) {
+    // The NaN is dropped by the ranking; before, it made every kept weight NaN.
+    std::vector<Influence> withNan =
+        influences({0.2f, std::numeric_limits<float>::quiet_NaN(), 0.2f, 0.2f, 0.2f});
+    EXPECT_TRUE(keepStrongestInfluences(withNan));
+    for (const Influence& influence : withNan) {
         EXPECT_NE(1, influence.bone);
+        EXPECT_EQ(0.2f, influence.weight);
+    }
+    // A negative total: the kept weights stay as given instead of growing ten-thousand-fold
+    // with their signs flipped.
+    std::vector<Influence> negative = influences({1.0f, -0.9999f, 0.00005f, 0.00005f, -2.0f});
+    EXPECT_TRUE(keepStrongestInfluences(negative));
+    ASSERT_EQ(4u, negative.size());
+    EXPECT_EQ(1.0f, negative[0].weight);
+    EXPECT_EQ(-0.9999f, negative[1].weight);
+    EXPECT_EQ(0.00005f, negative[3].weight);
 
     std::vector<Influence> zeros = influences({0, 0, 0, 0, 0});
     EXPECT_TRUE(keepStrongestInfluences(zeros));
     ASSERT_EQ(4u, zeros.size());
     EXPECT_EQ(0.0f, total(zeros));
+    // Mixed signs whose kept sum is tiny but positive would scale past a float.
+    std::vector<Influence> huge = influences({3e38f, -3e38f, 1e-30f, 0.0f, 1.0f});
+    EXPECT_TRUE(keepStrongestInfluences(huge));
+    for (const Influence& influence : huge)
+        EXPECT_TRUE(std::isfinite(influence.weight)) << influence.weight;
 }
 
 SkinPoints points(const std::vector<std::vector<std::pair<int, float>>>& raw) {

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 using namespace exporttest;
 
@@ -164,6 +166,67 @@ TEST_F(MendedFaults, FiveInfluencesKeepTheFourLargestRescaledInBothLayouts) {
     EXPECT_EQ("B4", fieldText(bonesOf0.boneNames[3]));
     EXPECT_NEAR(0.4f / 0.95f, mesh8.vertices[0].weight[3], 1e-6f);
     EXPECT_NEAR(0.05f / 0.95f, mesh8.vertices[0].weight[0], 1e-6f);
+}
+
+TEST_F(MendedFaults, NonFiniteWeightsAreDroppedAndNoNanIsWrittenInEitherLayout) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<INode*> bones = sixBones();
+    INode* node = addNode(L"Body", makeTetra(), moved(0, 0, 0));
+    // Vertex 0: a NaN among plain weights; vertex 1: five weights whose total is negative, so
+    // the four kept are not rescaled; vertex 2: an infinite weight beside a plain one.
+    addSkin(node, bones,
+            {{{0, 0.2f}, {1, nan}, {2, 0.2f}, {3, 0.2f}},
+             {{0, 1.0f}, {1, -0.9999f}, {2, 0.00005f}, {3, 0.00005f}, {4, -2.0f}},
+             {{0, inf}, {1, 1.0f}},
+             {}});
+    for (bool mesh8 : {false, true}) {
+        ExportRun run = runExport(msh, false, mesh8);
+        EXPECT_TRUE(mentions(closingMessage(run), L"\"Body\": 2 vertices had a NaN or infinite "
+                                                  L"bone weight; it was dropped"))
+            << mesh8;
+        std::vector<float> written;
+        if (mesh8) {
+            Mesh8Record record = readMesh8File(msh).at(0);
+            for (const Mesh8Vertex& corner : record.vertices)
+                written.insert(written.end(), corner.weight, corner.weight + 4);
+        } else {
+            LegacyRecord record = readLegacyFile(msh).at(0);
+            for (const MshSkinVertex& entry : record.skinVertices)
+                written.insert(written.end(), entry.weight, entry.weight + entry.count);
+            EXPECT_EQ(3, record.skinVertices[0].count);
+            EXPECT_EQ(0.2f, record.skinVertices[0].weight[2]);
+            EXPECT_EQ(-0.9999f, record.skinVertices[1].weight[1]);
+            EXPECT_EQ(1, record.skinVertices[2].count);
+            EXPECT_EQ(1, record.skinVertices[2].bone[0]);
+            EXPECT_EQ(1.0f, record.skinVertices[2].weight[0]);
+        }
+        for (float weight : written)
+            EXPECT_TRUE(std::isfinite(weight) && std::fabs(weight) <= 1.0f) << weight;
+    }
+}
+
+TEST_F(MendedFaults, NonFinitePositionsLeaveTheObjectOutInBothLayouts) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    addNode(L"Nan", makeMesh({Point3(0, 0, 0), Point3(nan, 0, 0), Point3(0, 1, 0)}, {{0, 1, 2}}),
+            moved(0, 0, 0));
+    addNode(L"Far", makeMesh({Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, inf, 0)}, {{0, 1, 2}}),
+            moved(0, 0, 0));
+    addNode(L"Fine", makeTetra(), moved(0, 0, 0));
+    for (bool mesh8 : {false, true}) {
+        ExportRun run = runExport(msh, false, mesh8);
+        EXPECT_EQ(IMPEXP_SUCCESS, run.result);
+        std::string kept = mesh8 ? fieldText(readMesh8File(msh).at(0).header.name)
+                                 : fieldText(readLegacyFile(msh).at(0).header.name);
+        EXPECT_EQ("Fine", kept) << mesh8;
+        EXPECT_EQ(1u, mesh8 ? readMesh8File(msh).size() : readLegacyFile(msh).size());
+        for (const wchar_t* name : {L"\"Nan\"", L"\"Far\""})
+            EXPECT_TRUE(mentions(closingMessage(run), std::wstring(name) +
+                                                          L" left out: a vertex with a NaN or "
+                                                          L"infinite position cannot be written"))
+                << mesh8 << " " << name;
+    }
 }
 
 TEST_F(MendedFaults, Mesh8BoneRecordsFollowTheImportersWeldOrder) {

@@ -55,8 +55,6 @@ TEST(BadLegacyInput, EachBreachIsRejectedWithFieldAndOffset) {
          "faces[0].vertex[1]"},
         {"skin count 5", skinEntries + 40 + 4, 5, MshErrorCount, "skinVertices[1].count"},
         {"skin bone at numBones", skinEntries + 8, 2, MshErrorIndex, "skinVertices[0].bone[0]"},
-        {"skin vertex at numVerts", skinEntries + 80, 3, MshErrorIndex, "skinVertices[2].vertex"},
-        {"skin vertex negative", skinEntries, -1, MshErrorIndex, "skinVertices[0].vertex"},
     };
     for (const Case& c : cases) {
         std::string bytes = legacyFile({legacyTriangle(L"Body", 2), legacyTriangle(L"After")});
@@ -69,6 +67,36 @@ TEST(BadLegacyInput, EachBreachIsRejectedWithFieldAndOffset) {
         EXPECT_EQ(error.record, 0) << c.what;
         EXPECT_EQ(error.recordName, "Body") << c.what;
         EXPECT_EQ(read, 0u) << c.what << ": reading must stop at the bad record";
+    }
+}
+
+// Such an entry damages only its own weights: the reader keeps it for the importer to skip,
+// and the writer refuses it rather than write a damaged record.
+TEST(BadLegacyInput, SkinVertexOutsideTheRecordIsReadButNotWritten) {
+    const size_t skinEntries = legacySkinBlock + 4 + 2 * 100;
+    for (int32_t vertex : {3, -1}) {
+        std::string bytes = legacyFile({legacyTriangle(L"Body", 2), legacyTriangle(L"After")});
+        poke(bytes, skinEntries + 80, vertex);
+        unsigned read = 0;
+        EXPECT_EQ(readAll(bytes, &read).kind, MshErrorNone) << vertex;
+        EXPECT_EQ(read, 2u);
+
+        MshFileReader reader;
+        MshError error;
+        ASSERT_TRUE(reader.openMemory(bytes.data(), bytes.size(), L"bad.msh", error));
+        LegacyRecord record;
+        ASSERT_TRUE(reader.readNextLegacy(record, error));
+        EXPECT_FALSE(skinVertexInRecord(record, 2));
+        EXPECT_TRUE(skinVertexInRecord(record, 1));
+        failSkinVertexOutside(record, 2, firstRecord, error);
+        EXPECT_EQ(error.kind, MshErrorIndex);
+        EXPECT_EQ(error.field, "skinVertices[2].vertex");
+        EXPECT_EQ(error.offset, skinEntries + 80);
+
+        MemoryOutput out;
+        EXPECT_FALSE(writeLegacyRecord(out, record, error));
+        EXPECT_EQ(error.field, "skinVertices[2].vertex");
+        EXPECT_TRUE(out.bytes().empty());
     }
 }
 

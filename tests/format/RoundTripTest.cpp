@@ -81,6 +81,13 @@ TEST(RoundTrip, RecordWithoutSkinBlockSkipsItsVertexExtras) {
     EXPECT_TRUE(first.skinVertices.empty());
     ASSERT_TRUE(reader.readNextLegacy(second, error)) << error.describe();
     EXPECT_EQ(readTextField(second.header.name, MSH_TEXT_FIELD_SIZE), "Next");
+
+    // Written back, the record would lack the 848 bytes its header promises: refused whole.
+    MemoryOutput again;
+    EXPECT_FALSE(writeLegacyRecord(again, first, error));
+    EXPECT_EQ(error.field, "numSkinVerts");
+    EXPECT_EQ(error.offset, offsetof(MshObjectHeader, numSkinVerts));
+    EXPECT_TRUE(again.bytes().empty());
 }
 
 TEST(RoundTrip, EmptyObjectsAreValid) {

@@ -2,6 +2,7 @@
 // Helpers shared by the glTF bridge tests: scratch folders, a real PNG, and the Khronos glTF
 // Validator run over every file a test writes.
 
+#include "gltf/GltfAccessors.h"
 #include "gltf/SceneData.h"
 
 #include <tiny_gltf.h>
@@ -10,6 +11,32 @@
 #include <vector>
 
 namespace gltftest {
+
+/// A glTF model built in code: accessors through the bridge's own writer, nodes in scene 0.
+struct ModelBuilder {
+    tinygltf::Model model;
+    mshgltf::AccessorWriter writer{model};
+
+    ModelBuilder();
+    int positions(const std::vector<float>& xyz) { return writer.addFloats(xyz, 3, true); }
+    tinygltf::Primitive primitive(int position, const std::vector<uint32_t>& indices, int mode,
+                                  int material = -1);
+    /// A node at the top of scene 0, or below `parent`.
+    int node(const std::string& name, int mesh = -1, int parent = -1);
+    int mesh(const std::vector<tinygltf::Primitive>& primitives);
+    int material(const std::string& name);
+    /// An accessor over raw little-endian `bytes` (integer types for quantized data).
+    int raw(const std::vector<unsigned char>& bytes, int componentType, int type, size_t count,
+            bool normalized);
+    /// A texture of an image embedded in the buffer (as in a .glb), without a name unless given.
+    int embeddedImage(const std::vector<unsigned char>& encoded, const std::string& name = "");
+};
+
+/// The bytes of a file (empty when it cannot be read).
+std::vector<unsigned char> fileBytes(const std::string& path);
+
+/// The bytes of a small valid PNG whose pixels are all `shade`.
+std::vector<unsigned char> pngBytes(uint8_t shade);
 
 /// A new empty folder for one test.
 std::string scratchFolder(const std::string& name);

@@ -101,8 +101,10 @@ TEST_F(SceneSnapshotTest, SpecifiedNormalsWinOverVertexNormals) {
     normalSpec->SetNumFaces(2);
     Point3 tilted = Point3(0.0f, 0.6f, 0.8f);
     for (int f = 0; f < 2; ++f)
-        for (int k = 0; k < 3; ++k)
-            normalSpec->SetNormal(f, k, f == 1 && k == 1 ? tilted : Point3(0.0f, 0.0f, 1.0f));
+        for (int k = 0; k < 3; ++k) {
+            Point3 normal = f == 1 && k == 1 ? tilted : Point3(0.0f, 0.0f, 1.0f);
+            normalSpec->SetNormal(f, k, normal);
+        }
     SceneData scene = snapshotScene(report);
     const MeshData& data = scene.nodes[0].meshes.at(0);
     EXPECT_TRUE(data.specifiedNormals);

@@ -13,7 +13,8 @@ namespace {
 
 void describeMatrix(std::ostream& out, const Matrix3& tm) {
     for (int r = 0; r < 4; ++r)
-        out << " [" << tm.m[r][0] << ' ' << tm.m[r][1] << ' ' << tm.m[r][2] << ']';
+        out << " [" << tm.GetAddr()[r][0] << ' ' << tm.GetAddr()[r][1] << ' ' << tm.GetAddr()[r][2]
+            << ']';
     out << '\n';
 }
 

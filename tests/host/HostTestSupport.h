@@ -53,13 +53,15 @@ inline void expectPointNear(const Point3& expected, const Point3& actual, float 
 inline void expectMatrixNear(const Matrix3& expected, const Matrix3& actual, float tol = 1e-5f) {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(expected.m[r][c], actual.m[r][c], tol) << "row " << r << " col " << c;
+            EXPECT_NEAR(expected.GetAddr()[r][c], actual.GetAddr()[r][c], tol)
+                << "row " << r << " col " << c;
 }
 
 inline void expectGMatrixNear(const GMatrix& expected, const GMatrix& actual, float tol = 1e-5f) {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
-            EXPECT_NEAR(expected.m[r][c], actual.m[r][c], tol) << "row " << r << " col " << c;
+            EXPECT_NEAR(expected.GetAddr()[r][c], actual.GetAddr()[r][c], tol)
+                << "row " << r << " col " << c;
 }
 
 #endif

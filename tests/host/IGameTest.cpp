@@ -159,7 +159,8 @@ TEST_F(IGameTest, CornerNormalsFromSmoothingGroupsOrSpecifiedNormals) {
 
     // Specified normals win where a corner has one.
     max.SpecifyNormals();
-    max.GetSpecifiedNormals()->SetNormal(1, 1, Point3(0, -1, 0));
+    Point3 down(0, -1, 0);
+    max.GetSpecifiedNormals()->SetNormal(1, 1, down);
     EXPECT_TRUE(mesh->InitializeData());
     expectPointNear(Point3(0, -1, 0), mesh->GetNormal(1, 1, true));
     expectPointNear(face1, mesh->GetNormal(1, 0, true));

@@ -25,8 +25,8 @@ TEST(MatrixTest, GMatrixFromMatrix3HasAffineFourthColumn) {
     GMatrix g(m);
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(m.m[r][c], g.m[r][c]);
-        EXPECT_EQ(r == 3 ? 1.0f : 0.0f, g.m[r][3]);
+            EXPECT_EQ(m.GetAddr()[r][c], g.GetAddr()[r][c]);
+        EXPECT_EQ(r == 3 ? 1.0f : 0.0f, g.GetAddr()[r][3]);
     }
     EXPECT_TRUE(g.ExtractMatrix3() == m);
     EXPECT_TRUE(g.GetRow(3) == Point4(11, 12, 13, 1));
@@ -61,9 +61,9 @@ TEST(MatrixTest, SingularInverseIsZeroNotGarbage) {
     Matrix3 inv = Inverse(flat);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(0.0f, inv.m[r][c]);
+            EXPECT_EQ(0.0f, inv.GetAddr()[r][c]);
     GMatrix g(flat);
-    EXPECT_EQ(0.0f, g.Inverse().m[3][3]);
+    EXPECT_EQ(0.0f, g.Inverse().GetAddr()[3][3]);
 }
 
 TEST(MatrixTest, ScalingOfRotatedAndScaledMatrix) {
@@ -229,13 +229,13 @@ namespace {
 TEST(MatrixTest, WritesThroughABadRowLeaveTheMatrixAlone) {
     MisuseRecorder misuse;
     Matrix3 m(TRUE);
-    m[7] = Point3(5, 5, 5);
+    m.SetRow(7, Point3(5, 5, 5));
     EXPECT_TRUE(m.IsIdentity());
     GMatrix g;
     g[-1] = Point4(5, 5, 5, 5);
     EXPECT_TRUE(g.IsIdentity());
     EXPECT_EQ(2u, misuse.reports().size());
-    m[3] = Point3(1, 2, 3);
+    m.SetRow(3, Point3(1, 2, 3));
     expectPointNear(Point3(1, 2, 3), m.GetTrans());
 }
 

@@ -159,11 +159,13 @@ TEST_F(MeshTest, SpecifiedNormalsGiveEachCornerItsOwnNormal) {
     expectPointNear(Point3(1, 2, 1), normalSpec->GetNormal(1, 2));
     EXPECT_TRUE(normalSpec->Face(1).GetSpecified(2));
     EXPECT_TRUE(normalSpec->GetNormalExplicit(normalSpec->GetNormalIndex(1, 2)));
-    normalSpec->SetNormal(1, 2, Point3(0, 0, -1)); // overwrites, does not grow
+    Point3 normal12(0, 0, -1);
+    normalSpec->SetNormal(1, 2, normal12); // overwrites, does not grow
     EXPECT_EQ(6, normalSpec->GetNumNormals());
 
     MisuseRecorder misuse;
-    normalSpec->SetNormal(2, 0, Point3(0, 0, 1));
+    Point3 normal20(0, 0, 1);
+    normalSpec->SetNormal(2, 0, normal20);
     EXPECT_EQ(1u, misuse.reports().size());
 }
 
@@ -171,7 +173,8 @@ TEST_F(MeshTest, BuildNormalsFillsOnlyUnspecifiedCorners) {
     FoldedPair pair(1, 2);
     pair.mesh.SpecifyNormals();
     MeshNormalSpec* normalSpec = pair.mesh.GetSpecifiedNormals();
-    normalSpec->SetNormal(0, 0, Point3(1, 0, 0));
+    Point3 normal00(1, 0, 0);
+    normalSpec->SetNormal(0, 0, normal00);
     normalSpec->BuildNormals();
     EXPECT_EQ(6, normalSpec->GetNumNormals());
     expectPointNear(Point3(1, 0, 0), normalSpec->GetNormal(0, 0));
@@ -214,14 +217,16 @@ TEST_F(MeshCopyTest, CopiesOwnTheirSpecifiedNormals) {
     original.setNumFaces(1);
     original.faces[0].setVerts(0, 1, 2);
     original.SpecifyNormals();
-    original.GetSpecifiedNormals()->SetNormal(0, 0, Point3(0, 0, 1));
+    Point3 normal00(0, 0, 1);
+    original.GetSpecifiedNormals()->SetNormal(0, 0, normal00);
     Mesh copy;
     copy = original;
     MeshNormalSpec* copied = copy.GetSpecifiedNormals();
     ASSERT_NE(nullptr, copied);
     EXPECT_NE(original.GetSpecifiedNormals(), copied);
     EXPECT_EQ(&copy, copied->GetParent());
-    copied->SetNormal(0, 0, Point3(1, 0, 0));
+    Point3 replaced(1, 0, 0);
+    copied->SetNormal(0, 0, replaced);
     expectPointNear(Point3(0, 0, 1), original.GetSpecifiedNormals()->GetNormal(0, 0));
     copy.ClearSpecifiedNormals();
     EXPECT_EQ(nullptr, copy.GetSpecifiedNormals());
@@ -246,7 +251,8 @@ TEST_F(MeshCopyTest, ComputeNormalsLeavesExplicitNormalsAlone) {
     mesh.faces[0].setVerts(0, 1, 2);
     mesh.SpecifyNormals();
     MeshNormalSpec* normalSpec = mesh.GetSpecifiedNormals();
-    normalSpec->SetNormal(0, 0, Point3(1, 0, 0));
+    Point3 normal00(1, 0, 0);
+    normalSpec->SetNormal(0, 0, normal00);
     normalSpec->BuildNormals();
     normalSpec->Normal(normalSpec->GetNormalIndex(0, 1)) =
         Point3(5, 5, 5); // stale value, not explicit

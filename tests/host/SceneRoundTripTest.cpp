@@ -101,7 +101,7 @@ TEST_F(SceneRoundTripTest, TreeEnumerationReadsWhatWasBuilt) {
     expectPointNear(Point3(0, 0, 1), mesh.getNormal(1));
     mesh.buildBoundingBox();
     Box3 box = mesh.getBoundingBox();
-    obj->GetWorldBoundBox(0, node, ip()->GetActiveViewport(), box);
+    obj->GetWorldBoundBox(0, node, &ip()->GetActiveViewExp(), box);
     expectPointNear(Point3(1, 0, 10), box.Min());
     expectPointNear(Point3(3, 2, 10), box.Max());
     if (tri != obj)

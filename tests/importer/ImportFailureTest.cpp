@@ -161,6 +161,50 @@ TEST_F(ImportFailure, MoreWeldedVerticesThanNumVertsBuildsAllOfThemWithoutWeight
     EXPECT_EQ((Weights{{L"Bone", 1.0f}}), weightsOf(findNode(L"Next"), 3));
 }
 
+TEST_F(ImportFailure, UnskinnedRecordWithMoreWeldedVerticesSaysSo) {
+    Mesh8Record bad = quad("Plain");
+    bad.header.numVerts = 3;
+    std::wstring file = temp.path(L"plain.msh");
+    writeBytes(file, mesh8Bytes({bad}));
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    expectOneWideBox(L"Record built with more vertices than numVerts: " + file +
+                     L": record 0 \"Plain\": bad count in numVerts at byte 400: expected at "
+                     L"least 4 (the vertices its faces weld to), found 3");
+    EXPECT_EQ(4, meshOf(findNode(L"Plain"))->getNumVerts());
+}
+
+// The writer refuses such an entry, so the file is damaged by hand.
+TEST_F(ImportFailure, LegacySkinEntryOutsideTheRecordIsSkippedAndTheRestIsBuilt) {
+    GetCOREInterface()->CreateObjectNode(CreateNewTriObject())->SetName(L"Bone");
+    LegacyRecord leg = legacyTriangle("Leg");
+    leg.numBones = 1;
+    setField(leg.boneNames[0], "Bone");
+    MshSkinVertex entry;
+    std::memset(&entry, 0, sizeof entry);
+    entry.count = 1;
+    entry.weight[0] = 1.0f;
+    for (int32_t vertex : {0, 2, 1}) {
+        entry.vertex = vertex;
+        leg.skinVertices.push_back(entry);
+    }
+    leg.header.numSkinVerts = 3;
+    std::string bytes = legacyBytes({leg, legacyTriangle("Next")});
+    size_t secondEntry = 2 + 693 + 3 * 28 + 88 + 4 + 100 + 40;
+    patch(bytes, secondEntry, int32_t(7));
+    patch(bytes, secondEntry + 40, int32_t(-1));
+    std::wstring file = temp.path(L"leg.msh");
+    writeBytes(file, bytes);
+    EXPECT_EQ(IMPEXP_FAIL, importFile(file));
+    expectOneWideBox(L"Record built without the weights of 2 skin entries, the first: " + file +
+                     L": record 0 \"Leg\": index out of range in skinVertices[1].vertex at byte " +
+                     std::to_wstring(secondEntry) + L": expected 0 to numVerts-1 (2), found 7");
+    INode* node = findNode(L"Leg");
+    EXPECT_EQ((Weights{{L"Bone", 1.0f}}), weightsOf(node, 0));
+    EXPECT_TRUE(weightsOf(node, 1).empty());
+    EXPECT_TRUE(weightsOf(node, 2).empty());
+    EXPECT_NE(nullptr, findNode(L"Next"));
+}
+
 TEST_F(ImportFailure, SkinnedRecordWithFewerBoneRecordsThanWeldedVerticesGetsNoWeights) {
     GetCOREInterface()->CreateObjectNode(CreateNewTriObject())->SetName(L"Bone");
     Mesh8Record bad = quad("Thin", true);

@@ -75,10 +75,11 @@ TEST_F(Materials, ForwardSlashesSeparateFoldersInTheFilePathAndTheTexturePath) {
     EXPECT_EQ(folderWith(L"/") + L"wood.png", diffuseMapOf(material));
 }
 
-TEST_F(Materials, ExistingBitmapIsLoadedFromTheImportFolder) {
+TEST_F(Materials, ExistingBitmapIsLoadedFromTheImportFolderAndHandedBack) {
     writeBytes(temp.path(L"real.tga"), "not really an image");
     importWithTexture("X:\\elsewhere\\real.tga", false, false);
     EXPECT_EQ(std::vector<std::wstring>{temp.path(L"real.tga")}, loadedBitmaps());
+    EXPECT_EQ(0u, heldBitmapCount());
 }
 
 TEST_F(Materials, BytesAboveAsciiInTexturePathAreLatin1) {

@@ -1,4 +1,5 @@
 // Constructs Visual C++ 2012 accepts; the checker must let them through.
+#include <algorithm>
 #include <memory>
 #include <vector>
 enum class Layout { legacy, mesh8 };
@@ -20,3 +21,4 @@ inline int sum(const std::vector<int>& values) {
     return none ? 0 : *owned;
 }
 int counts[3] = {1, 2, 3};
+int larger = (std::max)(1, 2);

@@ -1,0 +1,18 @@
+#pragma once
+// How to-gltf and from-gltf tell the user what the glTF bridge met: one line per kind of
+// problem (repeats collapsed), then a closing summary per file.
+
+#include "gltf/BridgeReport.h"
+
+#include <string>
+
+namespace mshtool {
+
+/// Prints the report's warnings and losses about `file` on stderr ("mshtool: FILE: warning:
+/// ...", "mshtool: FILE: lost: ..."); true when something was lost.
+bool printBridgeReport(const std::string& file, const mshgltf::BridgeReport& report);
+
+/// Prints "FILE: 5 objects and 12 bones written, 1 split, 0 left out" on stdout.
+void printBridgeSummary(const std::string& file, const mshgltf::BridgeReport& report);
+
+} // namespace mshtool
