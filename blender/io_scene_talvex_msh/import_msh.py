@@ -102,7 +102,7 @@ class ImportTalvexMsh(bpy.types.Operator, ImportHelper):
             stem = os.path.splitext(os.path.basename(path))[0] or "model"
             gltf = os.path.join(folder, stem + ".glb")
             result = mshtool.run(preferences, ["to-gltf", path] + arguments + ["-o", gltf])
-            mshtool.report(self, result)
+            mshtool.report(self, result, [(gltf, "the scene")])
             if not result.wrote() or not os.path.isfile(gltf):
                 self.report({"ERROR"}, "%s: nothing was imported" % path)
                 return False
