@@ -12,8 +12,8 @@ bool printBridgeReport(const std::string& file, const mshgltf::BridgeReport& rep
     return !report.losses.empty();
 }
 
-void printBridgeSummary(const std::string& file, const mshgltf::BridgeReport& report) {
-    printNote(file + ": " + mshgltf::summaryLine(report));
+std::string bridgeSummary(const std::string& file, const mshgltf::BridgeReport& report) {
+    return file + ": " + mshgltf::summaryLine(report);
 }
 
 } // namespace mshtool

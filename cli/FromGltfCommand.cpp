@@ -127,9 +127,8 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
         note += (note == options.input ? " -> " : ", ") + file;
     report.objectsWritten = recordsIn(staged);
     report.bonesWritten = options.bones ? recordsIn(staged.substr(0, staged.size() - 3) + "bn") : 0;
-    int result = finishConversion(stage, options.input, lost, options.force, note);
-    printBridgeSummary(options.input, report);
-    return result;
+    return finishConversion(stage, options.input, lost, options.force, note,
+                            bridgeSummary(options.input, report));
 }
 
 int runFromGltf(const FromGltfOptions& options) {

@@ -145,10 +145,12 @@ void OutputStage::discard() {
 }
 
 int finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
-                     const std::string& note) {
+                     const std::string& note, const std::string& summary) {
     bool written = stage.commit(lost, force);
     if (written)
         printNote(note);
+    if (written && !summary.empty())
+        printNote(summary);
     if (lost)
         printMessage("mshtool: " + input + ": something was lost on the way (see above)");
     return written && !lost ? 0 : 1;

@@ -46,9 +46,10 @@ private:
 };
 
 /// Ends the conversion of `input` whose files are staged: commits them (`lost`: it lost
-/// something; `force`: replace anyway), shows `note` when they were written, and says when
-/// something was lost. Returns the exit code: 0 only when all was written and nothing lost.
+/// something; `force`: replace anyway), shows `note` and then `summary` (when not empty) when
+/// they were written, and says when something was lost. Returns the exit code: 0 only when
+/// all was written and nothing lost.
 int finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
-                     const std::string& note);
+                     const std::string& note, const std::string& summary = std::string());
 
 } // namespace mshtool

@@ -91,11 +91,9 @@ bool convertOne(PluginSession& session, const ToGltfOptions& options, const std:
         return false;
     }
     lost = printBridgeReport(input, report) || lost;
-    bool done =
-        finishConversion(stage, input, lost, options.force,
-                         input + (bones.empty() ? "" : " + " + bones) + " -> " + target) == exitOk;
-    printBridgeSummary(input, report);
-    return done;
+    return finishConversion(stage, input, lost, options.force,
+                            input + (bones.empty() ? "" : " + " + bones) + " -> " + target,
+                            bridgeSummary(input, report)) == exitOk;
 }
 
 int runToGltf(const ToGltfOptions& options) {
