@@ -5,7 +5,7 @@ CMAKE_GEN := -G Ninja
 
 PREFIX ?= /usr/local
 
-.PHONY: all deps release demo install windows test asan bench fuzz format clean
+.PHONY: all deps release demo install windows blender-addon test asan bench fuzz format clean
 
 all: release
 
@@ -27,6 +27,10 @@ install: release
 windows: deps
 	@scripts/install-deps.sh windows
 	@windows/package.sh $(BUILD)/windows dist/mshtool-windows-x64.zip
+
+# The Blender add-on with mshtool for Linux x64 and Windows x64, for Blender's "Install add-on".
+blender-addon: release windows
+	@blender/package.sh $(BUILD) dist/io_scene_talvex_msh.zip
 
 asan: deps
 	@scripts/install-deps.sh windows gltf-tools

@@ -45,9 +45,11 @@ const tinygltf::Value* extra(const tinygltf::Value& extras, const char* key) {
     return &extras.Get(key);
 }
 
+// A flag is true, or 1: Blender keeps custom properties set to true as the integer 1 and
+// writes them back so.
 bool extraFlag(const tinygltf::Value& extras, const char* key) {
     const tinygltf::Value* v = extra(extras, key);
-    return v && v->IsBool() && v->Get<bool>();
+    return v && ((v->IsBool() && v->Get<bool>()) || (v->IsInt() && v->Get<int>() == 1));
 }
 
 int extraIndex(const tinygltf::Value& extras, const char* key) {

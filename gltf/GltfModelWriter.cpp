@@ -211,6 +211,27 @@ std::map<int, AffineMatrix> boneBindWorlds(const SceneData& scene, BridgeReport&
     return bindOf;
 }
 
+// Bones that no skin uses (a BN file converted alone) still form a skeleton: one skin of
+// their own, bound where they stand, makes importers build them as an armature rather than
+// as empty nodes. from-gltf reads its joints as the bones they were.
+void addSkinOfUnusedBones(const SceneData& scene, const std::map<int, AffineMatrix>& boneBind,
+                          AccessorWriter& writer, tinygltf::Model& model) {
+    tinygltf::Skin skin;
+    std::vector<AffineMatrix> inverseBind;
+    for (size_t i = 0; i < scene.nodes.size(); ++i) {
+        if (!scene.nodes[i].isBone || boneBind.count(int(i)))
+            continue;
+        AffineMatrix bindInverse = AffineMatrix::identity();
+        invertAffine(scene.nodes[i].world, bindInverse);
+        skin.joints.push_back(int(i));
+        inverseBind.push_back(matrixToGltf(bindInverse));
+    }
+    if (skin.joints.empty())
+        return;
+    skin.inverseBindMatrices = writer.addMatrices(inverseBind);
+    model.skins.push_back(skin);
+}
+
 } // namespace
 
 tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
@@ -318,6 +339,7 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         model.skins.push_back(skin);
         model.nodes[i].skin = int(model.skins.size() - 1);
     }
+    addSkinOfUnusedBones(scene, boneBind, writer, model);
 
     // glTF requires the joints of a skin to share a root node; bones that hang from the
     // scene root side by side get one added above them, which from-gltf leaves out again.

@@ -104,3 +104,26 @@ TEST(ToGltfCommand, WrongUsageExitsTwoAndHelpShowsAnExample) {
             << help.out;
     }
 }
+
+TEST(ToGltfCommand, ABoneFileAloneGivesASkinOfItsBonesAndComesBackWhole) {
+    std::string dir = clitest::makeSample("to-gltf-bones-alone");
+    clitest::Run run = mshtool({"to-gltf", dir + "/hero.bn", "-o", dir + "/bones.glb"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(clitest::validate(dir + "/bones.glb").exitCode, 0);
+    std::string bytes = slurp(dir + "/bones.glb");
+    EXPECT_NE(bytes.find("\"skins\":[{\"inverseBindMatrices\""), std::string::npos)
+        << "importers build an armature only from a skin's joints";
+    run =
+        mshtool({"from-gltf", dir + "/bones.glb", "-o", dir + "/back/bones.msh", "--export-bones"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    clitest::ModelFile original = clitest::readModel(dir + "/hero.bn");
+    clitest::ModelFile back = clitest::readModel(dir + "/back/bones.bn");
+    ASSERT_EQ(back.legacy.size(), original.legacy.size());
+    for (size_t i = 0; i < back.legacy.size(); ++i) {
+        EXPECT_EQ(clitest::textOf(back.legacy[i].header.name),
+                  clitest::textOf(original.legacy[i].header.name));
+        EXPECT_EQ(clitest::textOf(back.legacy[i].header.parentName),
+                  clitest::textOf(original.legacy[i].header.parentName));
+        EXPECT_EQ(back.legacy[i].vertices.size(), original.legacy[i].vertices.size());
+    }
+}

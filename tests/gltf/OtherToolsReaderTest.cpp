@@ -297,3 +297,22 @@ TEST_F(OtherToolsReaderTest, EmbeddedImagesGetNamesThatCannotCollide) {
     ASSERT_TRUE(import(writeGlb("named.glb", light, "painted.jpeg"), "named")) << error;
     EXPECT_EQ(textureOf(L"Body"), L"painted.png");
 }
+
+// Blender writes a custom property set to true as the integer 1: the Blender add-on flags
+// armatures so, and their nodes are left out with their children kept in place.
+TEST_F(OtherToolsReaderTest, ANodeFlaggedSyntheticWithTheIntegerOneIsLeftOut) {
+    ModelBuilder b;
+    int p = b.positions({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    int mesh = b.mesh({b.primitive(p, {0, 1, 2}, triangles)});
+    int armature = b.node("Armature");
+    b.model.nodes[size_t(armature)].translation = {0, 2, 0};
+    b.model.nodes[size_t(armature)].extras = object({{"mshSynthetic", tinygltf::Value(1)}});
+    b.node("Thing", mesh, armature);
+    ASSERT_TRUE(readAndBuild(b.model)) << error;
+    ASSERT_EQ(loaded.scene.nodes.size(), 1u);
+    EXPECT_EQ(loaded.scene.nodes[0].name, "Thing");
+    EXPECT_EQ(loaded.scene.nodes[0].parent, -1);
+    INode* thing = GetCOREInterface()->GetINodeByName(L"Thing");
+    ASSERT_NE(thing, nullptr);
+    expectNear(worldCorner(thing, 0, 0), Point3(0, 0, 2), "glTF +Y is up");
+}
