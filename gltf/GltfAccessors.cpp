@@ -6,34 +6,35 @@
 
 namespace mshgltf {
 
-AccessorWriter::AccessorWriter(tinygltf::Model& target) : model(target) {
+AccessorWriter::AccessorWriter(tinygltf::Model& target, size_t finalSize) : model(target) {
     if (model.buffers.empty())
         model.buffers.emplace_back();
+    model.buffers[0].data.reserve(finalSize);
 }
 
-int AccessorWriter::addView(const void* bytes, size_t size, int target) {
+size_t AccessorWriter::sizeAfter(size_t size, size_t count, size_t elementSize) {
+    return (size + 3) / 4 * 4 + count * elementSize;
+}
+
+unsigned char* AccessorWriter::addRoom(size_t bytes, int componentType, size_t count, int type,
+                                       int target, int& accessor) {
     std::vector<unsigned char>& data = model.buffers[0].data;
-    while (data.size() % 4 != 0)
-        data.push_back(0);
+    size_t start = (data.size() + 3) / 4 * 4;
+    data.resize(start + bytes);
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = data.size();
-    view.byteLength = size;
+    view.byteOffset = start;
+    view.byteLength = bytes;
     view.target = target;
-    const unsigned char* first = static_cast<const unsigned char*>(bytes);
-    data.insert(data.end(), first, first + size);
     model.bufferViews.push_back(view);
-    return int(model.bufferViews.size() - 1);
-}
-
-int AccessorWriter::addAccessor(int view, int componentType, size_t count, int type) {
-    tinygltf::Accessor accessor;
-    accessor.bufferView = view;
-    accessor.componentType = componentType;
-    accessor.count = count;
-    accessor.type = type;
-    model.accessors.push_back(accessor);
-    return int(model.accessors.size() - 1);
+    tinygltf::Accessor entry;
+    entry.bufferView = int(model.bufferViews.size() - 1);
+    entry.componentType = componentType;
+    entry.count = count;
+    entry.type = type;
+    model.accessors.push_back(entry);
+    accessor = int(model.accessors.size() - 1);
+    return data.data() + start;
 }
 
 namespace {
@@ -46,6 +47,8 @@ int vectorType(int components) {
         return TINYGLTF_TYPE_VEC2;
     case 3:
         return TINYGLTF_TYPE_VEC3;
+    case 16:
+        return TINYGLTF_TYPE_MAT4;
     default:
         return TINYGLTF_TYPE_VEC4;
     }
@@ -53,20 +56,33 @@ int vectorType(int components) {
 
 } // namespace
 
-int AccessorWriter::addFloats(const std::vector<float>& values, int components, bool withBounds) {
-    size_t count = values.size() / size_t(components);
-    int view = addView(values.data(), values.size() * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER);
-    int index = addAccessor(view, TINYGLTF_COMPONENT_TYPE_FLOAT, count, vectorType(components));
-    if (withBounds && count > 0) {
-        tinygltf::Accessor& accessor = model.accessors[size_t(index)];
-        accessor.minValues.assign(size_t(components), std::numeric_limits<double>::max());
-        accessor.maxValues.assign(size_t(components), std::numeric_limits<double>::lowest());
-        for (size_t i = 0; i < values.size(); ++i) {
-            size_t c = i % size_t(components);
-            accessor.minValues[c] = std::min(accessor.minValues[c], double(values[i]));
-            accessor.maxValues[c] = std::max(accessor.maxValues[c], double(values[i]));
-        }
+float* AccessorWriter::addFloatRoom(size_t count, int components, int target, int& accessor) {
+    size_t values = count * size_t(components);
+    return reinterpret_cast<float*>(addRoom(values * sizeof(float), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                            count, vectorType(components), target, accessor));
+}
+
+void AccessorWriter::setBounds(int index, const float* values) {
+    tinygltf::Accessor& accessor = model.accessors[size_t(index)];
+    size_t components = size_t(tinygltf::GetNumComponentsInType(uint32_t(accessor.type)));
+    if (accessor.count == 0)
+        return;
+    accessor.minValues.assign(components, std::numeric_limits<double>::max());
+    accessor.maxValues.assign(components, std::numeric_limits<double>::lowest());
+    for (size_t i = 0; i < accessor.count * components; ++i) {
+        size_t c = i % components;
+        accessor.minValues[c] = std::min(accessor.minValues[c], double(values[i]));
+        accessor.maxValues[c] = std::max(accessor.maxValues[c], double(values[i]));
     }
+}
+
+int AccessorWriter::addFloats(const std::vector<float>& values, int components, bool withBounds) {
+    int index = 0;
+    float* room = addFloatRoom(values.size() / size_t(components), components,
+                               TINYGLTF_TARGET_ARRAY_BUFFER, index);
+    std::copy(values.begin(), values.end(), room);
+    if (withBounds)
+        setBounds(index, room);
     return index;
 }
 
@@ -74,37 +90,50 @@ int AccessorWriter::addIndices(const std::vector<uint32_t>& indices) {
     uint32_t largest = 0;
     for (uint32_t i : indices)
         largest = std::max(largest, i);
-    if (largest < 0xFFFF) {
-        std::vector<uint16_t> narrow(indices.begin(), indices.end());
-        int view = addView(narrow.data(), narrow.size() * 2, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-        return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, indices.size(),
-                           TINYGLTF_TYPE_SCALAR);
-    }
-    int view = addView(indices.data(), indices.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-    return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, indices.size(),
-                       TINYGLTF_TYPE_SCALAR);
+    int index = 0;
+    bool narrow = largest < 0xFFFF;
+    unsigned char* room = addRoom(
+        indices.size() * (narrow ? 2 : 4),
+        narrow ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+        indices.size(), TINYGLTF_TYPE_SCALAR, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER, index);
+    if (narrow)
+        for (size_t i = 0; i < indices.size(); ++i) {
+            uint16_t value = uint16_t(indices[i]);
+            std::memcpy(room + 2 * i, &value, 2);
+        }
+    else if (!indices.empty())
+        std::memcpy(room, indices.data(), indices.size() * 4);
+    return index;
+}
+
+unsigned char* AccessorWriter::addJointRoom(size_t vertices, size_t jointCount, bool& wide,
+                                            int& accessor) {
+    wide = jointCount > 256;
+    return addRoom(vertices * 4 * (wide ? 2 : 1),
+                   wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT
+                        : TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE,
+                   vertices, TINYGLTF_TYPE_VEC4, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
 }
 
 int AccessorWriter::addJoints(const std::vector<uint16_t>& joints, size_t jointCount) {
-    if (jointCount <= 256) {
-        std::vector<uint8_t> narrow(joints.begin(), joints.end());
-        int view = addView(narrow.data(), narrow.size(), TINYGLTF_TARGET_ARRAY_BUFFER);
-        return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, joints.size() / 4,
-                           TINYGLTF_TYPE_VEC4);
-    }
-    int view = addView(joints.data(), joints.size() * 2, TINYGLTF_TARGET_ARRAY_BUFFER);
-    return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, joints.size() / 4,
-                       TINYGLTF_TYPE_VEC4);
+    int index = 0;
+    bool wide = false;
+    unsigned char* room = addJointRoom(joints.size() / 4, jointCount, wide, index);
+    for (size_t i = 0; i < joints.size(); ++i)
+        if (wide)
+            std::memcpy(room + 2 * i, &joints[i], 2);
+        else
+            room[i] = uint8_t(joints[i]);
+    return index;
 }
 
 int AccessorWriter::addMatrices(const std::vector<AffineMatrix>& matrices) {
-    std::vector<float> values;
-    values.reserve(matrices.size() * 16);
+    int index = 0;
+    float* room = addFloatRoom(matrices.size(), 16, 0, index);
     for (const AffineMatrix& m : matrices)
         for (double v : toGltfArray(m))
-            values.push_back(float(v));
-    int view = addView(values.data(), values.size() * sizeof(float), 0);
-    return addAccessor(view, TINYGLTF_COMPONENT_TYPE_FLOAT, matrices.size(), TINYGLTF_TYPE_MAT4);
+            *room++ = float(v);
+    return index;
 }
 
 namespace {
