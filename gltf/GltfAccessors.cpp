@@ -201,10 +201,11 @@ bool viewBytes(const tinygltf::Model& model, int viewIndex, const unsigned char*
     return true;
 }
 
-// Reads `count` elements of `components` values from a view, element i at offset + i*stride.
-bool readElements(const tinygltf::Model& model, int viewIndex, size_t offset, size_t stride,
-                  size_t count, int components, int componentType, bool normalized,
-                  std::vector<double>& out, size_t firstValue, std::string& error) {
+// Where `count` elements of `components` values start in a view, element i at offset +
+// i*stride; `stride` 0 becomes the element size. Checks that all of them lie inside the view.
+bool locateElements(const tinygltf::Model& model, int viewIndex, size_t offset, size_t& stride,
+                    size_t count, int components, int componentType, const unsigned char*& first,
+                    std::string& error) {
     const unsigned char* bytes = nullptr;
     size_t size = 0;
     if (!viewBytes(model, viewIndex, bytes, size, error))
@@ -222,23 +223,34 @@ bool readElements(const tinygltf::Model& model, int viewIndex, size_t offset, si
                     std::to_string(size) + " bytes";
             return false;
         }
-    }
-    for (size_t i = 0; i < count; ++i)
-        for (int c = 0; c < components; ++c) {
-            const unsigned char* p = bytes + offset + i * stride + size_t(c) * componentSize;
-            if (!componentValue(p, componentType, normalized,
-                                out[firstValue + i * size_t(components) + size_t(c)])) {
-                error = "unsupported component type " + std::to_string(componentType);
-                return false;
-            }
+        double probe = 0.0;
+        if (!componentValue(bytes + offset, componentType, false, probe)) {
+            error = "unsupported component type " + std::to_string(componentType);
+            return false;
         }
+    }
+    first = bytes + offset;
     return true;
 }
 
-} // namespace
+// Reads `count` elements of `components` values from a view, element i at offset + i*stride.
+bool readElements(const tinygltf::Model& model, int viewIndex, size_t offset, size_t stride,
+                  size_t count, int components, int componentType, bool normalized,
+                  std::vector<double>& out, size_t firstValue, std::string& error) {
+    const unsigned char* first = nullptr;
+    if (!locateElements(model, viewIndex, offset, stride, count, components, componentType, first,
+                        error))
+        return false;
+    size_t componentSize = size_t(tinygltf::GetComponentSizeInBytes(uint32_t(componentType)));
+    for (size_t i = 0; i < count; ++i)
+        for (int c = 0; c < components; ++c)
+            componentValue(first + i * stride + size_t(c) * componentSize, componentType,
+                           normalized, out[firstValue + i * size_t(components) + size_t(c)]);
+    return true;
+}
 
-bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
-                  std::string& error) {
+// The checks readAccessor makes before it reads: type, count and stride.
+bool checkAccessor(const tinygltf::Model& model, int index, size_t& stride, std::string& error) {
     if (index < 0 || size_t(index) >= model.accessors.size()) {
         error = "accessor " + std::to_string(index) + " does not exist";
         return false;
@@ -258,12 +270,8 @@ bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
         error = where + "count " + std::to_string(accessor.count) + " is too large";
         return false;
     }
-    out.components = components;
-    out.count = accessor.count;
-    out.componentType = accessor.componentType;
-    out.values.assign(accessor.count * size_t(components), 0.0);
+    stride = 0;
     if (accessor.bufferView >= 0) {
-        size_t stride = 0;
         if (size_t(accessor.bufferView) < model.bufferViews.size())
             stride = model.bufferViews[size_t(accessor.bufferView)].byteStride;
         if (stride != 0 && stride % size_t(componentSize) != 0) {
@@ -271,12 +279,30 @@ bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
                     " is not a multiple of the component size";
             return false;
         }
-        if (!readElements(model, accessor.bufferView, accessor.byteOffset, stride, accessor.count,
-                          components, accessor.componentType, accessor.normalized, out.values, 0,
-                          error)) {
-            error = where + error;
-            return false;
-        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
+                  std::string& error) {
+    size_t stride = 0;
+    if (!checkAccessor(model, index, stride, error))
+        return false;
+    const tinygltf::Accessor& accessor = model.accessors[size_t(index)];
+    std::string where = "accessor " + std::to_string(index) + ": ";
+    int components = tinygltf::GetNumComponentsInType(uint32_t(accessor.type));
+    out.components = components;
+    out.count = accessor.count;
+    out.componentType = accessor.componentType;
+    out.values.assign(accessor.count * size_t(components), 0.0);
+    if (accessor.bufferView >= 0 &&
+        !readElements(model, accessor.bufferView, accessor.byteOffset, stride, accessor.count,
+                      components, accessor.componentType, accessor.normalized, out.values, 0,
+                      error)) {
+        error = where + error;
+        return false;
     }
     if (accessor.sparse.isSparse) {
         size_t sparseCount = size_t(std::max(0, accessor.sparse.count));
@@ -308,6 +334,42 @@ bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
         }
     }
     return true;
+}
+
+bool AccessorView::open(const tinygltf::Model& model, int index, std::string& error) {
+    *this = AccessorView();
+    size_t byteStride = 0;
+    if (!checkAccessor(model, index, byteStride, error))
+        return false;
+    const tinygltf::Accessor& accessor = model.accessors[size_t(index)];
+    componentCount = tinygltf::GetNumComponentsInType(uint32_t(accessor.type));
+    componentSize = size_t(tinygltf::GetComponentSizeInBytes(uint32_t(accessor.componentType)));
+    elements = accessor.count;
+    type = accessor.componentType;
+    normalized = accessor.normalized;
+    if (accessor.sparse.isSparse) {
+        sparse = true;
+        return readAccessor(model, index, decoded, error);
+    }
+    if (accessor.bufferView < 0)
+        return true;
+    stride = byteStride;
+    if (!locateElements(model, accessor.bufferView, accessor.byteOffset, stride, elements,
+                        componentCount, type, first, error)) {
+        error = "accessor " + std::to_string(index) + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+double AccessorView::value(size_t element, int component) const {
+    if (sparse)
+        return decoded.values[element * size_t(componentCount) + size_t(component)];
+    double out = 0.0;
+    if (first)
+        componentValue(first + element * stride + size_t(component) * componentSize, type,
+                       normalized, out);
+    return out;
 }
 
 } // namespace mshgltf

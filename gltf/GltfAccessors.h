@@ -61,4 +61,28 @@ struct AccessorValues {
 /// Reads accessor `index`; false with `error` saying what is wrong.
 bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out, std::string& error);
 
+/// An accessor read in place from its buffer, element by element as readAccessor decodes it,
+/// without a decoded copy. A sparse accessor, whose values are substituted, is decoded once.
+class AccessorView {
+public:
+    /// False with `error` saying what is wrong, as readAccessor says it.
+    bool open(const tinygltf::Model& model, int index, std::string& error);
+
+    size_t count() const { return elements; }
+    int components() const { return componentCount; }
+    int componentType() const { return type; }
+    double value(size_t element, int component) const;
+
+private:
+    const unsigned char* first = nullptr; ///< element 0; null: all zeros, or `decoded`
+    size_t stride = 0;
+    size_t componentSize = 0;
+    size_t elements = 0;
+    int componentCount = 0;
+    int type = 0;
+    bool normalized = false;
+    bool sparse = false;
+    AccessorValues decoded;
+};
+
 } // namespace mshgltf
