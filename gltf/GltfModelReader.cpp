@@ -5,6 +5,7 @@
 #include "gltf/DefaultScene.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/GltfExtensions.h"
+#include "gltf/GltfFileLoading.h"
 #include "gltf/GpuInstancing.h"
 #include "gltf/TextureTransform.h"
 #include "gltf/UriText.h"
@@ -28,14 +29,6 @@ std::string numberText(double v) {
     std::ostringstream text;
     text << v;
     return text.str();
-}
-
-// Keeps image files encoded: the bridge copies bitmaps, it never decodes them.
-bool keepImageBytes(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
-                    const unsigned char* bytes, int size, void*) {
-    image->image.assign(bytes, bytes + std::max(0, size));
-    image->as_is = true;
-    return true;
 }
 
 const tinygltf::Value* extra(const tinygltf::Value& extras, const char* key) {
@@ -778,12 +771,9 @@ bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report
         error = path + ": " + error;
         return false;
     }
-    tinygltf::TinyGLTF loader;
-    loader.SetImageLoader(keepImageBytes, nullptr);
     tinygltf::Model model;
     std::string err, warn;
-    bool loaded = binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
-                         : loader.LoadASCIIFromFile(&model, &err, &warn, path);
+    bool loaded = loadGltfModel(path, binary, model, err, warn);
     if (!loaded) {
         error = path + ": " + (err.empty() ? "not a glTF 2.0 file" : err);
         while (!error.empty() && error.back() == '\n')
