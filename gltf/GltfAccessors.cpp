@@ -359,10 +359,11 @@ bool AccessorView::open(const tinygltf::Model& model, int index, std::string& er
         error = "accessor " + std::to_string(index) + ": " + error;
         return false;
     }
+    plainFloats = first && type == TINYGLTF_COMPONENT_TYPE_FLOAT;
     return true;
 }
 
-double AccessorView::value(size_t element, int component) const {
+double AccessorView::decodedValue(size_t element, int component) const {
     if (sparse)
         return decoded.values[element * size_t(componentCount) + size_t(component)];
     double out = 0.0;

@@ -8,6 +8,7 @@
 #include <tiny_gltf.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -71,9 +72,18 @@ public:
     size_t count() const { return elements; }
     int components() const { return componentCount; }
     int componentType() const { return type; }
-    double value(size_t element, int component) const;
+    double value(size_t element, int component) const {
+        if (plainFloats) { // the common case, kept inline
+            float f;
+            std::memcpy(&f, first + element * stride + size_t(component) * 4, 4);
+            return f;
+        }
+        return decodedValue(element, component);
+    }
 
 private:
+    double decodedValue(size_t element, int component) const;
+
     const unsigned char* first = nullptr; ///< element 0; null: all zeros, or `decoded`
     size_t stride = 0;
     size_t componentSize = 0;
@@ -82,6 +92,7 @@ private:
     int type = 0;
     bool normalized = false;
     bool sparse = false;
+    bool plainFloats = false; ///< floats in a buffer, read as they are
     AccessorValues decoded;
 };
 

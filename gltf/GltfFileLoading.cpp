@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace mshgltf {
 namespace {
@@ -70,33 +71,56 @@ std::string baseDirOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// The JSON of a well-formed .glb with buffer 0 renamed to the binary chunk, and where that
-// chunk is; false for anything unusual, which the loader then reads and judges itself.
-bool glbWithNamedChunk(const std::string& path, std::string& json, BinaryChunk& chunk) {
+// The JSON text of a .glb (its first chunk) or a .gltf (the whole file); for a .glb whose
+// binary chunk follows as the format lays it out, where that chunk is.
+bool readJsonText(const std::string& path, bool& binary, std::string& json, BinaryChunk& chunk,
+                  bool& chunkFound) {
+    chunkFound = false;
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    if (!in)
+        return false;
+    unsigned char header[20] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    size_t got = size_t(in.gcount());
+    binary = got >= 4 && std::memcmp(header, "glTF", 4) == 0;
+    if (!binary) {
+        in.clear();
+        in.seekg(0);
+        json.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return true;
+    }
+    if (got < 20 || littleEndian32(header + 16) != 0x4E4F534A) // "JSON"
+        return false;
     std::error_code code;
     uint64_t size = std::filesystem::file_size(std::filesystem::u8path(path), code);
-    unsigned char header[20];
-    if (!in || code || !in.read(reinterpret_cast<char*>(header), 20))
+    uint64_t length = littleEndian32(header + 12);
+    if (code || length > size - 20)
         return false;
-    uint64_t jsonLength = littleEndian32(header + 12);
-    uint64_t binStart = 20 + jsonLength;
-    if (std::memcmp(header, "glTF", 4) != 0 || littleEndian32(header + 4) != 2 ||
-        littleEndian32(header + 8) != size || littleEndian32(header + 16) != 0x4E4F534A ||
-        jsonLength == 0 || binStart % 4 != 0 || binStart + 12 > size)
+    json.resize(size_t(length));
+    if (!in.read(&json[0], std::streamsize(length)))
         return false;
-    json.resize(size_t(jsonLength));
+    uint64_t binStart = 20 + length;
     unsigned char binHeader[8];
-    if (!in.read(&json[0], std::streamsize(jsonLength)) ||
+    if (littleEndian32(header + 4) != 2 || littleEndian32(header + 8) != size || length == 0 ||
+        binStart % 4 != 0 || binStart + 12 > size ||
         !in.read(reinterpret_cast<char*>(binHeader), 8))
-        return false;
+        return true;
     uint64_t binLength = littleEndian32(binHeader);
     if (littleEndian32(binHeader + 4) != 0x004E4942 || binLength % 4 != 0 ||
         binStart + 8 + binLength > size)
-        return false;
-    nlohmann::json doc = nlohmann::json::parse(json, nullptr, false);
-    if (doc.is_discarded() || !doc.is_object() || !doc.contains("buffers") ||
-        !doc["buffers"].is_array() || doc["buffers"].empty())
+        return true;
+    chunk.file = path;
+    chunk.offset = binStart + 8;
+    chunk.length = binLength;
+    chunkFound = true;
+    return true;
+}
+
+// Names buffer 0 after the binary chunk when it lies within it and every other buffer has a
+// URI of its own; false for anything unusual, which the loader then reads and judges itself.
+bool nameBinaryChunk(nlohmann::json& doc, BinaryChunk& chunk) {
+    if (!doc.is_object() || !doc.contains("buffers") || !doc["buffers"].is_array() ||
+        doc["buffers"].empty())
         return false;
     nlohmann::json& buffers = doc["buffers"];
     for (size_t i = 1; i < buffers.size(); ++i)
@@ -107,27 +131,54 @@ bool glbWithNamedChunk(const std::string& path, std::string& json, BinaryChunk& 
         !first["byteLength"].is_number_unsigned())
         return false;
     uint64_t byteLength = first["byteLength"].get<uint64_t>();
-    if (byteLength == 0 || byteLength > binLength)
+    if (byteLength == 0 || byteLength > chunk.length)
         return false;
     first["uri"] = binaryChunkName;
-    json = doc.dump();
-    chunk.file = path;
-    chunk.offset = binStart + 8;
     chunk.length = byteLength;
     return true;
 }
 
 } // namespace
 
-bool loadGltfModel(const std::string& path, bool binary, tinygltf::Model& model, std::string& err,
-                   std::string& warn) {
+struct GltfFile::Json {
+    bool read = false;
+    bool chunkFound = false;
+    std::string text;
+    nlohmann::json doc;
+    BinaryChunk chunk;
+};
+
+GltfFile::GltfFile(const std::string& file) : path(file), json(new Json) {
+    json->read = readJsonText(path, binary, json->text, json->chunk, json->chunkFound);
+    if (json->read)
+        json->doc = nlohmann::json::parse(json->text, nullptr, false);
+}
+
+GltfFile::~GltfFile() {}
+
+bool GltfFile::requiredExtensions(std::vector<std::string>& required) const {
+    required.clear();
+    const nlohmann::json& doc = json->doc;
+    if (!json->read || doc.is_discarded() || !doc.is_object())
+        return false;
+    auto found = doc.find("extensionsRequired");
+    if (found != doc.end() && found->is_array())
+        for (const nlohmann::json& name : *found)
+            if (name.is_string())
+                required.push_back(name.get<std::string>());
+    return true;
+}
+
+bool GltfFile::load(tinygltf::Model& model, std::string& err, std::string& warn) {
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(keepImageBytes, nullptr);
-    std::string json;
-    BinaryChunk chunk;
-    if (!binary || !glbWithNamedChunk(path, json, chunk))
+    if (!binary || !json->chunkFound || json->doc.is_discarded() ||
+        !nameBinaryChunk(json->doc, json->chunk))
         return binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
                       : loader.LoadASCIIFromFile(&model, &err, &warn, path);
+    std::string text = json->doc.dump();
+    BinaryChunk chunk = json->chunk;
+    json.reset(); // the parsed JSON is no longer needed while the loader builds the model
     tinygltf::FsCallbacks files;
     files.FileExists = fileExists;
     files.ExpandFilePath = expandFilePath;
@@ -136,7 +187,7 @@ bool loadGltfModel(const std::string& path, bool binary, tinygltf::Model& model,
     files.user_data = &chunk;
     loader.SetFsCallbacks(files);
     bool loaded = loader.LoadASCIIFromString(
-        &model, &err, &warn, json.data(), static_cast<unsigned int>(json.size()), baseDirOf(path));
+        &model, &err, &warn, text.data(), static_cast<unsigned int>(text.size()), baseDirOf(path));
     if (loaded && !model.buffers.empty())
         model.buffers[0].uri.clear(); // it lives in the file's binary chunk, as before
     return loaded;

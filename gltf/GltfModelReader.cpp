@@ -755,25 +755,21 @@ bool sceneFromGltfModel(const tinygltf::Model& model, LoadedGltf& out, BridgeRep
 
 bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report,
                   std::string& error) {
-    std::ifstream probe(path, std::ios::binary);
-    if (!probe) {
+    if (!std::ifstream(path, std::ios::binary)) {
         error = path + ": cannot open the file";
         return false;
     }
-    char magic[4] = {0, 0, 0, 0};
-    probe.read(magic, 4);
-    probe.close();
-    bool binary = std::memcmp(magic, "glTF", 4) == 0;
+    GltfFile file(path);
     // The loader fails on a file it cannot decode (a Draco-compressed one has accessors
     // without data) before the extensions can be seen: look at them first.
     std::vector<std::string> required;
-    if (requiredExtensionsOfFile(path, required) && !checkRequiredExtensions(required, error)) {
+    if (file.requiredExtensions(required) && !checkRequiredExtensions(required, error)) {
         error = path + ": " + error;
         return false;
     }
     tinygltf::Model model;
     std::string err, warn;
-    bool loaded = loadGltfModel(path, binary, model, err, warn);
+    bool loaded = file.load(model, err, warn);
     if (!loaded) {
         error = path + ": " + (err.empty() ? "not a glTF 2.0 file" : err);
         while (!error.empty() && error.back() == '\n')
