@@ -3,6 +3,7 @@
 #include "format/TextField.h"
 #include "gltf/UriText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -74,6 +75,7 @@ std::vector<Influence> influencesOf(const SkinSource& source, int vertex) {
     if (!source.context || vertex >= source.context->GetNumPoints())
         return result;
     int count = source.context->GetNumAssignedBones(vertex);
+    result.reserve(size_t(std::max(0, count)));
     for (int l = 0; l < count; ++l) {
         int boneIndex = source.context->GetAssignedBone(vertex, l);
         float weight = source.context->GetBoneWeight(vertex, l);
