@@ -3,7 +3,9 @@ JOBS ?= 2
 BUILD ?= build
 CMAKE_GEN := -G Ninja
 
-.PHONY: all deps release demo test asan bench fuzz format clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps release demo install windows test asan bench fuzz format clean
 
 all: release
 
@@ -16,6 +18,15 @@ release: deps
 
 demo: release
 	@scripts/demo.sh $(BUILD)/release
+
+# bin/mshtool and lib/mshtool/ (plug-ins and host library) under PREFIX; the tree can be moved.
+install: release
+	@cmake --install $(BUILD)/release --prefix $(PREFIX)
+
+# mshtool.exe, the plug-in DLLs and maxhost.dll, cross-built and packed with the README.
+windows: deps
+	@scripts/install-deps.sh windows
+	@windows/package.sh $(BUILD)/windows dist/mshtool-windows-x64.zip
 
 asan: deps
 	@scripts/install-deps.sh windows gltf-tools

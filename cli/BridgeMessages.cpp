@@ -1,19 +1,19 @@
 #include "cli/BridgeMessages.h"
 
-#include <iostream>
+#include "cli/Console.h"
 
 namespace mshtool {
 
 bool printBridgeReport(const std::string& file, const mshgltf::BridgeReport& report) {
     for (const std::string& line : mshgltf::collapsedLines(report.warnings, report))
-        std::cerr << "mshtool: " << file << ": warning: " << line << "\n";
+        printWarning("mshtool: " + file + ": warning: " + line);
     for (const std::string& line : mshgltf::collapsedLines(report.losses, report))
-        std::cerr << "mshtool: " << file << ": lost: " << line << "\n";
+        printMessage("mshtool: " + file + ": lost: " + line);
     return !report.losses.empty();
 }
 
-void printBridgeSummary(const std::string& file, const mshgltf::BridgeReport& report) {
-    std::cout << file << ": " << mshgltf::summaryLine(report) << "\n";
+std::string bridgeSummary(const std::string& file, const mshgltf::BridgeReport& report) {
+    return file + ": " + mshgltf::summaryLine(report);
 }
 
 } // namespace mshtool

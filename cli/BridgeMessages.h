@@ -12,7 +12,8 @@ namespace mshtool {
 /// ...", "mshtool: FILE: lost: ..."); true when something was lost.
 bool printBridgeReport(const std::string& file, const mshgltf::BridgeReport& report);
 
-/// Prints "FILE: 5 objects and 12 bones written, 1 split, 0 left out" on stdout.
-void printBridgeSummary(const std::string& file, const mshgltf::BridgeReport& report);
+/// "FILE: 5 objects and 12 bones written, 1 split, 0 left out", shown on stdout once the
+/// files are in place.
+std::string bridgeSummary(const std::string& file, const mshgltf::BridgeReport& report);
 
 } // namespace mshtool

@@ -1,11 +1,16 @@
 // `mshtool check`: every error the readers detect and every layout invariant, with where.
+#include "cli/BatchProgress.h"
+#include "cli/BbxCheck.h"
 #include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/FileKind.h"
 #include "cli/ModelCheck.h"
-#include "cli/Terminal.h"
+#include "cli/ModelImport.h"
 
 #include <nlohmann/json.hpp>
 
-#include <iostream>
+#include <map>
+#include <memory>
 
 namespace mshtool {
 namespace {
@@ -13,10 +18,11 @@ namespace {
 struct CheckOptions {
     std::vector<std::string> files;
     std::string bones;
+    bool noBones = false;
     bool json = false;
 };
 
-nlohmann::json toJson(const CheckResult& result) {
+nlohmann::json toJson(const CheckResult& result, const std::string& skipped) {
     nlohmann::json problems = nlohmann::json::array();
     for (const CheckProblem& p : result.problems)
         problems.push_back({{"record", p.record},
@@ -24,67 +30,145 @@ nlohmann::json toJson(const CheckResult& result) {
                             {"field", p.field},
                             {"offset", p.offset},
                             {"message", p.message}});
-    return {{"file", result.file},
-            {"layout", result.layout},
-            {"objects", result.objectCount},
-            {"ok", result.ok()},
-            {"problems", problems}};
+    nlohmann::json file = {{"file", result.file},
+                           {"layout", result.layout},
+                           {"objects", result.objectCount},
+                           {"ok", result.ok()},
+                           {"problems", problems}};
+    if (!result.bones.empty())
+        file["bones"] = result.bones;
+    if (!skipped.empty())
+        file["skipped"] = skipped;
+    return file;
 }
 
+void printResultText(const CheckResult& checked) {
+    if (checked.ok()) {
+        std::string what = checked.layout == "bbx"
+                               ? std::string("bbx")
+                               : checked.layout + ", " + std::to_string(checked.objectCount) +
+                                     (checked.objectCount == 1 ? " object" : " objects");
+        if (!checked.bones.empty())
+            what += "; bones from " + checked.bones;
+        printResult(checked.file + ": ok (" + what + ")");
+        return;
+    }
+    printResult(checked.file + ": " + std::to_string(checked.problems.size()) +
+                (checked.problems.size() == 1 ? " problem" : " problems"));
+    for (const CheckProblem& p : checked.problems)
+        printResult("  " + p.describe());
+}
+
+// The BN files that models and BBX files are checked against, each read once.
+class BoneFiles {
+public:
+    explicit BoneFiles(const CheckOptions& checkOptions) : options(checkOptions) {}
+
+    /// The BN file for `path`: --bones, or the one beside it; null when there is none. A BN
+    /// file that cannot be read becomes a problem of `result`.
+    const BoneFile* forFile(const std::string& path, CheckResult& result) {
+        std::string bonePath = boneFileFor(path, options.bones, options.noBones);
+        if (bonePath.empty() || (options.bones.empty() && isBoneFileName(path)))
+            return nullptr;
+        auto found = read.find(bonePath);
+        if (found == read.end()) {
+            auto bones = std::make_unique<BoneFile>();
+            CheckProblem problem;
+            if (!readBoneFile(bonePath, *bones, problem)) {
+                failures[bonePath] = problem.describe();
+                bones.reset();
+            }
+            found = read.emplace(bonePath, std::move(bones)).first;
+        }
+        if (!found->second)
+            result.problems.push_back(fileProblem(
+                "", 0, "the bone file " + bonePath + " cannot be read: " + failures[bonePath]));
+        return found->second.get();
+    }
+
+private:
+    static bool isBoneFileName(const std::string& path) {
+        return describeKind(FileKind::Legacy, path) == "a BN file";
+    }
+
+    const CheckOptions& options;
+    std::map<std::string, std::unique_ptr<BoneFile>> read;
+    std::map<std::string, std::string> failures;
+};
+
 int runCheck(const CheckOptions& options) {
-    std::set<std::string> boneNames;
-    const std::set<std::string>* bones = nullptr;
-    int result = exitOk;
+    int exitCode = exitOk;
     nlohmann::json all = nlohmann::json::array();
-    if (!options.bones.empty()) {
-        CheckProblem problem;
-        if (!readBoneNames(options.bones, boneNames, problem)) {
-            std::cerr << "mshtool check: --bones " << options.bones << ": " << problem.describe()
-                      << "\n";
-            return exitBadFile;
-        }
-        bones = &boneNames;
-    }
+    BoneFiles boneFiles(options);
+    BatchProgress progress(options.files.size(), "ok", "with problems");
     for (size_t i = 0; i < options.files.size(); ++i) {
-        showProgress(i, options.files.size(), options.files[i]);
-        CheckResult checked = checkModelFile(options.files[i], bones);
+        const std::string& path = options.files[i];
+        progress.start(i, path);
+        FileIdentity identity = identifyFile(path);
+        CheckResult checked;
+        checked.file = path;
+        std::string skipped;
+        if (isModel(identity.kind) || identity.kind == FileKind::Bbx) {
+            const BoneFile* bones = boneFiles.forFile(path, checked);
+            CheckResult found = identity.kind == FileKind::Bbx ? checkBbxFile(path, bones)
+                                                               : checkModelFile(path, bones);
+            found.problems.insert(found.problems.begin(), checked.problems.begin(),
+                                  checked.problems.end());
+            // Named when found beside the file: the user did not say which one to use.
+            found.bones = bones && options.bones.empty() ? bones->path : std::string();
+            checked = found;
+        } else if (identity.kind != FileKind::Unreadable && !hasModelExtension(path)) {
+            // Not a model, nor named as one: `check folder/*` passes over the rest.
+            skipped = identity.kind == FileKind::Foreign
+                          ? "not a model file"
+                          : describeKind(identity.kind, path) + ", not a model file";
+        } else {
+            checked.problems.push_back(fileProblem("", 0, notAModelMessage(path, identity)));
+        }
+        if (!skipped.empty())
+            progress.skipped();
+        else if (checked.ok())
+            progress.succeeded();
+        else
+            progress.failed();
         if (!checked.ok())
-            result = exitBadFile;
-        if (options.json) {
-            all.push_back(toJson(checked));
-            continue;
-        }
-        if (checked.ok()) {
-            std::cout << checked.file << ": ok (" << checked.layout << ", " << checked.objectCount
-                      << (checked.objectCount == 1 ? " object)\n" : " objects)\n");
-            continue;
-        }
-        std::cout << checked.file << ": " << checked.problems.size()
-                  << (checked.problems.size() == 1 ? " problem\n" : " problems\n");
-        for (const CheckProblem& p : checked.problems)
-            std::cout << "  " << p.describe() << "\n";
+            exitCode = exitBadFile;
+        if (options.json)
+            all.push_back(toJson(checked, skipped));
+        else if (!skipped.empty())
+            printResult(path + ": skipped: " + skipped);
+        else
+            printResultText(checked);
     }
+    progress.finish();
     if (options.json)
-        std::cout << all.dump(2) << "\n";
-    return result;
+        printRaw(all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+    return exitCode;
 }
 
 } // namespace
 
-void addCheckCommand(CLI::App& app, int& exitCode) {
+Command addCheckCommand(CLI::App& app) {
     auto options = std::make_shared<CheckOptions>();
     CLI::App* command = app.add_subcommand(
-        "check", "Validate MSH and BN files: reader errors and layout invariants");
-    command->footer("Exit status 0 when every file is sound, 1 otherwise.\n\n"
-                    "Example:\n  mshtool check samples/hero.msh samples/hero_mesh8.msh "
-                    "--bones samples/hero.bn");
-    command->add_option("FILE", options->files, "MSH or BN files")->required();
-    command->add_option("--bones", options->bones,
-                        "BN file whose bone names the models' bones and parents must use");
+        "check", "Validate MSH, BN and BBX files: reader errors and layout invariants");
+    command->footer(
+        "Models and BBX files are checked against the BN file given with --bones, or else\n"
+        "the .bn of the same stem beside them unless --no-bones. Files that are not model\n"
+        "files and are not named as one (.msh, .bn, .bbx) are skipped. Exit status 0 when\n"
+        "every file is sound, 1 otherwise.\n\n"
+        "Example:\n  mshtool check samples/*");
+    command->add_option("FILE", options->files, "MSH, BN and BBX files")->required();
+    CLI::Option* bones = command->add_option(
+        "--bones", options->bones,
+        "BN file whose bone names the models' bones and parents must use, and whose boxes the "
+        "BBX boxes must be the union of");
+    command->add_flag("--no-bones", options->noBones, "Do not look for a BN file beside the files")
+        ->excludes(bones);
     command->add_flag("--json", options->json,
                       "Print a JSON array: {file, layout, objects, ok, problems: [{record, "
-                      "name, field, offset, message}]}");
-    command->callback([options, &exitCode] { exitCode = runCheck(*options); });
+                      "name, field, offset, message}]}, plus bones and skipped when they apply");
+    return {command, [options] { return runCheck(*options); }};
 }
 
 } // namespace mshtool

@@ -1,19 +1,20 @@
 // `mshtool from-gltf`: a glTF 2.0 model into the scene, written by the exporter plug-in.
 #include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/FileKind.h"
+#include "cli/ModelImport.h"
+#include "cli/OutputPlan.h"
+#include "cli/OutputStage.h"
+#include "cli/Platform.h"
 #include "cli/PluginSession.h"
 #include "format/MshFile.h"
 #include "format/TextField.h"
 #include "gltf/GltfBridge.h"
 #include "host/embed/MemoryHost.h"
 
-#include <filesystem>
-#include <iostream>
-
 namespace mshtool {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct FromGltfOptions {
     std::string input;
@@ -22,12 +23,11 @@ struct FromGltfOptions {
     bool mesh8 = false;
     bool noSplit = false;
     std::vector<std::string> selected;
+    bool force = false;
 };
 
 bool endsWithMsh(const std::string& path) {
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
+    std::string ext = pathOf(path).extension().u8string();
     for (char& c : ext)
         c = char(std::tolower((unsigned char)c));
     return ext == ".msh";
@@ -56,7 +56,7 @@ bool selectNodes(const std::vector<std::string>& names, bool withBones) {
         std::wstring wide = fromUtf8(name);
         INode* node = ip->GetINodeByName(wide.c_str());
         if (!node) {
-            std::cerr << "mshtool from-gltf: --selected " << name << ": no node of that name\n";
+            printMessage("mshtool from-gltf: --selected " + name + ": no node of that name");
             ok = false;
             continue;
         }
@@ -69,6 +69,26 @@ bool selectNodes(const std::vector<std::string>& names, bool withBones) {
     return ok;
 }
 
+// A glTF file, or something tinygltf will say more about; models, pictures and folders are
+// answered here.
+bool isGltfInput(const std::string& path) {
+    FileIdentity identity = identifyFile(path);
+    switch (identity.kind) {
+    case FileKind::Glb:
+    case FileKind::Gltf:
+    case FileKind::Json:
+    case FileKind::Foreign:
+        return true;
+    case FileKind::Unreadable:
+        printMessage("mshtool: " + notAModelMessage(path, identity));
+        return false;
+    default:
+        printMessage("mshtool: " + path + " is " + describeKind(identity.kind, path) +
+                     ", not a glTF file");
+        return false;
+    }
+}
+
 // Records in a file the exporter wrote; 0 when there is none.
 size_t recordsIn(const std::string& path) {
     MshFileReader reader;
@@ -76,86 +96,88 @@ size_t recordsIn(const std::string& path) {
     return reader.open(fromUtf8(path), error) ? reader.objectCount() : 0;
 }
 
-int runFromGltf(const FromGltfOptions& options) {
-    if (!endsWithMsh(options.output)) {
-        std::cerr << "mshtool from-gltf: -o " << options.output << ": give a .msh file\n";
-        return exitUsage;
-    }
+int convert(const FromGltfOptions& options, OutputStage& stage) {
     resetScene();
     mshgltf::BridgeReport report;
     std::string error;
-    fs::path folder = fs::path(options.output).parent_path();
     mshgltf::GltfImportOptions fitting;
     fitting.layout = options.mesh8 ? MshLayoutMesh8 : MshLayoutLegacy;
     fitting.splitToFit = !options.noSplit;
-    fitting.modelStem = fs::u8path(options.output).stem().u8string();
+    fitting.modelStem = pathOf(options.output).stem().u8string();
+    fitting.finalImageDir = pathText(stage.targetFolder());
     std::vector<mshgltf::SplitObject> splits;
-    // A file refused as it is read leaves nothing behind, not even the folder.
-    if (!mshgltf::importGltfIntoScene(options.input, folder.empty() ? "." : folder.string(), report,
-                                      error, fitting, &splits)) {
-        std::cerr << "mshtool: " << error << "\n";
-        return exitBadFile;
-    }
-    std::error_code code;
-    if (!folder.empty() && !fs::is_directory(folder, code) &&
-        !fs::create_directories(folder, code)) {
-        std::cerr << "mshtool from-gltf: cannot create the folder " << folder.string() << ": "
-                  << code.message() << "\n";
+    if (!mshgltf::importGltfIntoScene(options.input, stage.folder(), report, error, fitting,
+                                      &splits)) {
+        printMessage("mshtool: " + error);
         return exitBadFile;
     }
     bool lost = printBridgeReport(options.input, report);
     bool selectedOnly = !options.selected.empty();
     if (selectedOnly && !selectNodes(withParts(options.selected, splits), options.bones))
         return exitBadFile;
+    PluginSession session;
+    std::string staged = stage.stagedPath(pathOf(options.output).filename());
+    if (!session.exportFile(staged, options.bones, options.mesh8, selectedOnly)) {
+        printMessage("mshtool: " + options.output + ": the exporter failed (see above)");
+        return exitBadFile;
+    }
+    lost = lost || session.sawMessages();
+    std::string note = options.input;
+    for (const std::string& file : exportedFiles(options.output, options.bones, options.mesh8))
+        note += (note == options.input ? " -> " : ", ") + file;
+    report.objectsWritten = recordsIn(staged);
+    report.bonesWritten = options.bones ? recordsIn(staged.substr(0, staged.size() - 3) + "bn") : 0;
+    return finishConversion(stage, options.input, lost, options.force, note,
+                            bridgeSummary(options.input, report));
+}
+
+int runFromGltf(const FromGltfOptions& options) {
+    if (!endsWithMsh(options.output)) {
+        printMessage("mshtool from-gltf: -o " + options.output + ": give a .msh file");
+        return exitUsage;
+    }
+    if (!outputsAreNotInputs("from-gltf", {options.input},
+                             exportedFiles(options.output, options.bones, options.mesh8)))
+        return exitUsage;
+    if (!isGltfInput(options.input))
+        return exitBadFile;
     try {
-        PluginSession session;
-        if (!session.exportFile(options.output, options.bones, options.mesh8, selectedOnly)) {
-            std::cerr << "mshtool: " << options.output << ": the exporter failed (see above)\n";
+        OutputStage stage;
+        if (!stage.open(pathOf(options.output).parent_path()))
             return exitBadFile;
-        }
-        lost = lost || session.sawMessages();
+        return convert(options, stage);
     } catch (const std::exception& e) {
-        std::cerr << "mshtool: " << e.what() << "\n";
+        printMessage(std::string("mshtool: ") + e.what());
         return exitBadFile;
     }
-    std::string base = options.output.substr(0, options.output.size() - 3);
-    std::cout << options.input << " -> " << options.output;
-    if (options.bones)
-        std::cout << ", " << base << "bn" << (options.mesh8 ? "" : ", " + base + "BBX");
-    std::cout << "\n";
-    report.objectsWritten = recordsIn(options.output);
-    report.bonesWritten = options.bones ? recordsIn(base + "bn") : 0;
-    printBridgeSummary(options.input, report);
-    if (lost) {
-        std::cerr << "mshtool: " << options.input
-                  << ": something was lost on the way (see above)\n";
-        return exitBadFile;
-    }
-    return exitOk;
 }
 
 } // namespace
 
-void addFromGltfCommand(CLI::App& app, int& exitCode) {
+Command addFromGltfCommand(CLI::App& app) {
     auto options = std::make_shared<FromGltfOptions>();
     CLI::App* command = app.add_subcommand(
         "from-gltf", "Convert a .gltf or .glb model to MSH through the exporter");
-    command->footer("Writes OUT.msh and, with --bones, OUT.bn (and OUT.BBX in the legacy\n"
+    command->footer("Writes OUT.msh and, with --export-bones, OUT.bn (and OUT.BBX in the legacy\n"
                     "layout), as the exporter does; bitmaps embedded in the model are written\n"
                     "beside OUT.msh. A mesh that one object of the layout cannot hold (more\n"
                     "than four bones in the legacy layout, more than 10,922 faces in Mesh8,\n"
                     "more than 65,535 vertices or faces) is split into objects NAME, NAME.1,\n"
-                    "NAME.2, ...\n\n"
-                    "Example:\n  mshtool from-gltf hero.glb -o hero.msh --bones --mesh8");
+                    "NAME.2, ... An existing file is replaced only when nothing was lost on the\n"
+                    "way, or with --force.\n\n"
+                    "Example:\n  mshtool from-gltf hero.glb -o hero.msh --export-bones --mesh8");
     command->add_option("GLTF", options->input, "The .gltf or .glb file")->required();
     command->add_option("-o,--output", options->output, "The MSH file to write")->required();
-    command->add_flag("--bones", options->bones, "Answer Yes to \"Export bones?\"");
+    command->add_flag("--export-bones,--bones", options->bones,
+                      "Answer Yes to \"Export bones?\" (--bones is the older name)");
     command->add_flag("--mesh8", options->mesh8, "Answer Yes to \"Use Mesh8 structure?\"");
     command->add_flag("--no-split", options->noSplit,
                       "Refuse a mesh that one object cannot hold instead of splitting it");
     command->add_option("--selected", options->selected,
-                        "Export only these nodes (with --bones, every bone as well)");
-    command->callback([options, &exitCode] { exitCode = runFromGltf(*options); });
+                        "Export only these nodes (with --export-bones, every bone as well)");
+    command->add_flag("--force", options->force,
+                      "Replace existing files even when something was lost on the way");
+    return {command, [options] { return runFromGltf(*options); }};
 }
 
 } // namespace mshtool

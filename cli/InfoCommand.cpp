@@ -1,13 +1,17 @@
-// `mshtool info`: layout, object count and per-record summary of each file.
+// `mshtool info`: layout, object count and per-record summary of each file; a BBX file's
+// model name and box.
+#include "cli/BatchProgress.h"
+#include "cli/BbxCheck.h"
 #include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/FileKind.h"
+#include "cli/NumberText.h"
 #include "cli/RecordSummary.h"
-#include "cli/Terminal.h"
 
 #include <nlohmann/json.hpp>
 
 #include <charconv>
-#include <iostream>
-#include <sstream>
+#include <cstring>
 
 namespace mshtool {
 namespace {
@@ -16,44 +20,37 @@ const char* layoutName(MshLayoutKind layout) {
     return layout == MshLayoutMesh8 ? "mesh8" : "legacy";
 }
 
-std::string vectorText(const std::array<float, 3>& v) {
-    std::ostringstream text;
-    text << "(" << v[0] << ", " << v[1] << ", " << v[2] << ")";
-    return text.str();
-}
-
 void printText(const FileSummary& f) {
-    std::cout << f.file << ": " << layoutName(f.layout) << ", " << f.objectCount
-              << (f.objectCount == 1 ? " object\n" : " objects\n");
+    printResult(f.file + ": " + layoutName(f.layout) + ", " + std::to_string(f.objectCount) +
+                (f.objectCount == 1 ? " object" : " objects"));
     for (size_t i = 0; i < f.objects.size(); ++i) {
         const RecordSummary& r = f.objects[i];
-        std::cout << "  [" << i << "] \"" << r.name << "\" parent \"" << r.parent
-                  << "\": " << r.numVerts << " verts, " << r.numFaces << " faces, "
-                  << r.numSkinVerts << " skin verts" << (r.twoSided ? ", two-sided" : "") << "\n";
+        printResult("  [" + std::to_string(i) + "] \"" + r.name + "\" parent \"" + r.parent +
+                    "\": " + std::to_string(r.numVerts) + " verts, " + std::to_string(r.numFaces) +
+                    " faces, " + std::to_string(r.numSkinVerts) + " skin verts" +
+                    (r.twoSided ? ", two-sided" : ""));
         if (!r.texturePath.empty())
-            std::cout << "      texture: " << r.texturePath << "\n";
+            printResult("      texture: " + r.texturePath);
         if (!r.bones.empty()) {
-            std::cout << "      bones:";
+            std::string bones = "      bones:";
             for (size_t b = 0; b < r.bones.size(); ++b)
-                std::cout << (b ? ", " : " ") << r.bones[b];
-            std::cout << "\n";
+                bones += (b ? ", " : " ") + r.bones[b];
+            printResult(bones);
         }
-        std::cout << "      bounds: " << vectorText(r.boundsMin) << " .. "
-                  << vectorText(r.boundsMax) << "\n";
+        printResult("      bounds: " + pointText(r.boundsMin) + " .. " + pointText(r.boundsMax));
     }
 }
 
 // The shortest decimal that reads back as the same float, so 0.6f shows as 0.6 and not as
 // the double 0.6000000238418579.
 double shortestDecimal(float value) {
-    char text[32];
-    std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    std::string text = floatText(value);
     double shortest = 0.0;
-    std::from_chars(text, end.ptr, shortest);
+    std::from_chars(text.data(), text.data() + text.size(), shortest);
     return shortest;
 }
 
-nlohmann::ordered_json pointJson(const std::array<float, 3>& v) {
+nlohmann::ordered_json pointJson(const float* v) {
     return nlohmann::ordered_json::array(
         {shortestDecimal(v[0]), shortestDecimal(v[1]), shortestDecimal(v[2])});
 }
@@ -69,8 +66,8 @@ nlohmann::ordered_json toJson(const FileSummary& f) {
                            {"texturePath", r.texturePath},
                            {"twoSided", r.twoSided},
                            {"bones", r.bones},
-                           {"boundsMin", pointJson(r.boundsMin)},
-                           {"boundsMax", pointJson(r.boundsMax)}});
+                           {"boundsMin", pointJson(r.boundsMin.data())},
+                           {"boundsMax", pointJson(r.boundsMax.data())}});
     }
     nlohmann::ordered_json file = {
         {"file", f.file}, {"layout", layoutName(f.layout)}, {"objects", objects}};
@@ -84,38 +81,90 @@ struct InfoOptions {
     bool json = false;
 };
 
+// Prints a model file; false when it could not be read whole.
+bool showModel(const InfoOptions& options, const std::string& path, nlohmann::ordered_json& all) {
+    FileSummary summary = summariseFile(path);
+    if (!summary.readWhole)
+        printMessage("mshtool: " + summary.error.describe());
+    if (options.json)
+        all.push_back(toJson(summary));
+    else if (summary.readWhole || summary.error.kind != MshErrorOpen)
+        printText(summary);
+    return summary.readWhole;
+}
+
+bool showBbx(const InfoOptions& options, const std::string& path, nlohmann::ordered_json& all) {
+    BbxFileLayout file;
+    std::string error;
+    if (!readBbxFile(path, file, error)) {
+        printMessage("mshtool: " + error);
+        if (options.json)
+            all.push_back({{"file", path}, {"layout", "bbx"}, {"error", error}});
+        return false;
+    }
+    float boundsMax[3], boundsMin[3];
+    std::memcpy(boundsMax, file.boundsMax, sizeof boundsMax);
+    std::memcpy(boundsMin, file.boundsMin, sizeof boundsMin);
+    bool empty = isEmptyBox(file);
+    if (options.json) {
+        all.push_back({{"file", path},
+                       {"layout", "bbx"},
+                       {"name", bbxModelName(file)},
+                       {"emptyBox", empty},
+                       {"boundsMin", pointJson(boundsMin)},
+                       {"boundsMax", pointJson(boundsMax)}});
+        return true;
+    }
+    printResult(path + ": bbx, model \"" + bbxModelName(file) + "\"");
+    printResult("  bounds: " + (empty ? std::string("empty (exported without bones)")
+                                      : pointText(boundsMin) + " .. " + pointText(boundsMax)));
+    return true;
+}
+
 int runInfo(const InfoOptions& options) {
     int result = exitOk;
     nlohmann::ordered_json all = nlohmann::ordered_json::array();
+    BatchProgress progress(options.files.size(), "read", "failed");
     for (size_t i = 0; i < options.files.size(); ++i) {
-        showProgress(i, options.files.size(), options.files[i]);
-        FileSummary summary = summariseFile(options.files[i]);
-        if (!summary.readWhole) {
-            std::cerr << "mshtool: " << summary.error.describe() << "\n";
-            result = exitBadFile;
-            if (summary.error.kind == MshErrorOpen && !options.json)
-                continue;
+        const std::string& path = options.files[i];
+        progress.start(i, path);
+        FileIdentity identity = identifyFile(path);
+        bool ok;
+        if (isModel(identity.kind)) {
+            ok = showModel(options, path, all);
+        } else if (identity.kind == FileKind::Bbx) {
+            ok = showBbx(options, path, all);
+        } else {
+            std::string message = notAModelMessage(path, identity);
+            printMessage("mshtool: " + message);
+            if (options.json)
+                all.push_back({{"file", path}, {"layout", nullptr}, {"error", message}});
+            ok = false;
         }
-        if (options.json)
-            all.push_back(toJson(summary));
-        else
-            printText(summary);
+        if (ok) {
+            progress.succeeded();
+        } else {
+            progress.failed();
+            result = exitBadFile;
+        }
     }
+    progress.finish();
     if (options.json)
-        std::cout << all.dump(2) << "\n";
+        printRaw(all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
     return result;
 }
 
 } // namespace
 
-void addInfoCommand(CLI::App& app, int& exitCode) {
+Command addInfoCommand(CLI::App& app) {
     auto options = std::make_shared<InfoOptions>();
     CLI::App* info = app.add_subcommand("info", "Show the layout and the records of model files");
-    info->footer("Example:\n  mshtool info samples/hero.msh samples/hero.bn --json");
-    info->add_option("FILE", options->files, "MSH or BN files")->required();
+    info->footer("Example:\n  mshtool info samples/hero.msh samples/hero.bn samples/hero.BBX");
+    info->add_option("FILE", options->files, "MSH, BN or BBX files")->required();
     info->add_flag("--json", options->json,
-                   "Print a JSON array with one object per file: {file, layout, objects}");
-    info->callback([options, &exitCode] { exitCode = runInfo(*options); });
+                   "Print a JSON array with one object per file: {file, layout, objects} "
+                   "(BBX: {file, layout, name, emptyBox, boundsMin, boundsMax})");
+    return {info, [options] { return runInfo(*options); }};
 }
 
 } // namespace mshtool

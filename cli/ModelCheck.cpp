@@ -155,11 +155,14 @@ std::string CheckProblem::describe() const {
             text << " \"" << recordName << "\"";
         text << ": ";
     }
-    text << field << " at byte " << offset << ": " << message;
+    if (!field.empty())
+        text << field << " at byte " << offset << ": ";
+    text << message;
     return text.str();
 }
 
-bool readBoneNames(const std::string& path, std::set<std::string>& names, CheckProblem& problem) {
+bool readBoneFile(const std::string& path, BoneFile& bones, CheckProblem& problem) {
+    bones.path = path;
     MshFileReader reader;
     MshError error;
     if (!reader.open(fromUtf8(path), error)) {
@@ -167,27 +170,37 @@ bool readBoneNames(const std::string& path, std::set<std::string>& names, CheckP
         return false;
     }
     while (reader.hasNext()) {
-        bool ok;
-        if (reader.layout() == MshLayoutMesh8) {
-            Mesh8Record record;
-            ok = reader.readNextMesh8(record, error);
-            names.insert(fieldText(record.header.name));
-        } else {
-            LegacyRecord record;
-            ok = reader.readNextLegacy(record, error);
-            names.insert(fieldText(record.header.name));
-        }
+        LegacyRecord record;
+        Mesh8Record mesh8;
+        bool ok = reader.layout() == MshLayoutMesh8 ? reader.readNextMesh8(mesh8, error)
+                                                    : reader.readNextLegacy(record, error);
         if (!ok) {
             problem = fromError(error);
             return false;
         }
+        const MshObjectHeader& header =
+            reader.layout() == MshLayoutMesh8 ? mesh8.header : record.header;
+        bones.names.insert(fieldText(header.name));
+        BoneFile::Box box;
+        std::memcpy(box.boundsMax, header.boundsMax, sizeof box.boundsMax);
+        std::memcpy(box.boundsMin, header.boundsMin, sizeof box.boundsMin);
+        bones.boxes.push_back(box);
     }
     return true;
 }
 
-CheckResult checkModelFile(const std::string& path, const std::set<std::string>* boneNames) {
+CheckProblem fileProblem(const std::string& field, uint64_t offset, const std::string& message) {
+    CheckProblem problem;
+    problem.field = field;
+    problem.offset = offset;
+    problem.message = message;
+    return problem;
+}
+
+CheckResult checkModelFile(const std::string& path, const BoneFile* bones) {
     CheckResult result;
     result.file = path;
+    const std::set<std::string>* boneNames = bones ? &bones->names : nullptr;
     MshFileReader reader;
     MshError error;
     if (!reader.open(fromUtf8(path), error)) {
@@ -220,15 +233,11 @@ CheckResult checkModelFile(const std::string& path, const std::set<std::string>*
             return result;
         }
     }
-    if (reader.bytesRemaining() > 0) {
-        CheckProblem problem;
-        problem.field = "end of file";
-        problem.offset = reader.fileSize() - reader.bytesRemaining();
-        problem.message = std::to_string(reader.bytesRemaining()) +
-                          " bytes follow the last of the " + std::to_string(result.objectCount) +
-                          " records";
-        result.problems.push_back(problem);
-    }
+    if (reader.bytesRemaining() > 0)
+        result.problems.push_back(
+            fileProblem("end of file", reader.fileSize() - reader.bytesRemaining(),
+                        std::to_string(reader.bytesRemaining()) + " bytes follow the last of the " +
+                            std::to_string(result.objectCount) + " records"));
     return result;
 }
 

@@ -1,9 +1,11 @@
 #include "cli/ModelImport.h"
 
+#include "cli/Console.h"
+#include "cli/FileKind.h"
+#include "cli/Platform.h"
 #include "host/embed/MemoryHost.h"
 
 #include <filesystem>
-#include <iostream>
 
 namespace mshtool {
 
@@ -14,14 +16,36 @@ std::string boneFileFor(const std::string& mshPath, const std::string& explicitB
     if (noBones)
         return std::string();
     for (const char* extension : {".bn", ".BN"}) {
-        std::filesystem::path candidate(mshPath);
+        std::filesystem::path candidate = pathOf(mshPath);
         candidate.replace_extension(extension);
         std::error_code code;
-        if (candidate != std::filesystem::path(mshPath) &&
-            std::filesystem::is_regular_file(candidate, code))
-            return candidate.string();
+        if (candidate != pathOf(mshPath) && std::filesystem::is_regular_file(candidate, code))
+            return pathText(candidate);
     }
     return std::string();
+}
+
+bool isImportableModel(const std::string& path, bool boneFile) {
+    FileIdentity identity = identifyFile(path);
+    if (boneFile && identity.kind == FileKind::Mesh8) {
+        printMessage("mshtool: " + path + " is " + describeKind(identity.kind, path) +
+                     ", not a BN file");
+        return false;
+    }
+    if (isModel(identity.kind))
+        return true;
+    printMessage("mshtool: " + notAModelMessage(path, identity));
+    return false;
+}
+
+std::vector<std::string> exportedFiles(const std::string& mshPath, bool bones, bool mesh8) {
+    std::vector<std::string> files{mshPath};
+    std::string stem = mshPath.substr(0, mshPath.size() >= 3 ? mshPath.size() - 3 : 0);
+    if (bones)
+        files.push_back(stem + "bn");
+    if (bones && !mesh8)
+        files.push_back(stem + "BBX");
+    return files;
 }
 
 bool importModel(PluginSession& session, const std::string& mshPath, const std::string& bonePath,
@@ -29,11 +53,11 @@ bool importModel(PluginSession& session, const std::string& mshPath, const std::
     resetScene();
     session.clearMessages();
     if (!bonePath.empty() && !session.importFile(bonePath)) {
-        std::cerr << "mshtool: " << bonePath << ": the importer could not read the bone file\n";
+        printMessage("mshtool: " + bonePath + ": the importer could not read the bone file");
         return false;
     }
     if (!session.importFile(mshPath)) {
-        std::cerr << "mshtool: " << mshPath << ": the importer could not read the model file\n";
+        printMessage("mshtool: " + mshPath + ": the importer could not read the model file");
         return false;
     }
     if (session.sawMessages())

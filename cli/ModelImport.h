@@ -5,6 +5,7 @@
 #include "cli/PluginSession.h"
 
 #include <string>
+#include <vector>
 
 namespace mshtool {
 
@@ -12,6 +13,14 @@ namespace mshtool {
 /// `noBones`, the file beside it with the same stem and extension ".bn" (or ".BN") if it
 /// exists; else empty.
 std::string boneFileFor(const std::string& mshPath, const std::string& explicitBones, bool noBones);
+
+/// False, after saying on stderr what the file is instead, when `path` is not a file the
+/// importer can read as a model (`boneFile`: as a BN file, which has the legacy layout).
+bool isImportableModel(const std::string& path, bool boneFile);
+
+/// The files an export to `mshPath` writes: the MSH file and, with `bones`, the BN file and,
+/// in the legacy layout, the BBX file, named as the exporter names them.
+std::vector<std::string> exportedFiles(const std::string& mshPath, bool bones, bool mesh8);
 
 /// Resets the scene and imports `bonePath` (when not empty) and then `mshPath` through the
 /// importer plug-in. False, after saying why on stderr, when either import failed. The

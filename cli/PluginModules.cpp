@@ -1,7 +1,8 @@
 #include "cli/PluginModules.h"
 
-#include <dlfcn.h>
-#include <filesystem>
+#include "cli/Platform.h"
+#include "format/TextField.h"
+
 #include <stdexcept>
 
 namespace mshtool {
@@ -11,13 +12,24 @@ const char* const exportModuleName = "Talvex_MSH_EXPORT_15.dle";
 
 namespace {
 
-std::filesystem::path executableFolder() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+namespace fs = std::filesystem;
+
+// Beside the program first (build folder, Windows package), then the installed layout.
+fs::path findModule(const std::string& fileName) {
+    fs::path folder = executablePath().parent_path();
+    fs::path candidates[] = {folder / fileName,
+                             folder.parent_path() / "lib" / "mshtool" / fileName};
+    std::error_code code;
+    for (const fs::path& candidate : candidates)
+        if (fs::is_regular_file(candidate, code))
+            return candidate;
+    throw std::runtime_error("cannot find the plug-in " + fileName + ": looked for " +
+                             pathText(candidates[0]) + " and " + pathText(candidates[1]));
 }
 
 template <typename Function>
 Function findExport(void* handle, const char* name, const std::string& file) {
-    void* symbol = dlsym(handle, name);
+    void* symbol = librarySymbol(handle, name);
     if (!symbol)
         throw std::runtime_error(file + ": export " + name + " is missing");
     return reinterpret_cast<Function>(symbol);
@@ -25,14 +37,15 @@ Function findExport(void* handle, const char* name, const std::string& file) {
 
 } // namespace
 
-PluginModule::PluginModule(const std::string& fileName) {
-    std::string path = (executableFolder() / fileName).string();
-    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+PluginModule::PluginModule(const std::string& fileName) : file(findModule(fileName)) {
+    std::string error;
+    handle = loadLibrary(file, error);
     if (!handle)
-        throw std::runtime_error("cannot load plug-in " + path + ": " + dlerror());
-    auto libVersion = findExport<ULONG (*)()>(handle, "LibVersion", fileName);
-    if (libVersion() != VERSION_3DSMAX)
+        throw std::runtime_error("cannot load the plug-in " + pathText(file) + ": " + error);
+    libVersion = findExport<ULONG (*)()>(handle, "LibVersion", fileName)();
+    if (libVersion != VERSION_3DSMAX)
         throw std::runtime_error(fileName + ": built for another host version");
+    libDescription = findExport<const MCHAR* (*)()>(handle, "LibDescription", fileName);
     auto libClassDesc = findExport<ClassDesc* (*)(int)>(handle, "LibClassDesc", fileName);
     classDesc = libClassDesc(0);
     if (!classDesc)
@@ -41,7 +54,12 @@ PluginModule::PluginModule(const std::string& fileName) {
 
 PluginModule::~PluginModule() {
     if (handle)
-        dlclose(handle);
+        unloadLibrary(handle);
+}
+
+std::string PluginModule::description() const {
+    const MCHAR* text = libDescription();
+    return text ? toUtf8(text) : std::string();
 }
 
 std::unique_ptr<SceneImport> createImporter(const PluginModule& module) {

@@ -1,10 +1,12 @@
 #include "cli/PluginSession.h"
 
+#include "cli/Console.h"
+#include "cli/Platform.h"
 #include "format/TextField.h"
 #include "host/embed/MemoryHost.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <iostream>
 
 namespace mshtool {
 
@@ -17,7 +19,16 @@ PluginSession::PluginSession() {
                 return answerMesh8 ? IDYES : IDNO;
         }
         ++messages;
-        std::cerr << toUtf8(call.caption) << ": " << toUtf8(call.text) << "\n";
+        // One line per line of the box, each with its caption, so every line can be found
+        // by the caption.
+        std::string caption = toUtf8(call.caption), text = toUtf8(call.text);
+        for (size_t start = 0; start <= text.size();) {
+            size_t end = std::min(text.find('\n', start), text.size());
+            size_t cut = end > start && text[end - 1] == '\r' ? end - 1 : end;
+            if (cut > start || text.empty())
+                printMessage(caption + ": " + text.substr(start, cut - start));
+            start = end + 1;
+        }
         return unattendedAnswer(call.type);
     });
 }
@@ -39,7 +50,7 @@ bool PluginSession::exportFile(const std::string& path, bool bones, bool mesh8, 
     if (!exporter)
         exporter.reset(new PluginModule(exportModuleName));
     // The host's file dialog only offers folders that exist; the command line may name new ones.
-    std::filesystem::path folder = std::filesystem::u8path(path).parent_path();
+    std::filesystem::path folder = pathOf(path).parent_path();
     std::error_code code;
     if (!folder.empty())
         std::filesystem::create_directories(folder, code);

@@ -1,12 +1,15 @@
 // `mshtool to-gltf`: model files to glTF 2.0 through the importer plug-in.
+#include "cli/BatchProgress.h"
 #include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "cli/ModelImport.h"
-#include "cli/Terminal.h"
+#include "cli/OutputPlan.h"
+#include "cli/OutputStage.h"
+#include "cli/Platform.h"
 #include "gltf/GltfBridge.h"
 
 #include <filesystem>
-#include <iostream>
 
 namespace mshtool {
 namespace {
@@ -18,68 +21,110 @@ struct ToGltfOptions {
     std::string bones;
     bool noBones = false;
     std::string output;
+    bool force = false;
 };
 
-bool isGltfName(const fs::path& path) {
-    std::string ext = path.extension().string();
+std::string lowerExtension(const fs::path& path) {
+    std::string ext = path.extension().u8string();
     for (char& c : ext)
         c = char(std::tolower((unsigned char)c));
+    return ext;
+}
+
+bool isGltfName(const fs::path& path) {
+    std::string ext = lowerExtension(path);
     return ext == ".glb" || ext == ".gltf";
 }
 
-int runToGltf(const ToGltfOptions& options) {
-    const fs::path out(options.output);
+// Where each input goes: one glTF file, or one .glb per input in a folder. Empty, after
+// saying why, when -o cannot take the inputs.
+std::vector<std::string> plannedTargets(const ToGltfOptions& options) {
+    const fs::path out = pathOf(options.output);
     std::error_code code;
-    bool intoFolder = options.inputs.size() > 1 || fs::is_directory(out, code) ||
-                      (!options.output.empty() && options.output.back() == '/');
-    if (!intoFolder && !isGltfName(out)) {
-        std::cerr << "mshtool to-gltf: -o " << options.output
-                  << ": give a .glb or .gltf file, or a folder\n";
+    bool folder =
+        fs::is_directory(out, code) ||
+        (!options.output.empty() && (options.output.back() == '/' ||
+                                     options.output.back() == char(fs::path::preferred_separator)));
+    if (options.inputs.size() > 1 && !folder && (fs::exists(out, code) || isGltfName(out))) {
+        printMessage("mshtool to-gltf: -o " + options.output + ": " +
+                     std::to_string(options.inputs.size()) +
+                     " inputs need a folder, one .glb each, not a file");
+        return {};
+    }
+    if (options.inputs.size() == 1 && !folder && !isGltfName(out)) {
+        printMessage("mshtool to-gltf: -o " + options.output +
+                     ": give a .glb or .gltf file, or a folder");
+        return {};
+    }
+    std::vector<std::string> targets;
+    for (const std::string& input : options.inputs)
+        targets.push_back(options.inputs.size() > 1 || folder
+                              ? pathText(out / pathOf(input).stem()) + ".glb"
+                              : options.output);
+    return targets;
+}
+
+// Every file a target takes: a .gltf has its .bin beside it.
+std::vector<std::string> filesOf(const std::vector<std::string>& targets) {
+    std::vector<std::string> files;
+    for (const std::string& target : targets) {
+        files.push_back(target);
+        if (lowerExtension(pathOf(target)) == ".gltf")
+            files.push_back(pathText(pathOf(target).replace_extension(".bin")));
+    }
+    return files;
+}
+
+// One input to `target`; false when it failed or lost something.
+bool convertOne(PluginSession& session, const ToGltfOptions& options, const std::string& input,
+                const std::string& target, OutputStage& stage) {
+    bool lost = false;
+    std::string bones = boneFileFor(input, options.bones, options.noBones);
+    if (!isImportableModel(input, false) || (!bones.empty() && !isImportableModel(bones, true)) ||
+        !importModel(session, input, bones, lost))
+        return false;
+    mshgltf::BridgeReport report;
+    std::string error;
+    if (!mshgltf::exportSceneAsGltf(stage.stagedPath(pathOf(target).filename()), report, error)) {
+        printMessage("mshtool: " + error);
+        stage.discard();
+        return false;
+    }
+    lost = printBridgeReport(input, report) || lost;
+    return finishConversion(stage, input, lost, options.force,
+                            input + (bones.empty() ? "" : " + " + bones) + " -> " + target,
+                            bridgeSummary(input, report)) == exitOk;
+}
+
+int runToGltf(const ToGltfOptions& options) {
+    std::vector<std::string> targets = plannedTargets(options);
+    if (targets.empty())
         return exitUsage;
-    }
-    if (intoFolder && !fs::is_directory(out, code) && !fs::create_directories(out, code)) {
-        std::cerr << "mshtool to-gltf: cannot create the folder " << options.output << ": "
-                  << code.message() << "\n";
-        return exitBadFile;
-    }
-    if (!intoFolder && out.has_parent_path() && !fs::is_directory(out.parent_path(), code) &&
-        !fs::create_directories(out.parent_path(), code)) {
-        std::cerr << "mshtool to-gltf: cannot create the folder " << out.parent_path().string()
-                  << ": " << code.message() << "\n";
-        return exitBadFile;
-    }
+    std::vector<std::string> inputs = options.inputs;
+    for (const std::string& input : options.inputs)
+        inputs.push_back(boneFileFor(input, options.bones, options.noBones));
+    if (!outputsAreDistinct("to-gltf", options.inputs, targets) ||
+        !outputsAreNotInputs("to-gltf", inputs, filesOf(targets)))
+        return exitUsage;
     int result = exitOk;
     try {
+        OutputStage stage;
+        if (!stage.open(pathOf(targets[0]).parent_path()))
+            return exitBadFile;
         PluginSession session;
+        BatchProgress progress(options.inputs.size(), "converted", "failed");
         for (size_t i = 0; i < options.inputs.size(); ++i) {
-            const std::string& input = options.inputs[i];
-            showProgress(i, options.inputs.size(), input);
-            std::string target =
-                intoFolder ? (out / fs::path(input).stem()).string() + ".glb" : options.output;
-            bool lost = false;
-            std::string bones = boneFileFor(input, options.bones, options.noBones);
-            if (!importModel(session, input, bones, lost)) {
-                result = exitBadFile;
-                continue;
-            }
-            mshgltf::BridgeReport report;
-            std::string error;
-            if (!mshgltf::exportSceneAsGltf(target, report, error)) {
-                std::cerr << "mshtool: " << error << "\n";
-                result = exitBadFile;
-                continue;
-            }
-            lost = printBridgeReport(input, report) || lost;
-            if (lost) {
-                std::cerr << "mshtool: " << input
-                          << ": something was lost on the way (see above)\n";
+            progress.start(i, options.inputs[i]);
+            if (convertOne(session, options, options.inputs[i], targets[i], stage)) {
+                progress.succeeded();
+            } else {
+                progress.failed();
                 result = exitBadFile;
             }
-            std::cout << input << (bones.empty() ? "" : " + " + bones) << " -> " << target << "\n";
-            printBridgeSummary(input, report);
         }
+        progress.finish();
     } catch (const std::exception& e) {
-        std::cerr << "mshtool: " << e.what() << "\n";
+        printMessage(std::string("mshtool: ") + e.what());
         return exitBadFile;
     }
     return result;
@@ -87,14 +132,16 @@ int runToGltf(const ToGltfOptions& options) {
 
 } // namespace
 
-void addToGltfCommand(CLI::App& app, int& exitCode) {
+Command addToGltfCommand(CLI::App& app) {
     auto options = std::make_shared<ToGltfOptions>();
     CLI::App* command = app.add_subcommand(
         "to-gltf", "Convert MSH files (with their BN bones) to glTF 2.0 through the importer");
     command->footer(
         "The BN file is imported first: the one given, or the .bn of the same stem\n"
         "beside each MSH file unless --no-bones. OUT ending in .glb writes binary\n"
-        "glTF, .gltf writes JSON plus a .bin; a folder gets one .glb per input.\n\n"
+        "glTF, .gltf writes JSON plus a .bin; a folder gets one .glb per input.\n"
+        "An existing file is replaced only when nothing was lost on the way, or with\n"
+        "--force; an input is never replaced.\n\n"
         "Example:\n  mshtool to-gltf samples/hero.msh --bones samples/hero.bn -o hero.glb");
     command->add_option("MSH", options->inputs, "MSH files")->required();
     CLI::Option* bones =
@@ -103,7 +150,9 @@ void addToGltfCommand(CLI::App& app, int& exitCode) {
         ->excludes(bones);
     command->add_option("-o,--output", options->output, "Output .glb/.gltf file or folder")
         ->required();
-    command->callback([options, &exitCode] { exitCode = runToGltf(*options); });
+    command->add_flag("--force", options->force,
+                      "Replace existing files even when something was lost on the way");
+    return {command, [options] { return runToGltf(*options); }};
 }
 
 } // namespace mshtool

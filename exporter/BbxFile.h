@@ -5,26 +5,11 @@
 
 #include "exporter/ExportReport.h"
 #include "exporter/MshObject.h"
+#include "format/BbxLayout.h"
 #include "format/MshOutput.h"
 
 #include <string>
 #include <vector>
-
-/// Size of the name field at the start of a BBX file.
-#define BBX_NAME_FIELD_SIZE 256
-
-#pragma pack(push, 1)
-/// The whole BBX file; the maximum corner comes first, as in the record header.
-struct BbxFileLayout {
-    char basePath[BBX_NAME_FIELD_SIZE];
-    float boundsMax[3];
-    float boundsMin[3];
-};
-#pragma pack(pop)
-
-static_assert(sizeof(BbxFileLayout) == 280, "a BBX file is 280 bytes");
-static_assert(offsetof(BbxFileLayout, boundsMax) == 256, "BBX boundsMax offset");
-static_assert(offsetof(BbxFileLayout, boundsMin) == 268, "BBX boundsMin offset");
 
 /// The union of the records' world boxes, each axis on its own. It starts empty (minimum at
 /// the largest float, maximum at the most negative one), so no records give a box whose

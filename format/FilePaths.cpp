@@ -7,6 +7,9 @@
 #include <cstring>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #endif
 
@@ -24,6 +27,30 @@ FILE* openFileForWriting(const std::wstring& path) {
 #else
     return fopen(toUtf8(path).c_str(), "wb");
 #endif
+}
+
+FILE* createNewFileForWriting(const std::wstring& path, bool& alreadyExists) {
+#ifdef _WIN32
+    int descriptor =
+        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    FILE* file = descriptor < 0 ? NULL : _fdopen(descriptor, "wb");
+    if (descriptor >= 0 && !file)
+        _close(descriptor);
+#else
+    // "x": exclusive creation, so two writers never share a temporary file.
+    FILE* file = fopen(toUtf8(path).c_str(), "wbx");
+#endif
+    alreadyExists = !file && errno == EEXIST;
+    return file;
+}
+
+std::wstring folderPartOf(const std::wstring& path) {
+#ifdef _WIN32
+    size_t separator = path.find_last_of(L"\\/");
+#else
+    size_t separator = path.find_last_of(L'/');
+#endif
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
 }
 
 int64_t fileLength(FILE* file) {

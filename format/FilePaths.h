@@ -11,6 +11,11 @@
 FILE* openFileForReading(const std::wstring& path);
 /// Creates or truncates for binary writing; NULL on failure.
 FILE* openFileForWriting(const std::wstring& path);
+/// Creates a file that must not exist yet, for binary writing; NULL on failure, with
+/// `alreadyExists` telling that failure apart from the others.
+FILE* createNewFileForWriting(const std::wstring& path, bool& alreadyExists);
+/// The folder part of a path, with its trailing separator; empty for a bare file name.
+std::wstring folderPartOf(const std::wstring& path);
 /// Length of an open file in bytes, or -1; leaves the position at the start.
 int64_t fileLength(FILE* file);
 /// Moves to an absolute offset.

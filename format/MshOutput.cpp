@@ -2,6 +2,8 @@
 
 #include "format/FilePaths.h"
 
+#include <sstream>
+
 MshOutput::MshOutput() : hasFailed(false) {}
 
 MshOutput::~MshOutput() {}
@@ -59,21 +61,41 @@ int fileWritesSinceFaultSet() {
 }
 
 AtomicFileOutput::AtomicFileOutput(const std::wstring& targetPath)
-    : target(targetPath), temporary(targetPath + L".tmp"), temporaryOnDisk(nativePath(temporary)),
-      file(NULL), finished(false), onDisk(false) {}
+    : target(targetPath), file(NULL), finished(false), onDisk(false) {}
 
 AtomicFileOutput::~AtomicFileOutput() {
     abandon();
 }
 
+// A short name of its own in the target's folder (the rename must not cross file systems):
+// the target's name plus a suffix could exceed the longest name the file system allows,
+// and could be a file of the user's.
+static std::wstring temporaryName(const std::wstring& folder, unsigned number) {
+    std::wostringstream name;
+    name << folder << L".msh-" << number << L".tmp";
+    return name.str();
+}
+
 bool AtomicFileOutput::open() {
-    file = openFileForWriting(temporary);
-    if (!file) {
-        fail("cannot create the file: " + lastErrorText());
-        return false;
+    const std::wstring folder = folderPartOf(target);
+    for (unsigned number = 1; number <= 1000; ++number) {
+        // Both names are made before the file exists, so nothing can throw while it does
+        // without the destructor knowing to remove it.
+        std::wstring candidate = temporaryName(folder, number);
+        NativePath candidateOnDisk = nativePath(candidate);
+        bool taken = false;
+        file = createNewFileForWriting(candidate, taken);
+        if (file) {
+            temporary.swap(candidate);
+            temporaryOnDisk.swap(candidateOnDisk);
+            onDisk = true;
+            return true;
+        }
+        if (!taken)
+            break;
     }
-    onDisk = true;
-    return true;
+    fail("cannot create the file: " + lastErrorText());
+    return false;
 }
 
 bool AtomicFileOutput::writeBytes(const void* bytes, size_t size) {

@@ -72,8 +72,8 @@ bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::strin
     tinygltf::Model model = buildGltfModel(scene, report);
     if (!writeGltfModel(model, path, error))
         return false;
-    fs::path folder = fs::path(path).parent_path();
-    copyTexturesBeside(scene, folder.empty() ? "." : folder.string(), report);
+    fs::path folder = fs::u8path(path).parent_path();
+    copyTexturesBeside(scene, folder.empty() ? "." : folder.u8string(), report);
     return true;
 }
 
@@ -93,7 +93,8 @@ bool importGltfIntoScene(const std::string& path, const std::string& imageDir, B
         *splits = parts;
     std::string folder = imageDir.empty() ? "." : imageDir;
     markUsedImages(loaded);
-    nameImages(loaded.images, folder, options.modelStem, report);
+    nameImages(loaded.images, options.finalImageDir.empty() ? folder : options.finalImageDir,
+               options.modelStem, report);
     useImageNames(loaded);
     if (!buildScene(loaded.scene, report, error)) {
         error = path + ": " + error;

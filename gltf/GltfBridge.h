@@ -19,6 +19,9 @@ struct GltfImportOptions {
     /// The exported model's file name without extension: images without a name of their own
     /// are written beside it as "<modelStem>_<index>".
     std::string modelStem;
+    /// Where the images will finally be, when they are written elsewhere first: image names
+    /// never take the name of a different file already there. Empty: `imageDir` itself.
+    std::string finalImageDir;
 };
 
 /// Adds the content of a .gltf or .glb file to the current scene, and writes the bitmaps its

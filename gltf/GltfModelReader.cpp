@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -755,7 +756,7 @@ bool sceneFromGltfModel(const tinygltf::Model& model, LoadedGltf& out, BridgeRep
 
 bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report,
                   std::string& error) {
-    if (!std::ifstream(path, std::ios::binary)) {
+    if (!std::ifstream(std::filesystem::u8path(path), std::ios::binary)) {
         error = path + ": cannot open the file";
         return false;
     }

@@ -1,5 +1,7 @@
 #include "gltf/GltfModelWriter.h"
 
+#include "format/MshOutput.h"
+#include "format/TextField.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/UriText.h"
 
@@ -7,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include <cstring>
@@ -449,84 +452,78 @@ namespace {
 // The buffer as tinygltf writes one without data, and what stands there in the file: the
 // binary chunk's length, or the .bin beside a .gltf. The JSON is made without the buffer's
 // bytes, which are written from where they are.
-const char* const emptyBufferCompact =
+const char* const emptyBuffer =
     "{\"byteLength\":0,\"uri\":\"data:application/octet-stream;base64,\"}";
-const char* const emptyBufferPretty =
-    "\"byteLength\": 0,\n      \"uri\": \"data:application/octet-stream;base64,\"";
 
-// The model's JSON text; `binUri` empty: compact, for a .glb, else indented with the buffer
-// in the .bin of that URI. False when the buffer's entry is not where it is expected.
+// The model's JSON text: for a .glb (`binUri` empty) as its JSON chunk holds it, else with
+// the buffer in the .bin of that URI and a line end. False when tinygltf cannot serialise it
+// or the buffer's entry is not where it is expected.
 bool modelJson(const tinygltf::Model& model, size_t binSize, const std::string& binUri,
                std::string& text) {
     tinygltf::TinyGLTF gltf;
     // Image URIs are written as they are: the bridge never re-encodes bitmaps.
     gltf.SetImageWriter(nullptr, nullptr);
     std::ostringstream json;
-    bool glb = binUri.empty();
-    if (!gltf.WriteGltfSceneToStream(&model, json, !glb, false))
+    if (!gltf.WriteGltfSceneToStream(&model, json, false, false))
         return false;
     text = json.str();
+    bool glb = binUri.empty();
     if (glb && !text.empty() && text.back() == '\n')
         text.pop_back(); // the binary chunk holds the JSON without a line end
     if (model.buffers.empty())
         return true;
-    std::string placeholder = glb ? emptyBufferCompact : emptyBufferPretty;
-    std::string entry = glb ? "{\"byteLength\":" + std::to_string(binSize) + "}"
-                            : "\"byteLength\": " + std::to_string(binSize) +
-                                  ",\n      \"uri\": " + nlohmann::json(binUri).dump();
-    size_t at = text.find(placeholder);
+    if (!glb && binSize == 0) { // no .bin: the buffer is left out
+        std::string entry = std::string("\"buffers\":[") + emptyBuffer + "],";
+        size_t at = text.find(entry);
+        if (at == std::string::npos)
+            return false;
+        text.erase(at, entry.size());
+        return true;
+    }
+    std::string entry = "{\"byteLength\":" + std::to_string(binSize) +
+                        (glb ? "" : ",\"uri\":" + nlohmann::json(binUri).dump()) + "}";
+    size_t at = text.find(emptyBuffer);
     if (at == std::string::npos)
         return false;
-    text.replace(at, placeholder.size(), entry);
+    text.replace(at, std::strlen(emptyBuffer), entry);
     return true;
 }
 
-void putWord(std::ostream& out, uint32_t value) {
-    unsigned char bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                              uint8_t(value >> 24)};
-    out.write(reinterpret_cast<const char*>(bytes), 4);
+void putWord(std::string& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out += char(uint8_t(value >> shift));
 }
 
-// Binary glTF: header, JSON chunk padded with spaces, binary chunk padded with zeros.
-void writeGlb(std::ostream& out, const std::string& json, const std::vector<unsigned char>& bin) {
-    uint32_t jsonPadding = uint32_t((4 - json.size() % 4) % 4);
-    uint32_t binPadding = uint32_t((4 - bin.size() % 4) % 4);
-    uint32_t jsonChunk = uint32_t(json.size()) + jsonPadding;
-    uint32_t binChunk = uint32_t(bin.size()) + binPadding;
-    out.write("glTF", 4);
-    putWord(out, 2);
-    putWord(out, 12 + 8 + jsonChunk + (bin.empty() ? 0 : 8 + binChunk));
-    putWord(out, jsonChunk);
-    putWord(out, 0x4E4F534A); // "JSON"
-    out.write(json.data(), std::streamsize(json.size()));
-    out.write("   ", jsonPadding);
-    if (bin.empty())
-        return;
-    putWord(out, binChunk);
-    putWord(out, 0x004E4942); // "BIN"
-    out.write(reinterpret_cast<const char*>(bin.data()), std::streamsize(bin.size()));
-    out.write("\0\0\0", binPadding);
+// A file to write: its bytes in pieces, written one after the other from where they are.
+struct OutputFile {
+    std::string path; ///< UTF-8
+    std::vector<std::pair<const char*, size_t>> pieces;
+};
+
+// Each file goes to a temporary name of its own beside its target, and none replaces its
+// target before all are complete, so a failed write leaves the old files as they were.
+bool writeAtomically(const std::vector<OutputFile>& files, std::string& error) {
+    std::vector<std::unique_ptr<AtomicFileOutput>> outputs;
+    for (const OutputFile& file : files) {
+        outputs.emplace_back(new AtomicFileOutput(fromUtf8(file.path)));
+        AtomicFileOutput& output = *outputs.back();
+        bool written = output.open();
+        for (size_t i = 0; written && i < file.pieces.size(); ++i)
+            written = output.write(file.pieces[i].first, file.pieces[i].second);
+        if (!written || !output.finish()) {
+            error = file.path + ": " + output.failureReason();
+            return false;
+        }
+    }
+    for (size_t i = 0; i < outputs.size(); ++i)
+        if (!outputs[i]->commit()) {
+            error = files[i].path + ": " + outputs[i]->failureReason();
+            return false;
+        }
+    return true;
 }
 
-bool writeBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    return bool(out);
-}
-
-bool writeFile(const fs::path& path, const std::string& text,
-               const std::vector<unsigned char>* bin) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (bin)
-        writeGlb(out, text, *bin);
-    else
-        out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    return bool(out);
-}
-
-// Lends a model's binary buffer out while its JSON is written, and gives it back.
+// Lends a model's binary buffer out while its JSON is made, and gives it back.
 class BufferLoan {
 public:
     explicit BufferLoan(tinygltf::Model& lender) : model(lender) {
@@ -549,41 +546,57 @@ private:
 } // namespace
 
 bool writeGltfModel(tinygltf::Model& model, const std::string& path, std::string& error) {
-    fs::path target(path);
+    fs::path target = fs::u8path(path);
     bool binary = target.extension() == ".glb" || target.extension() == ".GLB";
-    fs::path temporary = target;
-    temporary += ".partial";
     BufferLoan buffer(model);
-    // The .bin is named after the file, its URI percent-encoded (and so is its file name).
-    std::string binUri = binary ? "" : percentEncode(target.stem().string() + ".bin");
+    const std::vector<unsigned char>& bin = buffer.data();
+    const char* binBytes = reinterpret_cast<const char*>(bin.data());
+    // The .bin under its real name; its URI percent-encoded.
+    fs::path binPath = fs::path(target).replace_extension(".bin");
     std::string json;
-    if (!modelJson(model, buffer.data().size(), binUri, json)) {
+    if (!modelJson(model, bin.size(), binary ? "" : percentEncode(binPath.filename().u8string()),
+                   json)) {
         error = path + ": the glTF model could not be serialised";
         return false;
     }
+    std::vector<OutputFile> files;
+    // Binary glTF: header, JSON chunk padded with spaces, binary chunk padded with zeros.
+    std::string head, binHead;
+    size_t jsonPadding = (4 - json.size() % 4) % 4, binPadding = (4 - bin.size() % 4) % 4;
     if (binary) {
-        if (!writeFile(temporary, json, &buffer.data())) {
-            error = path + ": cannot write " + temporary.string();
-            fs::remove(temporary);
-            return false;
+        uint32_t jsonChunk = uint32_t(json.size() + jsonPadding);
+        uint32_t binChunk = uint32_t(bin.size() + binPadding);
+        head = "glTF";
+        putWord(head, 2);
+        putWord(head, 12 + 8 + jsonChunk + (bin.empty() ? 0 : 8 + binChunk));
+        putWord(head, jsonChunk);
+        putWord(head, 0x4E4F534A); // "JSON"
+        putWord(binHead, binChunk);
+        putWord(binHead, 0x004E4942); // "BIN"
+        OutputFile glb;
+        glb.path = path;
+        glb.pieces.push_back(std::make_pair(head.data(), head.size()));
+        glb.pieces.push_back(std::make_pair(json.data(), json.size()));
+        glb.pieces.push_back(std::make_pair("   ", jsonPadding));
+        if (!bin.empty()) {
+            glb.pieces.push_back(std::make_pair(binHead.data(), binHead.size()));
+            glb.pieces.push_back(std::make_pair(binBytes, bin.size()));
+            glb.pieces.push_back(std::make_pair("\0\0\0", binPadding));
         }
+        files.push_back(glb);
     } else {
-        fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-        if ((!model.buffers.empty() && !writeBytes(folder / binUri, buffer.data())) ||
-            !writeFile(temporary, json, nullptr)) {
-            error = path + ": cannot write the glTF files";
-            fs::remove(temporary);
-            return false;
+        if (!model.buffers.empty() && !bin.empty()) {
+            OutputFile binFile;
+            binFile.path = binPath.u8string();
+            binFile.pieces.push_back(std::make_pair(binBytes, bin.size()));
+            files.push_back(binFile);
         }
+        OutputFile gltf;
+        gltf.path = path;
+        gltf.pieces.push_back(std::make_pair(json.data(), json.size()));
+        files.push_back(gltf);
     }
-    std::error_code code;
-    fs::rename(temporary, target, code);
-    if (code) {
-        error = path + ": cannot replace the file: " + code.message();
-        fs::remove(temporary);
-        return false;
-    }
-    return true;
+    return writeAtomically(files, error);
 }
 
 void copyTexturesBeside(const SceneData& scene, const std::string& outputDir,
@@ -593,15 +606,16 @@ void copyTexturesBeside(const SceneData& scene, const std::string& outputDir,
         if (material.textureFile.empty() || done.count(material.textureFile))
             continue;
         done[material.textureFile] = true;
-        fs::path target = fs::path(outputDir) / material.textureFile;
+        fs::path target = fs::u8path(outputDir) / fs::u8path(material.textureFile);
         std::string source = material.texturePath;
         std::replace(source.begin(), source.end(), '\\', '/');
+        const fs::path sourcePath = fs::u8path(source);
         std::error_code code;
-        if (fs::exists(source, code) && !fs::equivalent(source, target, code)) {
-            fs::copy_file(source, target, fs::copy_options::overwrite_existing, code);
+        if (fs::exists(sourcePath, code) && !fs::equivalent(sourcePath, target, code)) {
+            fs::copy_file(sourcePath, target, fs::copy_options::overwrite_existing, code);
             if (code)
                 report.warnings.push_back("cannot copy texture " + source + " to " +
-                                          target.string() + ": " + code.message());
+                                          target.u8string() + ": " + code.message());
         } else if (!fs::exists(target, code)) {
             report.warnings.push_back("texture " + material.textureFile + " not found (" +
                                       material.texturePath + "); the glTF refers to it by name");

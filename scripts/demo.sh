@@ -9,12 +9,10 @@ mkdir -p "$out"
 
 run() { echo; echo "\$ mshtool $*"; "$tool" "$@"; }
 
-run info samples/hero.msh samples/hero.bn samples/hero_mesh8.msh
-if "$tool" check --help >/dev/null 2>&1; then
-  run check samples/hero.msh samples/hero_mesh8.msh --bones samples/hero.bn
-fi
-if "$tool" to-gltf --help >/dev/null 2>&1; then
-  run to-gltf samples/hero.msh --bones samples/hero.bn -o "$out/hero.glb"
-  echo
-  echo "demo: the glTF model is at $out/hero.glb"
-fi
+run --version
+run info samples/hero.msh samples/hero.bn samples/hero_mesh8.msh samples/hero.BBX
+run check samples/*
+run to-gltf samples/hero.msh -o "$out/hero.glb"
+echo
+echo "demo: mshtool is $tool (make install PREFIX=DIR puts it in DIR/bin);"
+echo "demo: the glTF model is at $out/hero.glb"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 base_pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev libtinygltf-dev
            nlohmann-json3-dev clang-14 libclang-rt-14-dev clang-format-14)
-windows_pkgs=(mingw-w64 wine64)
+windows_pkgs=(mingw-w64 wine64 libstb-dev)
 # Blender (with numpy for its glTF add-on) checks that converted models import cleanly; it
 # installs in about a minute and a half here. assimp's `export` must take every glTF written.
 gltf_tool_pkgs=(nodejs npm blender python3-numpy assimp-utils)

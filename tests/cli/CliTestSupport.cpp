@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <pty.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +58,53 @@ Run mshtool(const std::vector<std::string>& args) {
     return runShell(command);
 }
 
+Run mshtoolWithStdout(const std::vector<std::string>& args, const std::string& stdoutPath) {
+    std::string command = quote(MSHTOOL_PATH);
+    for (const std::string& arg : args)
+        command += " " + quote(arg);
+    std::string err =
+        (fs::temp_directory_path() / ("mshtool-err-" + std::to_string(getpid()))).string();
+    int status = std::system((command + " >" + quote(stdoutPath) + " 2>" + quote(err)).c_str());
+    Run run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = readText(err);
+    fs::remove(err);
+    return run;
+}
+
+Run mshtoolOnTerminal(const std::vector<std::string>& args) {
+    std::string out =
+        (fs::temp_directory_path() / ("mshtool-tty-" + std::to_string(getpid()))).string();
+    std::vector<std::string> full{MSHTOOL_PATH};
+    full.insert(full.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : full)
+        argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    int terminal = -1;
+    winsize size{24, 80, 0, 0};
+    pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+    if (child == 0) {
+        int file = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(file, STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    Run run;
+    char buffer[4096];
+    ssize_t got;
+    // The terminal reports EIO once the program and everything it started have closed it.
+    while ((got = read(terminal, buffer, sizeof buffer)) > 0)
+        run.err.append(buffer, size_t(got));
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(terminal);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readText(out);
+    fs::remove(out);
+    return run;
+}
+
 std::string scratchFolder(const std::string& name) {
     fs::path folder =
         fs::temp_directory_path() / ("mshtool-test-" + std::to_string(getpid())) / name;
@@ -71,9 +120,13 @@ std::string makeSample(const std::string& name) {
     return folder;
 }
 
+Run validateWithKhronos(const std::string& path) {
+    return runShell("node " + quote(MSH_VALIDATE_SCRIPT) + " --validator " +
+                    quote(MSH_VALIDATOR_DIR) + " " + quote(path));
+}
+
 Run validate(const std::string& path) {
-    Run check = runShell("node " + quote(MSH_VALIDATE_SCRIPT) + " --validator " +
-                         quote(MSH_VALIDATOR_DIR) + " " + quote(path));
+    Run check = validateWithKhronos(path);
     if (check.exitCode != 0)
         return check;
     // assimp's scene copy aborts on what some writers put in node extras; its reader alone

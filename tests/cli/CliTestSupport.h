@@ -16,6 +16,12 @@ struct Run {
 /// Runs mshtool with `args` (each quoted), stdout and stderr captured apart.
 Run mshtool(const std::vector<std::string>& args);
 
+/// Runs mshtool with stdout going to `stdoutPath` (e.g. /dev/full); stderr captured.
+Run mshtoolWithStdout(const std::vector<std::string>& args, const std::string& stdoutPath);
+/// Runs mshtool with stderr on a pseudo-terminal of 80 columns (captured, as the terminal
+/// shows it: "\n" arrives as "\r\n") and stdout captured apart.
+Run mshtoolOnTerminal(const std::vector<std::string>& args);
+
 /// A new empty folder for one test.
 std::string scratchFolder(const std::string& name);
 
@@ -26,6 +32,9 @@ std::string makeSample(const std::string& name);
 /// Exit code and output of the Khronos validator on `path`, then of `assimp export` into an
 /// OBJ file (0: no errors, no warnings, and assimp took it).
 Run validate(const std::string& path);
+/// The Khronos validator alone: assimp 5.2.5 does not decode percent-encoded URIs, so it cannot
+/// open a .gltf whose .bin has a name that needs them.
+Run validateWithKhronos(const std::string& path);
 
 /// Every record of a legacy or Mesh8 file; fails the test when it cannot be read.
 struct ModelFile {

@@ -17,3 +17,15 @@ TEST(Samples, ShippedFilesAreWhatTheExporterWritesToday) {
             << name << " differs: run `make-sample samples` and review the change";
     }
 }
+
+TEST(Samples, CheckPassesOnEveryFileOfTheSamplesFolder) {
+    std::string command = std::string(MSHTOOL_PATH) + " check";
+    for (const auto& entry : std::filesystem::directory_iterator(SAMPLES_DIR))
+        command += " '" + entry.path().string() + "'";
+    ProgramRun run = runProgram(command);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    for (const char* line : {"/hero.msh: ok (legacy, 2 objects; bones from ",
+                             "/hero.BBX: ok (bbx; bones from ",
+                             "/hero.png: skipped: a PNG image, not a model file\n"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+}

@@ -101,11 +101,14 @@ TEST(ReadModelFile, MissingFileIsAnOpenError) {
 
 TEST(AtomicFileOutput, FailedWriteLeavesTheOldFileAndNoTemporary) {
     std::filesystem::path target = writeTemp("keep.msh", "good old bytes");
+    std::wstring temporary;
     for (int failAt = 1; failAt <= 2; ++failAt) {
         setFileWriteFault(failAt, false);
         {
             AtomicFileOutput out(target.wstring());
             ASSERT_TRUE(out.open());
+            temporary = out.temporaryPath();
+            EXPECT_TRUE(std::filesystem::exists(temporary));
             out.write("new", 3);
             out.write("bytes", 5);
             EXPECT_FALSE(out.commit());
@@ -114,16 +117,17 @@ TEST(AtomicFileOutput, FailedWriteLeavesTheOldFileAndNoTemporary) {
         std::ifstream in(target, std::ios::binary);
         std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(content, "good old bytes");
-        EXPECT_FALSE(std::filesystem::exists(target.string() + ".tmp"));
+        EXPECT_FALSE(std::filesystem::exists(temporary));
     }
     setFileWriteFault(0, true);
     {
         AtomicFileOutput out(target.wstring());
         ASSERT_TRUE(out.open());
+        temporary = out.temporaryPath();
         out.write("new", 3);
         EXPECT_FALSE(out.commit());
     }
-    EXPECT_FALSE(std::filesystem::exists(target.string() + ".tmp"));
+    EXPECT_FALSE(std::filesystem::exists(temporary));
     setFileWriteFault(0, false);
     {
         AtomicFileOutput out(target.wstring());
@@ -134,6 +138,22 @@ TEST(AtomicFileOutput, FailedWriteLeavesTheOldFileAndNoTemporary) {
     std::ifstream in(target, std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "new");
+}
+
+TEST(AtomicFileOutput, TheLongestLegalNameIsWrittenAndTemporariesDoNotClash) {
+    // 255 bytes, the longest name most file systems allow: the temporary must not add to it.
+    std::filesystem::path target = writeTemp(std::string(251, 'n') + ".msh", "old");
+    AtomicFileOutput first(target.wstring());
+    AtomicFileOutput second(target.wstring());
+    ASSERT_TRUE(first.open()) << first.failureReason();
+    ASSERT_TRUE(second.open()) << second.failureReason();
+    EXPECT_NE(first.temporaryPath(), second.temporaryPath());
+    first.write("new", 3);
+    EXPECT_TRUE(first.commit()) << first.failureReason();
+    EXPECT_EQ(std::filesystem::file_size(target), 3u);
+    second.abandon();
+    EXPECT_FALSE(std::filesystem::exists(second.temporaryPath()));
+    std::filesystem::remove(target);
 }
 
 TEST(AtomicFileOutput, UncreatableFileIsReportedWithTheReason) {

@@ -1,0 +1,55 @@
+#pragma once
+// A conversion writes its files into a hidden staging folder beside their targets, under
+// their final names (the exporter derives the BN and BBX names and the BBX's model name from
+// the MSH name, the glTF writer its .bin name), and they are moved into place only when the
+// conversion is over: one that lost something then never replaces an existing file, unless
+// forced, and one that failed leaves nothing behind.
+
+#include <filesystem>
+#include <string>
+
+namespace mshtool {
+
+class OutputStage {
+public:
+    OutputStage() = default;
+    /// Removes the staging folder and whatever is still in it, and the target folder when
+    /// `open` created it and nothing was moved into it.
+    ~OutputStage();
+    OutputStage(const OutputStage&) = delete;
+    OutputStage& operator=(const OutputStage&) = delete;
+
+    /// Creates `targetFolder` when missing and the staging folder inside it; false after
+    /// saying why on stderr. Messages show staged paths as their targets from now on.
+    bool open(const std::filesystem::path& targetFolder);
+
+    /// Where to write the file that is to become `targetFolder/fileName`, as UTF-8.
+    std::string stagedPath(const std::filesystem::path& fileName) const;
+    /// The staging folder, as UTF-8 (for writers that put files beside their output).
+    std::string folder() const;
+    /// Where the staged files go ("." for the current folder).
+    std::filesystem::path targetFolder() const;
+
+    /// Moves every staged file into the target folder. A file that would replace an
+    /// existing one with other bytes does so only when nothing was `lost`, or with `force`;
+    /// otherwise none of the conversion's files is moved and each kept file is named on
+    /// stderr. A target with the same bytes already is left as it is. False when a file was
+    /// kept or could not be moved (said on stderr).
+    bool commit(bool lost, bool force);
+    /// Deletes what is staged, after a failed conversion.
+    void discard();
+
+private:
+    std::filesystem::path target;
+    std::filesystem::path stage;
+    std::filesystem::path created; ///< the outermost folder `open` created, if any
+};
+
+/// Ends the conversion of `input` whose files are staged: commits them (`lost`: it lost
+/// something; `force`: replace anyway), shows `note` and then `summary` (when not empty) when
+/// they were written, and says when something was lost. Returns the exit code: 0 only when
+/// all was written and nothing lost.
+int finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
+                     const std::string& note, const std::string& summary = std::string());
+
+} // namespace mshtool

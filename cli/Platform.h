@@ -1,0 +1,30 @@
+#pragma once
+// What mshtool needs from the operating system beyond the standard library: its own place,
+// terminals, and loading the plug-in libraries.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace mshtool {
+
+/// The running program's own file, with links resolved.
+std::filesystem::path executablePath();
+
+/// True when `stream` (stdout or stderr) is a terminal.
+bool isTerminal(FILE* stream);
+/// Width of the terminal on stderr in columns; 80 when unknown.
+int terminalColumns();
+
+/// Loads a shared library by its full path; null with `error` saying why.
+void* loadLibrary(const std::filesystem::path& path, std::string& error);
+/// An exported function of a loaded library; null when missing.
+void* librarySymbol(void* library, const char* name);
+void unloadLibrary(void* library);
+
+/// A path as UTF-8 text, and UTF-8 text as a path, on every platform (the narrow path
+/// conversions of Windows use the ANSI code page).
+std::string pathText(const std::filesystem::path& path);
+std::filesystem::path pathOf(const std::string& utf8);
+
+} // namespace mshtool

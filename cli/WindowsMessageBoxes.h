@@ -1,0 +1,16 @@
+#pragma once
+// On Windows the plug-ins call user32's message boxes themselves. A command-line tool must not
+// open dialog boxes (nobody may be there to answer them, and the exporter's questions are
+// answered from the command line), so a loaded plug-in's imports of MessageBoxA and
+// MessageBoxW are pointed at functions that hand each box to the host's message-box handler,
+// as the in-memory host does on other systems.
+
+#include <windows.h>
+
+namespace mshtool {
+
+/// Routes `module`'s imported MessageBoxA and MessageBoxW to the handler installed with
+/// setMessageBoxHandler (none installed: the unattended answer, without showing anything).
+void routeMessageBoxesToHost(HMODULE module);
+
+} // namespace mshtool
