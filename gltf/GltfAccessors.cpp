@@ -6,34 +6,35 @@
 
 namespace mshgltf {
 
-AccessorWriter::AccessorWriter(tinygltf::Model& target) : model(target) {
+AccessorWriter::AccessorWriter(tinygltf::Model& target, size_t finalSize) : model(target) {
     if (model.buffers.empty())
         model.buffers.emplace_back();
+    model.buffers[0].data.reserve(finalSize);
 }
 
-int AccessorWriter::addView(const void* bytes, size_t size, int target) {
+size_t AccessorWriter::sizeAfter(size_t size, size_t count, size_t elementSize) {
+    return (size + 3) / 4 * 4 + count * elementSize;
+}
+
+unsigned char* AccessorWriter::addRoom(size_t bytes, int componentType, size_t count, int type,
+                                       int target, int& accessor) {
     std::vector<unsigned char>& data = model.buffers[0].data;
-    while (data.size() % 4 != 0)
-        data.push_back(0);
+    size_t start = (data.size() + 3) / 4 * 4;
+    data.resize(start + bytes);
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = data.size();
-    view.byteLength = size;
+    view.byteOffset = start;
+    view.byteLength = bytes;
     view.target = target;
-    const unsigned char* first = static_cast<const unsigned char*>(bytes);
-    data.insert(data.end(), first, first + size);
     model.bufferViews.push_back(view);
-    return int(model.bufferViews.size() - 1);
-}
-
-int AccessorWriter::addAccessor(int view, int componentType, size_t count, int type) {
-    tinygltf::Accessor accessor;
-    accessor.bufferView = view;
-    accessor.componentType = componentType;
-    accessor.count = count;
-    accessor.type = type;
-    model.accessors.push_back(accessor);
-    return int(model.accessors.size() - 1);
+    tinygltf::Accessor entry;
+    entry.bufferView = int(model.bufferViews.size() - 1);
+    entry.componentType = componentType;
+    entry.count = count;
+    entry.type = type;
+    model.accessors.push_back(entry);
+    accessor = int(model.accessors.size() - 1);
+    return data.data() + start;
 }
 
 namespace {
@@ -46,6 +47,8 @@ int vectorType(int components) {
         return TINYGLTF_TYPE_VEC2;
     case 3:
         return TINYGLTF_TYPE_VEC3;
+    case 16:
+        return TINYGLTF_TYPE_MAT4;
     default:
         return TINYGLTF_TYPE_VEC4;
     }
@@ -53,20 +56,33 @@ int vectorType(int components) {
 
 } // namespace
 
-int AccessorWriter::addFloats(const std::vector<float>& values, int components, bool withBounds) {
-    size_t count = values.size() / size_t(components);
-    int view = addView(values.data(), values.size() * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER);
-    int index = addAccessor(view, TINYGLTF_COMPONENT_TYPE_FLOAT, count, vectorType(components));
-    if (withBounds && count > 0) {
-        tinygltf::Accessor& accessor = model.accessors[size_t(index)];
-        accessor.minValues.assign(size_t(components), std::numeric_limits<double>::max());
-        accessor.maxValues.assign(size_t(components), std::numeric_limits<double>::lowest());
-        for (size_t i = 0; i < values.size(); ++i) {
-            size_t c = i % size_t(components);
-            accessor.minValues[c] = std::min(accessor.minValues[c], double(values[i]));
-            accessor.maxValues[c] = std::max(accessor.maxValues[c], double(values[i]));
-        }
+float* AccessorWriter::addFloatRoom(size_t count, int components, int target, int& accessor) {
+    size_t values = count * size_t(components);
+    return reinterpret_cast<float*>(addRoom(values * sizeof(float), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                            count, vectorType(components), target, accessor));
+}
+
+void AccessorWriter::setBounds(int index, const float* values) {
+    tinygltf::Accessor& accessor = model.accessors[size_t(index)];
+    size_t components = size_t(tinygltf::GetNumComponentsInType(uint32_t(accessor.type)));
+    if (accessor.count == 0)
+        return;
+    accessor.minValues.assign(components, std::numeric_limits<double>::max());
+    accessor.maxValues.assign(components, std::numeric_limits<double>::lowest());
+    for (size_t i = 0; i < accessor.count * components; ++i) {
+        size_t c = i % components;
+        accessor.minValues[c] = std::min(accessor.minValues[c], double(values[i]));
+        accessor.maxValues[c] = std::max(accessor.maxValues[c], double(values[i]));
     }
+}
+
+int AccessorWriter::addFloats(const std::vector<float>& values, int components, bool withBounds) {
+    int index = 0;
+    float* room = addFloatRoom(values.size() / size_t(components), components,
+                               TINYGLTF_TARGET_ARRAY_BUFFER, index);
+    std::copy(values.begin(), values.end(), room);
+    if (withBounds)
+        setBounds(index, room);
     return index;
 }
 
@@ -74,37 +90,50 @@ int AccessorWriter::addIndices(const std::vector<uint32_t>& indices) {
     uint32_t largest = 0;
     for (uint32_t i : indices)
         largest = std::max(largest, i);
-    if (largest < 0xFFFF) {
-        std::vector<uint16_t> narrow(indices.begin(), indices.end());
-        int view = addView(narrow.data(), narrow.size() * 2, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-        return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, indices.size(),
-                           TINYGLTF_TYPE_SCALAR);
-    }
-    int view = addView(indices.data(), indices.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-    return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, indices.size(),
-                       TINYGLTF_TYPE_SCALAR);
+    int index = 0;
+    bool narrow = largest < 0xFFFF;
+    unsigned char* room = addRoom(
+        indices.size() * (narrow ? 2 : 4),
+        narrow ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+        indices.size(), TINYGLTF_TYPE_SCALAR, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER, index);
+    if (narrow)
+        for (size_t i = 0; i < indices.size(); ++i) {
+            uint16_t value = uint16_t(indices[i]);
+            std::memcpy(room + 2 * i, &value, 2);
+        }
+    else if (!indices.empty())
+        std::memcpy(room, indices.data(), indices.size() * 4);
+    return index;
+}
+
+unsigned char* AccessorWriter::addJointRoom(size_t vertices, size_t jointCount, bool& wide,
+                                            int& accessor) {
+    wide = jointCount > 256;
+    return addRoom(vertices * 4 * (wide ? 2 : 1),
+                   wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT
+                        : TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE,
+                   vertices, TINYGLTF_TYPE_VEC4, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
 }
 
 int AccessorWriter::addJoints(const std::vector<uint16_t>& joints, size_t jointCount) {
-    if (jointCount <= 256) {
-        std::vector<uint8_t> narrow(joints.begin(), joints.end());
-        int view = addView(narrow.data(), narrow.size(), TINYGLTF_TARGET_ARRAY_BUFFER);
-        return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, joints.size() / 4,
-                           TINYGLTF_TYPE_VEC4);
-    }
-    int view = addView(joints.data(), joints.size() * 2, TINYGLTF_TARGET_ARRAY_BUFFER);
-    return addAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, joints.size() / 4,
-                       TINYGLTF_TYPE_VEC4);
+    int index = 0;
+    bool wide = false;
+    unsigned char* room = addJointRoom(joints.size() / 4, jointCount, wide, index);
+    for (size_t i = 0; i < joints.size(); ++i)
+        if (wide)
+            std::memcpy(room + 2 * i, &joints[i], 2);
+        else
+            room[i] = uint8_t(joints[i]);
+    return index;
 }
 
 int AccessorWriter::addMatrices(const std::vector<AffineMatrix>& matrices) {
-    std::vector<float> values;
-    values.reserve(matrices.size() * 16);
+    int index = 0;
+    float* room = addFloatRoom(matrices.size(), 16, 0, index);
     for (const AffineMatrix& m : matrices)
         for (double v : toGltfArray(m))
-            values.push_back(float(v));
-    int view = addView(values.data(), values.size() * sizeof(float), 0);
-    return addAccessor(view, TINYGLTF_COMPONENT_TYPE_FLOAT, matrices.size(), TINYGLTF_TYPE_MAT4);
+            *room++ = float(v);
+    return index;
 }
 
 namespace {
@@ -172,10 +201,11 @@ bool viewBytes(const tinygltf::Model& model, int viewIndex, const unsigned char*
     return true;
 }
 
-// Reads `count` elements of `components` values from a view, element i at offset + i*stride.
-bool readElements(const tinygltf::Model& model, int viewIndex, size_t offset, size_t stride,
-                  size_t count, int components, int componentType, bool normalized,
-                  std::vector<double>& out, size_t firstValue, std::string& error) {
+// Where `count` elements of `components` values start in a view, element i at offset +
+// i*stride; `stride` 0 becomes the element size. Checks that all of them lie inside the view.
+bool locateElements(const tinygltf::Model& model, int viewIndex, size_t offset, size_t& stride,
+                    size_t count, int components, int componentType, const unsigned char*& first,
+                    std::string& error) {
     const unsigned char* bytes = nullptr;
     size_t size = 0;
     if (!viewBytes(model, viewIndex, bytes, size, error))
@@ -193,23 +223,34 @@ bool readElements(const tinygltf::Model& model, int viewIndex, size_t offset, si
                     std::to_string(size) + " bytes";
             return false;
         }
-    }
-    for (size_t i = 0; i < count; ++i)
-        for (int c = 0; c < components; ++c) {
-            const unsigned char* p = bytes + offset + i * stride + size_t(c) * componentSize;
-            if (!componentValue(p, componentType, normalized,
-                                out[firstValue + i * size_t(components) + size_t(c)])) {
-                error = "unsupported component type " + std::to_string(componentType);
-                return false;
-            }
+        double probe = 0.0;
+        if (!componentValue(bytes + offset, componentType, false, probe)) {
+            error = "unsupported component type " + std::to_string(componentType);
+            return false;
         }
+    }
+    first = bytes + offset;
     return true;
 }
 
-} // namespace
+// Reads `count` elements of `components` values from a view, element i at offset + i*stride.
+bool readElements(const tinygltf::Model& model, int viewIndex, size_t offset, size_t stride,
+                  size_t count, int components, int componentType, bool normalized,
+                  std::vector<double>& out, size_t firstValue, std::string& error) {
+    const unsigned char* first = nullptr;
+    if (!locateElements(model, viewIndex, offset, stride, count, components, componentType, first,
+                        error))
+        return false;
+    size_t componentSize = size_t(tinygltf::GetComponentSizeInBytes(uint32_t(componentType)));
+    for (size_t i = 0; i < count; ++i)
+        for (int c = 0; c < components; ++c)
+            componentValue(first + i * stride + size_t(c) * componentSize, componentType,
+                           normalized, out[firstValue + i * size_t(components) + size_t(c)]);
+    return true;
+}
 
-bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
-                  std::string& error) {
+// The checks readAccessor makes before it reads: type, count and stride.
+bool checkAccessor(const tinygltf::Model& model, int index, size_t& stride, std::string& error) {
     if (index < 0 || size_t(index) >= model.accessors.size()) {
         error = "accessor " + std::to_string(index) + " does not exist";
         return false;
@@ -229,12 +270,8 @@ bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
         error = where + "count " + std::to_string(accessor.count) + " is too large";
         return false;
     }
-    out.components = components;
-    out.count = accessor.count;
-    out.componentType = accessor.componentType;
-    out.values.assign(accessor.count * size_t(components), 0.0);
+    stride = 0;
     if (accessor.bufferView >= 0) {
-        size_t stride = 0;
         if (size_t(accessor.bufferView) < model.bufferViews.size())
             stride = model.bufferViews[size_t(accessor.bufferView)].byteStride;
         if (stride != 0 && stride % size_t(componentSize) != 0) {
@@ -242,12 +279,30 @@ bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
                     " is not a multiple of the component size";
             return false;
         }
-        if (!readElements(model, accessor.bufferView, accessor.byteOffset, stride, accessor.count,
-                          components, accessor.componentType, accessor.normalized, out.values, 0,
-                          error)) {
-            error = where + error;
-            return false;
-        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
+                  std::string& error) {
+    size_t stride = 0;
+    if (!checkAccessor(model, index, stride, error))
+        return false;
+    const tinygltf::Accessor& accessor = model.accessors[size_t(index)];
+    std::string where = "accessor " + std::to_string(index) + ": ";
+    int components = tinygltf::GetNumComponentsInType(uint32_t(accessor.type));
+    out.components = components;
+    out.count = accessor.count;
+    out.componentType = accessor.componentType;
+    out.values.assign(accessor.count * size_t(components), 0.0);
+    if (accessor.bufferView >= 0 &&
+        !readElements(model, accessor.bufferView, accessor.byteOffset, stride, accessor.count,
+                      components, accessor.componentType, accessor.normalized, out.values, 0,
+                      error)) {
+        error = where + error;
+        return false;
     }
     if (accessor.sparse.isSparse) {
         size_t sparseCount = size_t(std::max(0, accessor.sparse.count));
@@ -279,6 +334,43 @@ bool readAccessor(const tinygltf::Model& model, int index, AccessorValues& out,
         }
     }
     return true;
+}
+
+bool AccessorView::open(const tinygltf::Model& model, int index, std::string& error) {
+    *this = AccessorView();
+    size_t byteStride = 0;
+    if (!checkAccessor(model, index, byteStride, error))
+        return false;
+    const tinygltf::Accessor& accessor = model.accessors[size_t(index)];
+    componentCount = tinygltf::GetNumComponentsInType(uint32_t(accessor.type));
+    componentSize = size_t(tinygltf::GetComponentSizeInBytes(uint32_t(accessor.componentType)));
+    elements = accessor.count;
+    type = accessor.componentType;
+    normalized = accessor.normalized;
+    if (accessor.sparse.isSparse) {
+        sparse = true;
+        return readAccessor(model, index, decoded, error);
+    }
+    if (accessor.bufferView < 0)
+        return true;
+    stride = byteStride;
+    if (!locateElements(model, accessor.bufferView, accessor.byteOffset, stride, elements,
+                        componentCount, type, first, error)) {
+        error = "accessor " + std::to_string(index) + ": " + error;
+        return false;
+    }
+    plainFloats = first && type == TINYGLTF_COMPONENT_TYPE_FLOAT;
+    return true;
+}
+
+double AccessorView::decodedValue(size_t element, int component) const {
+    if (sparse)
+        return decoded.values[element * size_t(componentCount) + size_t(component)];
+    double out = 0.0;
+    if (first)
+        componentValue(first + element * stride + size_t(component) * componentSize, type,
+                       normalized, out);
+    return out;
 }
 
 } // namespace mshgltf

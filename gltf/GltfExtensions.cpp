@@ -1,13 +1,6 @@
 #include "gltf/GltfExtensions.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 namespace mshgltf {
@@ -66,36 +59,6 @@ std::string whatItHolds(const std::string& name) {
     return "";
 }
 
-uint32_t littleEndian32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-// The JSON text of a .glb (its first chunk) or a .gltf (the whole file).
-bool jsonText(const std::string& path, std::string& json) {
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    if (!in)
-        return false;
-    unsigned char header[20] = {};
-    in.read(reinterpret_cast<char*>(header), sizeof header);
-    size_t got = size_t(in.gcount());
-    if (got >= 4 && std::memcmp(header, "glTF", 4) == 0) {
-        if (got < 20 || littleEndian32(header + 16) != 0x4E4F534A) // "JSON"
-            return false;
-        std::error_code code;
-        uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(path), code);
-        uint32_t length = littleEndian32(header + 12);
-        if (code || length > size - 20)
-            return false;
-        json.resize(length);
-        in.read(&json[0], std::streamsize(length));
-        return size_t(in.gcount()) == length;
-    }
-    in.clear();
-    in.seekg(0);
-    json.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
 } // namespace
 
 bool checkRequiredExtensions(const std::vector<std::string>& required, std::string& error) {
@@ -134,22 +97,6 @@ void reportUnkeptExtensions(const std::vector<std::string>& used,
             report.warnings.push_back("extension " + name +
                                       " is not known to this converter and was ignored");
     }
-}
-
-bool requiredExtensionsOfFile(const std::string& path, std::vector<std::string>& required) {
-    required.clear();
-    std::string text;
-    if (!jsonText(path, text))
-        return false;
-    nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
-    if (json.is_discarded() || !json.is_object())
-        return false;
-    auto found = json.find("extensionsRequired");
-    if (found != json.end() && found->is_array())
-        for (const nlohmann::json& name : *found)
-            if (name.is_string())
-                required.push_back(name.get<std::string>());
-    return true;
 }
 
 } // namespace mshgltf

@@ -19,9 +19,4 @@ bool checkRequiredExtensions(const std::vector<std::string>& required, std::stri
 void reportUnkeptExtensions(const std::vector<std::string>& used,
                             const std::vector<std::string>& required, BridgeReport& report);
 
-/// The `extensionsRequired` of a .gltf or .glb file, read from its JSON alone, so that a file
-/// the loader cannot even parse without the extension is still refused by name. False when
-/// the JSON cannot be found or parsed (the loader then says why).
-bool requiredExtensionsOfFile(const std::string& path, std::vector<std::string>& required);
-
 } // namespace mshgltf

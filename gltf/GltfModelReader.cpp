@@ -5,6 +5,7 @@
 #include "gltf/DefaultScene.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/GltfExtensions.h"
+#include "gltf/GltfFileLoading.h"
 #include "gltf/GpuInstancing.h"
 #include "gltf/TextureTransform.h"
 #include "gltf/UriText.h"
@@ -29,14 +30,6 @@ std::string numberText(double v) {
     std::ostringstream text;
     text << v;
     return text.str();
-}
-
-// Keeps image files encoded: the bridge copies bitmaps, it never decodes them.
-bool keepImageBytes(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
-                    const unsigned char* bytes, int size, void*) {
-    image->image.assign(bytes, bytes + std::max(0, size));
-    image->as_is = true;
-    return true;
 }
 
 const tinygltf::Value* extra(const tinygltf::Value& extras, const char* key) {
@@ -265,24 +258,25 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
     auto position = primitive.attributes.find(positionAttribute);
     if (position == primitive.attributes.end())
         position = primitive.attributes.find("POSITION");
-    AccessorValues positions;
+    // Every accessor is read in place from the loaded buffers.
+    AccessorView positions;
     std::string why;
-    if (!readAccessor(model, position->second, positions, why))
+    if (!positions.open(model, position->second, why))
         return fail(where + " POSITION: " + why);
-    if (positions.components != 3)
+    if (positions.components() != 3)
         return fail(where + ": POSITION is not VEC3");
-    size_t count = positions.count;
-    auto optional = [&](const char* name, int components, AccessorValues& values,
+    size_t count = positions.count();
+    auto optional = [&](const char* name, int components, AccessorView& values,
                         bool& present) -> bool {
         auto found = primitive.attributes.find(name);
         present = found != primitive.attributes.end();
         if (!present)
             return true;
-        if (!readAccessor(model, found->second, values, why))
+        if (!values.open(model, found->second, why))
             return fail(where + " " + name + ": " + why);
-        if (values.components != components || values.count != count)
-            return fail(where + ": " + name + " has " + std::to_string(values.count) +
-                        " elements of " + std::to_string(values.components) +
+        if (values.components() != components || values.count() != count)
+            return fail(where + ": " + name + " has " + std::to_string(values.count()) +
+                        " elements of " + std::to_string(values.components()) +
                         " components, expected " + std::to_string(count) + " of " +
                         std::to_string(components));
         return true;
@@ -290,16 +284,16 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
     // The UV set the base colour texture samples, as its KHR_texture_transform maps it.
     UvMapping uvMapping = primitive.material >= 0 ? uvOf[size_t(primitive.material)] : UvMapping();
     std::string uvSet = "TEXCOORD_" + std::to_string(uvMapping.texCoord);
-    AccessorValues normals, uvs, sources;
+    AccessorView normals, uvs, sources;
     bool hasNormals, hasUvs, hasSources;
     if (!optional("NORMAL", 3, normals, hasNormals) || !optional(uvSet.c_str(), 2, uvs, hasUvs) ||
         !optional("_MSH_VERTEX", 1, sources, hasSources))
         return false;
-    std::vector<AccessorValues> jointSets, weightSets;
+    std::vector<AccessorView> jointSets, weightSets;
     if (jointMap) {
         for (int set = 0;; ++set) {
             std::string suffix = "_" + std::to_string(set);
-            AccessorValues joints, weights;
+            AccessorView joints, weights;
             bool hasJoints, hasWeights;
             if (!optional(("JOINTS" + suffix).c_str(), 4, joints, hasJoints) ||
                 !optional(("WEIGHTS" + suffix).c_str(), 4, weights, hasWeights))
@@ -320,12 +314,14 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
 
     std::vector<uint32_t> order;
     if (primitive.indices >= 0) {
-        AccessorValues indices;
-        if (!readAccessor(model, primitive.indices, indices, why))
+        AccessorView indices;
+        if (!indices.open(model, primitive.indices, why))
             return fail(where + " indices: " + why);
-        if (indices.components != 1)
+        if (indices.components() != 1)
             return fail(where + ": indices are not SCALAR");
-        for (double v : indices.values) {
+        order.reserve(indices.count());
+        for (size_t i = 0; i < indices.count(); ++i) {
+            double v = indices.value(i, 0);
             if (!(v >= 0 && v < double(count))) // NaN from a float index accessor fails too
                 return fail(where + ": index " + numberText(v) + " is past the " +
                             std::to_string(count) + " vertices");
@@ -369,19 +365,30 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
     }
     bool padUvs = !hasUvs && !mesh.uvs.empty();
     // Quantized normals (KHR_mesh_quantization) are only nearly unit length.
-    bool unitNormals = hasNormals && normals.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT;
+    bool unitNormals = hasNormals && normals.componentType() != TINYGLTF_COMPONENT_TYPE_FLOAT;
     size_t dropped = 0;
+    if (first) { // later primitives grow the mesh geometrically, as push_back does
+        mesh.positions.reserve(count);
+        if (hasNormals)
+            mesh.normals.reserve(count);
+        if (hasUvs)
+            mesh.uvs.reserve(count);
+        if (hasSources)
+            mesh.sourceVertex.reserve(count);
+    }
     for (size_t i = 0; i < count; ++i) {
-        const double* p = &positions.values[i * 3];
-        mesh.positions.push_back(pointFromGltf(Point3(float(p[0]), float(p[1]), float(p[2]))));
+        mesh.positions.push_back(
+            pointFromGltf(Point3(float(positions.value(i, 0)), float(positions.value(i, 1)),
+                                 float(positions.value(i, 2)))));
         if (hasNormals) {
-            const double* n = &normals.values[i * 3];
-            Point3 normal = pointFromGltf(Point3(float(n[0]), float(n[1]), float(n[2])));
+            Point3 normal =
+                pointFromGltf(Point3(float(normals.value(i, 0)), float(normals.value(i, 1)),
+                                     float(normals.value(i, 2))));
             mesh.normals.push_back(unitNormals && normal.Length() > 0.0f ? normal.Normalize()
                                                                          : normal);
         }
         if (hasUvs) {
-            double u = uvs.values[i * 2], v = uvs.values[i * 2 + 1];
+            double u = uvs.value(i, 0), v = uvs.value(i, 1);
             if (uvMapping.transformed)
                 uvMapping.apply(u, v);
             mesh.uvs.push_back(Point2(float(u), 1.0f - float(v)));
@@ -391,15 +398,15 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
         if (hasSources) {
             // Any number can stand in the file; one no int holds becomes -1, which the scene
             // builder takes as no recorded numbering.
-            double source = sources.values[i];
+            double source = sources.value(i, 0);
             mesh.sourceVertex.push_back(source >= 0.0 && source <= 1e9 ? int(source) : -1);
         }
         if (jointMap) {
             std::vector<Influence> influences;
             for (size_t set = 0; set < jointSets.size(); ++set)
                 for (int slot = 0; slot < 4; ++slot) {
-                    double weight = weightSets[set].values[i * 4 + size_t(slot)];
-                    double joint = jointSets[set].values[i * 4 + size_t(slot)];
+                    double weight = weightSets[set].value(i, slot);
+                    double joint = jointSets[set].value(i, slot);
                     if (!(weight > 0.0))
                         continue;
                     if (!(joint >= 0 && joint < double(jointMap->size())))
@@ -751,28 +758,21 @@ bool sceneFromGltfModel(const tinygltf::Model& model, LoadedGltf& out, BridgeRep
 
 bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report,
                   std::string& error) {
-    std::ifstream probe(std::filesystem::u8path(path), std::ios::binary);
-    if (!probe) {
+    if (!std::ifstream(std::filesystem::u8path(path), std::ios::binary)) {
         error = path + ": cannot open the file";
         return false;
     }
-    char magic[4] = {0, 0, 0, 0};
-    probe.read(magic, 4);
-    probe.close();
-    bool binary = std::memcmp(magic, "glTF", 4) == 0;
+    GltfFile file(path);
     // The loader fails on a file it cannot decode (a Draco-compressed one has accessors
     // without data) before the extensions can be seen: look at them first.
     std::vector<std::string> required;
-    if (requiredExtensionsOfFile(path, required) && !checkRequiredExtensions(required, error)) {
+    if (file.requiredExtensions(required) && !checkRequiredExtensions(required, error)) {
         error = path + ": " + error;
         return false;
     }
-    tinygltf::TinyGLTF loader;
-    loader.SetImageLoader(keepImageBytes, nullptr);
     tinygltf::Model model;
     std::string err, warn;
-    bool loaded = binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
-                         : loader.LoadASCIIFromFile(&model, &err, &warn, path);
+    bool loaded = file.load(model, err, warn);
     if (!loaded) {
         error = path + ": " + (err.empty() ? "not a glTF 2.0 file" : err);
         while (!error.empty() && error.back() == '\n')

@@ -5,13 +5,14 @@
 #include "gltf/GltfAccessors.h"
 #include "gltf/UriText.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
+
+#include <cstring>
 #include <sstream>
 
 namespace mshgltf {
@@ -32,92 +33,155 @@ bool turns(const AffineMatrix& m) {
     return false;
 }
 
-// The positions and normals of a mesh, in glTF's frame. A skinned mesh's vertices go into
-// the bind space every skin shares (its object's bind transform applied), so each bone needs
-// one inverse bind matrix whatever skins use it. Its object-space positions go along as
-// _MSH_POSITION wherever they differ from the bind space or the object is not at the origin,
-// so from-gltf gives back every bit of them.
-void addPlacedVertices(const MeshData& mesh, const NodeData* skinned, AccessorWriter& writer,
-                       tinygltf::Primitive& primitive) {
-    bool moved = skinned && !skinned->skinBindWorld.isIdentity();
-    AffineMatrix bind = moved ? skinned->skinBindWorld : AffineMatrix::identity();
+// Where a skinned mesh's vertices go: into the bind space every skin shares (its object's bind
+// transform applied), so each bone needs one inverse bind matrix whatever skins use it. Its
+// object-space positions go along as _MSH_POSITION wherever they differ from the bind space or
+// the object is not at the origin, so from-gltf gives back every bit of them.
+struct Placement {
+    bool moved = false;  ///< vertices go through the skin's bind transform
+    bool turned = false; ///< ... which also turns normals
+    bool placed = false; ///< _MSH_POSITION is written
+    AffineMatrix bind = AffineMatrix::identity();
     AffineMatrix bindInverse = AffineMatrix::identity();
-    bool turned = moved && turns(bind) && invertAffine(bind, bindInverse);
-    bool placed = moved || (skinned && !skinned->objectWorld.isIdentity());
-    std::vector<float> positions, objectPositions, normals;
-    for (const Point3& p : mesh.positions) {
-        Point3 g = pointToGltf(moved ? transformPoint(bind, p) : p);
-        positions.insert(positions.end(), {g.x, g.y, g.z});
-        Point3 o = pointToGltf(p);
-        objectPositions.insert(objectPositions.end(), {o.x, o.y, o.z});
+};
+
+Placement placementOf(const NodeData* skinned) {
+    Placement p;
+    p.moved = skinned && !skinned->skinBindWorld.isIdentity();
+    if (p.moved)
+        p.bind = skinned->skinBindWorld;
+    p.turned = p.moved && turns(p.bind) && invertAffine(p.bind, p.bindInverse);
+    p.placed = p.moved || (skinned && !skinned->objectWorld.isIdentity());
+    return p;
+}
+
+void putPoint(float* out, const Point3& p) {
+    Point3 g = pointToGltf(p);
+    out[0] = g.x;
+    out[1] = g.y;
+    out[2] = g.z;
+}
+
+void addPlacedVertices(const MeshData& mesh, const Placement& place, AccessorWriter& writer,
+                       tinygltf::Primitive& primitive) {
+    size_t count = mesh.positions.size();
+    int accessor = 0;
+    float* out = writer.addFloatRoom(count, 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+    for (size_t i = 0; i < count; ++i)
+        putPoint(out + 3 * i,
+                 place.moved ? transformPoint(place.bind, mesh.positions[i]) : mesh.positions[i]);
+    writer.setBounds(accessor, out);
+    primitive.attributes["POSITION"] = accessor;
+    if (place.placed) {
+        out = writer.addFloatRoom(count, 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+        for (size_t i = 0; i < count; ++i)
+            putPoint(out + 3 * i, mesh.positions[i]);
+        primitive.attributes["_MSH_POSITION"] = accessor;
     }
-    primitive.attributes["POSITION"] = writer.addFloats(positions, 3, true);
-    if (placed)
-        primitive.attributes["_MSH_POSITION"] = writer.addFloats(objectPositions, 3, false);
     if (!mesh.normals.empty()) {
-        for (const Point3& n : mesh.normals) {
-            Point3 g = pointToGltf(turned ? transformNormal(bindInverse, n) : n);
-            normals.insert(normals.end(), {g.x, g.y, g.z});
-        }
-        primitive.attributes["NORMAL"] = writer.addFloats(normals, 3, false);
+        out = writer.addFloatRoom(mesh.normals.size(), 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+        for (size_t i = 0; i < mesh.normals.size(); ++i)
+            putPoint(out + 3 * i, place.turned ? transformNormal(place.bindInverse, mesh.normals[i])
+                                               : mesh.normals[i]);
+        primitive.attributes["NORMAL"] = accessor;
     }
 }
 
+// The JOINTS_n / WEIGHTS_n sets a skinned mesh needs: four influences each, one at least.
+size_t influenceSets(const MeshData& mesh) {
+    size_t most = 1;
+    for (const std::vector<Influence>& influences : mesh.influences)
+        most = std::max(most, influences.size());
+    return (most + 3) / 4;
+}
+
+// glTF requires every vertex's weights to sum to 1, whatever the source gave; a vertex no bone
+// moves goes to `stillJoint` with weight 1.
+void normalisedInfluences(const std::vector<Influence>& source, int stillJoint,
+                          std::vector<Influence>& out) {
+    out = source;
+    if (out.empty()) {
+        Influence still;
+        still.joint = stillJoint;
+        still.weight = 1.0f;
+        out.push_back(still);
+    }
+    double sum = 0.0;
+    for (const Influence& i : out)
+        sum += i.weight;
+    if (sum > 0.0 && sum != 1.0)
+        for (Influence& i : out)
+            i.weight = float(i.weight / sum);
+}
+
+void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& writer,
+                    tinygltf::Primitive& primitive) {
+    size_t count = mesh.influences.size();
+    size_t sets = influenceSets(mesh);
+    std::vector<Influence> influences;
+    for (size_t set = 0; set < sets; ++set) {
+        std::string suffix = "_" + std::to_string(set);
+        int accessor = 0;
+        bool wide = false;
+        unsigned char* joints = writer.addJointRoom(count, jointCount, wide, accessor);
+        primitive.attributes["JOINTS" + suffix] = accessor;
+        for (size_t v = 0; v < count; ++v) {
+            normalisedInfluences(mesh.influences[v], int(jointCount - 1), influences);
+            for (size_t slot = 0; slot < 4; ++slot) {
+                size_t k = set * 4 + slot;
+                uint16_t joint = k < influences.size() ? uint16_t(influences[k].joint) : 0;
+                if (wide)
+                    std::memcpy(joints + 2 * (4 * v + slot), &joint, 2);
+                else
+                    joints[4 * v + slot] = uint8_t(joint);
+            }
+        }
+        float* weights = writer.addFloatRoom(count, 4, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+        primitive.attributes["WEIGHTS" + suffix] = accessor;
+        for (size_t v = 0; v < count; ++v) {
+            normalisedInfluences(mesh.influences[v], int(jointCount - 1), influences);
+            for (size_t slot = 0; slot < 4; ++slot) {
+                size_t k = set * 4 + slot;
+                weights[4 * v + slot] = k < influences.size() ? influences[k].weight : 0.0f;
+            }
+        }
+    }
+}
+
+// `jointCount` counts the skin's bones and the still joint after them.
 void addPrimitiveData(const MeshData& mesh, const NodeData* skinned, size_t jointCount,
                       AccessorWriter& writer, tinygltf::Primitive& primitive) {
-    std::vector<float> uvs, sources;
-    addPlacedVertices(mesh, skinned, writer, primitive);
+    addPlacedVertices(mesh, placementOf(skinned), writer, primitive);
+    int accessor = 0;
     if (!mesh.uvs.empty()) {
-        for (const Point2& uv : mesh.uvs)
-            uvs.insert(uvs.end(), {uv.x, 1.0f - uv.y});
-        primitive.attributes["TEXCOORD_0"] = writer.addFloats(uvs, 2, false);
+        float* out =
+            writer.addFloatRoom(mesh.uvs.size(), 2, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+        for (size_t i = 0; i < mesh.uvs.size(); ++i) {
+            out[2 * i] = mesh.uvs[i].x;
+            out[2 * i + 1] = 1.0f - mesh.uvs[i].y;
+        }
+        primitive.attributes["TEXCOORD_0"] = accessor;
     }
     if (!mesh.sourceVertex.empty()) {
-        for (int v : mesh.sourceVertex)
-            sources.push_back(float(v));
-        primitive.attributes["_MSH_VERTEX"] = writer.addFloats(sources, 1, false);
+        float* out = writer.addFloatRoom(mesh.sourceVertex.size(), 1, TINYGLTF_TARGET_ARRAY_BUFFER,
+                                         accessor);
+        for (size_t i = 0; i < mesh.sourceVertex.size(); ++i)
+            out[i] = float(mesh.sourceVertex[i]);
+        primitive.attributes["_MSH_VERTEX"] = accessor;
     }
-    if (skinned) {
-        // glTF requires every vertex's weights to sum to 1, whatever the source gave.
-        std::vector<std::vector<Influence>> normalised = mesh.influences;
-        for (auto& influences : normalised) {
-            double sum = 0.0;
-            for (const Influence& i : influences)
-                sum += i.weight;
-            if (sum > 0.0 && sum != 1.0)
-                for (Influence& i : influences)
-                    i.weight = float(i.weight / sum);
-        }
-        size_t most = 1;
-        for (const auto& influences : normalised)
-            most = std::max(most, influences.size());
-        size_t sets = (most + 3) / 4;
-        for (size_t set = 0; set < sets; ++set) {
-            std::vector<uint16_t> joints;
-            std::vector<float> weights;
-            for (const auto& influences : normalised)
-                for (size_t slot = 0; slot < 4; ++slot) {
-                    size_t k = set * 4 + slot;
-                    bool used = k < influences.size();
-                    joints.push_back(used ? uint16_t(influences[k].joint) : 0);
-                    weights.push_back(used ? influences[k].weight : 0.0f);
-                }
-            std::string suffix = "_" + std::to_string(set);
-            primitive.attributes["JOINTS" + suffix] = writer.addJoints(joints, jointCount);
-            primitive.attributes["WEIGHTS" + suffix] = writer.addFloats(weights, 4, false);
-        }
-    }
+    if (skinned)
+        addSkinWeights(mesh, jointCount, writer, primitive);
     primitive.indices = writer.addIndices(mesh.triangles);
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
     primitive.material = mesh.material;
 }
 
-int addMesh(const NodeData& node, const std::vector<MeshData>& meshes, size_t jointCount,
-            AccessorWriter& writer, tinygltf::Model& model) {
+int addMesh(const NodeData& node, size_t jointCount, AccessorWriter& writer,
+            tinygltf::Model& model) {
     tinygltf::Mesh mesh;
     mesh.name = node.name;
     bool specified = false;
-    for (const MeshData& data : meshes) {
+    for (const MeshData& data : node.meshes) {
         tinygltf::Primitive primitive;
         addPrimitiveData(data, isDrawnSkinned(node) ? &node : nullptr, jointCount, writer,
                          primitive);
@@ -129,6 +193,51 @@ int addMesh(const NodeData& node, const std::vector<MeshData>& meshes, size_t jo
     mesh.extras = tinygltf::Value(extras);
     model.meshes.push_back(mesh);
     return int(model.meshes.size() - 1);
+}
+
+// True when some vertex of a skinned node no bone moves: it needs the still joint.
+bool needsStillJoint(const NodeData& node) {
+    if (!isDrawnSkinned(node))
+        return false;
+    for (const MeshData& mesh : node.meshes)
+        for (const std::vector<Influence>& influences : mesh.influences)
+            if (influences.empty())
+                return true;
+    return false;
+}
+
+// The binary buffer's size, accessor by accessor in the order buildGltfModel adds them, so
+// the buffer is allocated once and written in place.
+size_t binarySize(const SceneData& scene) {
+    size_t size = 0;
+    auto add = [&size](size_t count, size_t elementSize) {
+        size = AccessorWriter::sizeAfter(size, count, elementSize);
+    };
+    for (const NodeData& node : scene.nodes)
+        for (const MeshData& mesh : node.meshes) {
+            bool skinned = isDrawnSkinned(node);
+            add(mesh.positions.size(), 12);
+            if (placementOf(skinned ? &node : nullptr).placed)
+                add(mesh.positions.size(), 12);
+            if (!mesh.normals.empty())
+                add(mesh.normals.size(), 12);
+            if (!mesh.uvs.empty())
+                add(mesh.uvs.size(), 8);
+            if (!mesh.sourceVertex.empty())
+                add(mesh.sourceVertex.size(), 4);
+            for (size_t set = 0; skinned && set < influenceSets(mesh); ++set) {
+                add(mesh.influences.size(), node.joints.size() + 1 > 256 ? 8 : 4);
+                add(mesh.influences.size(), 16);
+            }
+            uint32_t largest = 0;
+            for (uint32_t i : mesh.triangles)
+                largest = std::max(largest, i);
+            add(mesh.triangles.size(), largest < 0xFFFF ? 2 : 4);
+        }
+    for (const NodeData& node : scene.nodes)
+        if (isDrawnSkinned(node))
+            add(node.joints.size() + (needsStillJoint(node) ? 1 : 0), 64);
+    return size;
 }
 
 void addMaterials(const SceneData& scene, tinygltf::Model& model) {
@@ -241,7 +350,7 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
     tinygltf::Value::Object assetExtras;
     assetExtras["mshScene"] = tinygltf::Value(1);
     model.asset.extras = tinygltf::Value(assetExtras);
-    AccessorWriter writer(model);
+    AccessorWriter writer(model, binarySize(scene));
     addMaterials(scene, model);
 
     size_t count = scene.nodes.size();
@@ -254,25 +363,6 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         bool skinned = isDrawnSkinned(node);
         parents[i] = skinned ? -1 : node.parent;
         gltfWorld[i] = skinned ? AffineMatrix::identity() : node.world;
-    }
-    // Vertices no bone moves still need weights summing to 1: they go to an extra joint that
-    // stands still, so they stay where the object put them.
-    std::vector<std::vector<MeshData>> meshesOf(count);
-    std::vector<bool> needsStillJoint(count, false);
-    for (size_t i = 0; i < count; ++i) {
-        const NodeData& node = scene.nodes[i];
-        meshesOf[i] = node.meshes;
-        if (!isDrawnSkinned(node))
-            continue;
-        for (MeshData& mesh : meshesOf[i])
-            for (auto& influences : mesh.influences)
-                if (influences.empty()) {
-                    Influence still;
-                    still.joint = int(node.joints.size());
-                    still.weight = 1.0f;
-                    influences.push_back(still);
-                    needsStillJoint[i] = true;
-                }
     }
     model.nodes.resize(count);
     for (size_t i = 0; i < count; ++i) {
@@ -296,7 +386,7 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
                 extras["mshParentNode"] = tinygltf::Value(node.parent);
         }
         if (!node.meshes.empty()) {
-            int mesh = addMesh(node, meshesOf[i], node.joints.size() + 1, writer, model);
+            int mesh = addMesh(node, node.joints.size() + 1, writer, model);
             if (node.isBone)
                 extras["mshBoneMesh"] = tinygltf::Value(mesh);
             else
@@ -324,7 +414,9 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
             skin.joints.push_back(joint);
             inverseBind.push_back(matrixToGltf(bindInverse));
         }
-        if (needsStillJoint[i]) {
+        // Vertices no bone moves still need weights summing to 1: they go to an extra joint
+        // that stands still, so they stay where the object put them.
+        if (needsStillJoint(node)) {
             tinygltf::Node still;
             still.name = node.name + "_unweighted";
             tinygltf::Value::Object extras;
@@ -379,9 +471,55 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
 
 namespace {
 
+// The buffer as tinygltf writes one without data, and what stands there in the file: the
+// binary chunk's length, or the .bin beside a .gltf. The JSON is made without the buffer's
+// bytes, which are written from where they are.
+const char* const emptyBuffer =
+    "{\"byteLength\":0,\"uri\":\"data:application/octet-stream;base64,\"}";
+
+// The model's JSON text: for a .glb (`binUri` empty) as its JSON chunk holds it, else with
+// the buffer in the .bin of that URI and a line end. False when tinygltf cannot serialise it
+// or the buffer's entry is not where it is expected.
+bool modelJson(const tinygltf::Model& model, size_t binSize, const std::string& binUri,
+               std::string& text) {
+    tinygltf::TinyGLTF gltf;
+    // Image URIs are written as they are: the bridge never re-encodes bitmaps.
+    gltf.SetImageWriter(nullptr, nullptr);
+    std::ostringstream json;
+    if (!gltf.WriteGltfSceneToStream(&model, json, false, false))
+        return false;
+    text = json.str();
+    bool glb = binUri.empty();
+    if (glb && !text.empty() && text.back() == '\n')
+        text.pop_back(); // the binary chunk holds the JSON without a line end
+    if (model.buffers.empty())
+        return true;
+    if (!glb && binSize == 0) { // no .bin: the buffer is left out
+        std::string entry = std::string("\"buffers\":[") + emptyBuffer + "],";
+        size_t at = text.find(entry);
+        if (at == std::string::npos)
+            return false;
+        text.erase(at, entry.size());
+        return true;
+    }
+    std::string entry = "{\"byteLength\":" + std::to_string(binSize) +
+                        (glb ? "" : ",\"uri\":" + nlohmann::json(binUri).dump()) + "}";
+    size_t at = text.find(emptyBuffer);
+    if (at == std::string::npos)
+        return false;
+    text.replace(at, std::strlen(emptyBuffer), entry);
+    return true;
+}
+
+void putWord(std::string& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out += char(uint8_t(value >> shift));
+}
+
+// A file to write: its bytes in pieces, written one after the other from where they are.
 struct OutputFile {
     std::string path; ///< UTF-8
-    std::string bytes;
+    std::vector<std::pair<const char*, size_t>> pieces;
 };
 
 // Each file goes to a temporary name of its own beside its target, and none replaces its
@@ -391,8 +529,10 @@ bool writeAtomically(const std::vector<OutputFile>& files, std::string& error) {
     for (const OutputFile& file : files) {
         outputs.emplace_back(new AtomicFileOutput(fromUtf8(file.path)));
         AtomicFileOutput& output = *outputs.back();
-        if (!output.open() || !output.write(file.bytes.data(), file.bytes.size()) ||
-            !output.finish()) {
+        bool written = output.open();
+        for (size_t i = 0; written && i < file.pieces.size(); ++i)
+            written = output.write(file.pieces[i].first, file.pieces[i].second);
+        if (!written || !output.finish()) {
             error = file.path + ": " + output.failureReason();
             return false;
         }
@@ -405,61 +545,78 @@ bool writeAtomically(const std::vector<OutputFile>& files, std::string& error) {
     return true;
 }
 
-// JSON glTF whose buffer is the file `binUri` beside it. tinygltf would write the .bin
-// itself under the URI as it stands, percent escapes and all, so the buffer is left out of
-// its serialisation and described here.
-bool gltfJsonWithExternalBuffer(tinygltf::Model& model, const std::string& binUri,
-                                std::string& json, std::string& bin) {
-    tinygltf::TinyGLTF gltf;
-    gltf.SetImageWriter(nullptr, nullptr);
-    tinygltf::Buffer buffer;
-    if (!model.buffers.empty()) {
-        buffer = std::move(model.buffers[0]);
-        model.buffers.clear();
+// Lends a model's binary buffer out while its JSON is made, and gives it back.
+class BufferLoan {
+public:
+    explicit BufferLoan(tinygltf::Model& lender) : model(lender) {
+        if (!model.buffers.empty())
+            bytes.swap(model.buffers[0].data);
     }
-    std::ostringstream text;
-    if (!gltf.WriteGltfSceneToStream(&model, text, false, false))
-        return false;
-    json = text.str();
-    if (buffer.data.empty())
-        return true;
-    nlohmann::json document = nlohmann::json::parse(json);
-    document["buffers"] =
-        nlohmann::json::array({{{"byteLength", buffer.data.size()}, {"uri", binUri}}});
-    json = document.dump() + "\n";
-    bin.assign(buffer.data.begin(), buffer.data.end());
-    return true;
-}
+    ~BufferLoan() {
+        if (!model.buffers.empty())
+            bytes.swap(model.buffers[0].data);
+    }
+    const std::vector<unsigned char>& data() const { return bytes; }
+
+private:
+    BufferLoan(const BufferLoan&);
+    BufferLoan& operator=(const BufferLoan&);
+    tinygltf::Model& model;
+    std::vector<unsigned char> bytes;
+};
 
 } // namespace
 
-bool writeGltfModel(const tinygltf::Model& source, const std::string& path, std::string& error) {
-    tinygltf::Model model = source;
+bool writeGltfModel(tinygltf::Model& model, const std::string& path, std::string& error) {
     fs::path target = fs::u8path(path);
     bool binary = target.extension() == ".glb" || target.extension() == ".GLB";
+    BufferLoan buffer(model);
+    const std::vector<unsigned char>& bin = buffer.data();
+    const char* binBytes = reinterpret_cast<const char*>(bin.data());
+    // The .bin under its real name; its URI percent-encoded.
+    fs::path binPath = fs::path(target).replace_extension(".bin");
+    std::string json;
+    if (!modelJson(model, bin.size(), binary ? "" : percentEncode(binPath.filename().u8string()),
+                   json)) {
+        error = path + ": the glTF model could not be serialised";
+        return false;
+    }
     std::vector<OutputFile> files;
+    // Binary glTF: header, JSON chunk padded with spaces, binary chunk padded with zeros.
+    std::string head, binHead;
+    size_t jsonPadding = (4 - json.size() % 4) % 4, binPadding = (4 - bin.size() % 4) % 4;
     if (binary) {
-        tinygltf::TinyGLTF gltf;
-        // Image URIs are written as they are: the bridge never re-encodes bitmaps.
-        gltf.SetImageWriter(nullptr, nullptr);
-        std::ostringstream bytes;
-        if (!gltf.WriteGltfSceneToStream(&model, bytes, false, true)) {
-            error = path + ": the glTF model could not be serialised";
-            return false;
+        uint32_t jsonChunk = uint32_t(json.size() + jsonPadding);
+        uint32_t binChunk = uint32_t(bin.size() + binPadding);
+        head = "glTF";
+        putWord(head, 2);
+        putWord(head, 12 + 8 + jsonChunk + (bin.empty() ? 0 : 8 + binChunk));
+        putWord(head, jsonChunk);
+        putWord(head, 0x4E4F534A); // "JSON"
+        putWord(binHead, binChunk);
+        putWord(binHead, 0x004E4942); // "BIN"
+        OutputFile glb;
+        glb.path = path;
+        glb.pieces.push_back(std::make_pair(head.data(), head.size()));
+        glb.pieces.push_back(std::make_pair(json.data(), json.size()));
+        glb.pieces.push_back(std::make_pair("   ", jsonPadding));
+        if (!bin.empty()) {
+            glb.pieces.push_back(std::make_pair(binHead.data(), binHead.size()));
+            glb.pieces.push_back(std::make_pair(binBytes, bin.size()));
+            glb.pieces.push_back(std::make_pair("\0\0\0", binPadding));
         }
-        files.push_back({path, bytes.str()});
+        files.push_back(glb);
     } else {
-        // The .bin under its real name; its URI percent-encoded.
-        fs::path bin = fs::path(target).replace_extension(".bin");
-        std::string json, binBytes;
-        if (!gltfJsonWithExternalBuffer(model, percentEncode(bin.filename().u8string()), json,
-                                        binBytes)) {
-            error = path + ": the glTF model could not be serialised";
-            return false;
+        if (!model.buffers.empty() && !bin.empty()) {
+            OutputFile binFile;
+            binFile.path = binPath.u8string();
+            binFile.pieces.push_back(std::make_pair(binBytes, bin.size()));
+            files.push_back(binFile);
         }
-        if (!binBytes.empty())
-            files.push_back({bin.u8string(), binBytes});
-        files.push_back({path, json});
+        OutputFile gltf;
+        gltf.path = path;
+        gltf.pieces.push_back(std::make_pair(json.data(), json.size()));
+        files.push_back(gltf);
     }
     return writeAtomically(files, error);
 }

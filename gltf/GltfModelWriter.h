@@ -17,8 +17,10 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report);
 /// Writes the model to `path` (UTF-8): binary glTF when it ends in ".glb", else JSON with a
 /// ".bin" of the same stem beside it, named as the model is and referred to by its
 /// percent-encoded name. Each file is written under a temporary name and renamed, so a failed
-/// write leaves no partial model. False with `error` when writing failed.
-bool writeGltfModel(const tinygltf::Model& model, const std::string& path, std::string& error);
+/// write leaves no partial model. The binary data is written from the model's buffer as it is
+/// (the buffer is lent out while the JSON is made, and given back). False with `error` when
+/// writing failed.
+bool writeGltfModel(tinygltf::Model& model, const std::string& path, std::string& error);
 
 /// Copies each material's bitmap beside the glTF at `outputDir` when it exists elsewhere, so
 /// the model's relative image URIs resolve; a bitmap found nowhere is reported as a warning.

@@ -31,7 +31,7 @@ std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount) {
     std::vector<int> target(count, -1);
     bool recorded = mesh.sourceVertex.size() == count;
     if (recorded) {
-        std::map<int, size_t> first;
+        std::vector<int64_t> first(count, -1); // the first vertex with each recorded number
         for (size_t i = 0; i < count && recorded; ++i) {
             // A number at or past the data's vertex count would make the host mesh far larger
             // than the file (one 7 KB file asked for 786,433 vertices); weld instead.
@@ -40,12 +40,11 @@ std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount) {
                 recorded = false;
                 break;
             }
-            auto found = first.find(v);
-            if (found == first.end()) {
-                first.emplace(v, i);
+            if (first[size_t(v)] < 0) {
+                first[size_t(v)] = int64_t(i);
                 continue;
             }
-            size_t j = found->second;
+            size_t j = size_t(first[size_t(v)]);
             bool same = mesh.positions[i] == mesh.positions[j];
             if (!mesh.influences.empty()) {
                 const auto& a = mesh.influences[i];

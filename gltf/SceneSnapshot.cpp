@@ -3,10 +3,10 @@
 #include "format/TextField.h"
 #include "gltf/UriText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <tuple>
 
 namespace mshgltf {
 namespace {
@@ -65,6 +65,7 @@ struct SkinSource {
     ISkin* skin = nullptr;
     ISkinContextData* context = nullptr;
     std::map<INode*, int> jointOfBone;
+    std::vector<int> jointOfBoneIndex; ///< the joint of each of the skin's bones, or -1
 };
 
 // Influences of one host vertex: positive weights, a bone named twice merged, normalised to
@@ -74,23 +75,25 @@ std::vector<Influence> influencesOf(const SkinSource& source, int vertex) {
     if (!source.context || vertex >= source.context->GetNumPoints())
         return result;
     int count = source.context->GetNumAssignedBones(vertex);
+    result.reserve(size_t(std::max(0, count)));
     for (int l = 0; l < count; ++l) {
         int boneIndex = source.context->GetAssignedBone(vertex, l);
         float weight = source.context->GetBoneWeight(vertex, l);
-        if (boneIndex < 0 || boneIndex >= source.skin->GetNumBones() || !(weight > 0.0f))
+        if (boneIndex < 0 || size_t(boneIndex) >= source.jointOfBoneIndex.size() ||
+            !(weight > 0.0f))
             continue;
-        auto found = source.jointOfBone.find(source.skin->GetBone(boneIndex));
-        if (found == source.jointOfBone.end())
+        int joint = source.jointOfBoneIndex[size_t(boneIndex)];
+        if (joint < 0)
             continue;
         bool merged = false;
         for (Influence& existing : result)
-            if (existing.joint == found->second) {
+            if (existing.joint == joint) {
                 existing.weight += weight;
                 merged = true;
             }
         if (!merged) {
             Influence influence;
-            influence.joint = found->second;
+            influence.joint = joint;
             influence.weight = weight;
             result.push_back(influence);
         }
@@ -112,14 +115,43 @@ struct MeshReadContext {
     const SkinSource* skin;
 };
 
-MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, BridgeReport& report) {
+// The glTF vertices made from each host vertex so far, as chains through `next`: most host
+// vertices have one or two, so finding a corner's vertex compares a few keys.
+struct VertexSplit {
+    std::vector<int32_t> first; ///< per host vertex: its latest glTF vertex, or -1
+    std::vector<int32_t>
+        next; ///< per glTF vertex: the one made before it from the same host vertex
+    std::vector<uint32_t> keys; ///< per glTF vertex: the bits of its normal and UV
+
+    void reset(int hostVertices) {
+        first.assign(size_t(hostVertices), -1);
+        next.clear();
+        keys.clear();
+    }
+    /// The glTF vertex of host vertex `v` with these bits, or -1.
+    int32_t find(int v, const uint32_t* bits) const {
+        for (int32_t at = first[size_t(v)]; at >= 0; at = next[size_t(at)])
+            if (std::memcmp(&keys[size_t(at) * 5], bits, 5 * sizeof(uint32_t)) == 0)
+                return at;
+        return -1;
+    }
+    void add(int v, const uint32_t* bits) {
+        next.push_back(first[size_t(v)]);
+        first[size_t(v)] = int32_t(next.size() - 1);
+        keys.insert(keys.end(), bits, bits + 5);
+    }
+};
+
+MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, VertexSplit& split,
+                  BridgeReport& report) {
     MeshData data;
     data.name = ctx.nodeName;
     MeshNormalSpec* normalSpec = mesh.GetSpecifiedNormals();
     bool useSpec = normalSpec && normalSpec->GetNumFaces() == mesh.numFaces;
     data.specifiedNormals = useSpec;
     bool hasUvs = mesh.numTVerts > 0 && mesh.tvFace && mesh.getNumTVFaces() == mesh.numFaces;
-    std::map<std::tuple<int, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>, uint32_t> split;
+    split.reset(mesh.numVerts);
+    data.triangles.reserve(3 * size_t(mesh.numFaces));
     int skipped = 0;
     for (int f = 0; f < mesh.numFaces; ++f) {
         const Face& face = mesh.faces[f];
@@ -144,15 +176,15 @@ MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, BridgeReport& report) 
                 if (t < DWORD(mesh.numTVerts))
                     uv = Point2(mesh.tVerts[t].x, mesh.tVerts[t].y);
             }
-            auto key = std::make_tuple(v, bitsOf(normal.x), bitsOf(normal.y), bitsOf(normal.z),
-                                       bitsOf(uv.x), bitsOf(uv.y));
-            auto found = split.find(key);
-            if (found != split.end()) {
-                data.triangles.push_back(found->second);
+            const uint32_t key[5] = {bitsOf(normal.x), bitsOf(normal.y), bitsOf(normal.z),
+                                     bitsOf(uv.x), bitsOf(uv.y)};
+            int32_t found = split.find(v, key);
+            if (found >= 0) {
+                data.triangles.push_back(uint32_t(found));
                 continue;
             }
             uint32_t index = uint32_t(data.positions.size());
-            split.emplace(key, index);
+            split.add(v, key);
             Point3 position = mesh.verts[v];
             if (ctx.bakeOffset) {
                 position = transformPoint(ctx.offset, position);
@@ -221,6 +253,7 @@ SceneData snapshotScene(BridgeReport& report) {
     for (size_t i = 0; i < order.size(); ++i)
         indexOf[order[i].first] = int(i);
     std::map<Mtl*, int> materials;
+    VertexSplit split; // reused from mesh to mesh
     const Class_ID triClass(TRIOBJ_CLASS_ID, 0);
     for (const auto& entry : order) {
         INode* node = entry.first;
@@ -248,6 +281,11 @@ SceneData snapshotScene(BridgeReport& report) {
                 data.joints.push_back(found->second);
                 data.jointBindWorld.push_back(bindWorld);
             }
+            for (int b = 0; b < skin.skin->GetNumBones(); ++b) {
+                auto found = skin.jointOfBone.find(skin.skin->GetBone(b));
+                skin.jointOfBoneIndex.push_back(found == skin.jointOfBone.end() ? -1
+                                                                                : found->second);
+            }
             Matrix3 skinBind;
             data.skinBindWorld = skin.skin->GetSkinInitTM(node, skinBind, true) == SKIN_OK
                                      ? fromMatrix3(skinBind)
@@ -269,7 +307,7 @@ SceneData snapshotScene(BridgeReport& report) {
                         ctx.bakeOffset = invertAffine(ctx.offset, ctx.offsetInverse);
                     }
                 }
-                MeshData mesh = readMesh(tri->GetMesh(), ctx, report);
+                MeshData mesh = readMesh(tri->GetMesh(), ctx, split, report);
                 if (tri != object)
                     tri->DeleteMe();
                 if (!mesh.triangles.empty()) {

@@ -63,8 +63,7 @@ void fillMesh8Mesh(const Mesh8Object& object, Mesh& mesh) {
     mesh.InvalidateEdgeList();
 }
 
-TriObject* buildMesh8Object(Mesh8Object& object, Interface* ip) {
-    WeldResult weld;
+TriObject* buildMesh8Object(Mesh8Object& object, WeldResult& weld, Interface* ip) {
     weldMesh8Corners(object.record, weld);
     object.weldList.swap(weld.weldList);
     object.cornerVertex.swap(weld.cornerVertex);
@@ -81,5 +80,8 @@ TriObject* buildMesh8Object(Mesh8Object& object, Interface* ip) {
     if (allBonesFound && weightsFit)
         applySkinWeights(object);
     buildMaterial(object.record.header, object.textureDir, object.node);
+    // The next record welds into the same storage.
+    weld.weldList.swap(object.weldList);
+    weld.cornerVertex.swap(object.cornerVertex);
     return object.triObject;
 }

@@ -40,8 +40,10 @@ private:
 /// Builds the record into the scene: the welded mesh with specified corner normals, the
 /// named node with its parent link and world transform, the skin and the material. A record
 /// whose faces weld to more vertices than `numVerts`, or that is skinned with fewer bone
-/// records than welded vertices, is reported and built without weights. Returns the TriObject.
-TriObject* buildMesh8Object(Mesh8Object& object, Interface* ip);
+/// records than welded vertices, is reported and built without weights. `weld` is the
+/// weld's storage, handed back filled with this record's weld for the next record to reuse.
+/// Returns the TriObject.
+TriObject* buildMesh8Object(Mesh8Object& object, WeldResult& weld, Interface* ip);
 
 /// Fills the mesh from the record and the object's weld result: one vertex per welded vertex
 /// (at least `numVerts`; the unused ones at the origin), faces with edges 1, 1, 0, three

@@ -18,7 +18,7 @@ void SceneBuildingSink::buildLegacy(LegacyRecord& record, const ImportPathInfo& 
 
 void SceneBuildingSink::buildMesh8(Mesh8Record& record, const ImportPathInfo& path) {
     Mesh8Object object(record, path.textureDir, place);
-    buildMesh8Object(object, ip);
+    buildMesh8Object(object, weld, ip);
     if (object.inconsistent)
         consistent = false;
 }

@@ -3,6 +3,7 @@
 
 #include "host/Interface.h"
 #include "importer/ReadModelFile.h"
+#include "importer/Welding.h"
 
 /// Builds each record into the live scene as soon as it has been read.
 class SceneBuildingSink : public ImportRecordSink {
@@ -23,6 +24,7 @@ private:
     Interface* ip;
     ImportRecordPlace place;
     bool consistent;
+    WeldResult weld; ///< reused from one Mesh8 record to the next
 };
 
 #endif

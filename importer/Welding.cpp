@@ -5,24 +5,34 @@
 
 namespace {
 
+uint64_t rotateLeft(uint64_t value, int bits) {
+    return value << bits | value >> (64 - bits);
+}
+
+uint64_t wordPair(const uint32_t* bits) {
+    return static_cast<uint64_t>(bits[0]) << 32 | bits[1];
+}
+
 // Hash of the exact bits of (position, vertexNormal), with -0.0 taken as 0.0: for floats that
 // are not NaN, equal under operator== then means equal hash input. False for a NaN component
-// (such a corner never welds). Works on the bits, so the per-corner cost stays a few
-// integer operations.
-bool hashCorner(const float* position, const float* normal, uint64_t& hash) {
+// (such a corner never welds). One multiplication mixes all six words, so the per-corner cost
+// stays a few integer operations.
+inline bool hashCorner(const float* position, const float* normal, uint64_t& hash) {
+    // Adding 0.0 turns -0.0 into 0.0 and changes nothing else.
+    const float values[6] = {position[0] + 0.0f, position[1] + 0.0f, position[2] + 0.0f,
+                             normal[0] + 0.0f,   normal[1] + 0.0f,   normal[2] + 0.0f};
+    bool nan = false;
+    for (int i = 0; i < 6; ++i)
+        nan = nan || values[i] != values[i];
     uint32_t bits[6];
-    memcpy(bits, position, 3 * sizeof(float));
-    memcpy(bits + 3, normal, 3 * sizeof(float));
-    uint32_t nan = 0;
-    hash = 1469598103934665603ULL; // FNV-1a over the six words
-    for (int i = 0; i < 6; ++i) {
-        uint32_t magnitude = bits[i] & 0x7FFFFFFFu;
-        nan |= magnitude > 0x7F800000u ? 1u : 0u;
-        uint32_t folded = magnitude == 0 ? 0u : bits[i]; // -0.0 hashes as 0.0
-        hash = (hash ^ folded) * 1099511628211ULL;
-    }
-    hash ^= hash >> 29;
-    return nan == 0;
+    memcpy(bits, values, sizeof bits);
+    uint64_t mixed =
+        wordPair(bits) ^ rotateLeft(wordPair(bits + 2), 21) ^ rotateLeft(wordPair(bits + 4), 42);
+    mixed *= 0x9E3779B97F4A7C15ULL;
+    // The table indexes by the low bits and tags by the high ones: fold the high half, which
+    // every input bit reaches, into the low one.
+    hash = mixed ^ (mixed >> 32);
+    return !nan;
 }
 
 bool sameCorner(const WeldedVertex& vertex, const float* position, const float* normal) {
@@ -36,10 +46,11 @@ bool sameCorner(const WeldedVertex& vertex, const float* position, const float* 
 // the table stays small enough for the cache; it grows to keep at most half its slots in use.
 class FirstVertexTable {
 public:
-    explicit FirstVertexTable(size_t expectedVertices) : mask(15), used(0) {
+    FirstVertexTable(size_t expectedVertices, std::vector<WeldTableSlot>& storage)
+        : mask(15), used(0), slots(storage) {
         while (mask + 1 < 2 * expectedVertices)
             mask = mask * 2 + 1;
-        slots.assign(mask + 1, Slot());
+        slots.assign(mask + 1, WeldTableSlot());
     }
 
     /// The vertex already holding the corner, or -1 after recording `newVertex` for it.
@@ -61,19 +72,13 @@ public:
     }
 
 private:
-    struct Slot {
-        uint32_t tag;
-        int32_t vertex; ///< -1 when empty
-        Slot() : tag(0), vertex(-1) {}
-    };
-
     // Doubles the table; the hashes are taken again from the weld list (`newest`, not in the
     // list yet, from `newestHash`).
     void grow(const std::vector<WeldedVertex>& weldList, int newest, uint64_t newestHash) {
-        std::vector<Slot> old;
+        std::vector<WeldTableSlot> old;
         old.swap(slots);
         mask = mask * 2 + 1;
-        slots.assign(mask + 1, Slot());
+        slots.assign(mask + 1, WeldTableSlot());
         for (size_t i = 0; i < old.size(); ++i) {
             int vertex = old[i].vertex;
             if (vertex < 0)
@@ -95,7 +100,10 @@ private:
 
     size_t mask;
     size_t used;
-    std::vector<Slot> slots;
+    std::vector<WeldTableSlot>& slots;
+
+    FirstVertexTable(const FirstVertexTable&);
+    FirstVertexTable& operator=(const FirstVertexTable&);
 };
 
 } // namespace
@@ -108,7 +116,7 @@ void weldMesh8Corners(const Mesh8Record& record, WeldResult& result) {
     result.weldList.reserve(expected);
     result.cornerVertex.resize(numCorners);
 
-    FirstVertexTable firstVertex(expected);
+    FirstVertexTable firstVertex(expected, result.table);
     for (size_t corner = 0; corner < numCorners; ++corner) {
         const Mesh8Vertex& entry = record.vertices[record.indices[corner]];
         int vertex = static_cast<int>(result.weldList.size());

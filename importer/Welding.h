@@ -14,10 +14,20 @@ struct WeldedVertex {
     const Mesh8Vertex* source; ///< the first corner entry that produced this vertex
 };
 
-/// The shared vertices of a Mesh8 record and the vertex each face corner uses.
+/// One slot of the weld's hash table: 32 bits of a corner's hash and its first vertex.
+struct WeldTableSlot {
+    unsigned int tag;
+    int vertex; ///< -1 when empty
+    WeldTableSlot() : tag(0), vertex(-1) {}
+};
+
+/// The shared vertices of a Mesh8 record and the vertex each face corner uses. Kept from one
+/// record to the next, its storage (and the hash table's) is reused instead of allocated and
+/// faulted in again for every record.
 struct WeldResult {
     std::vector<WeldedVertex> weldList;
-    std::vector<int> cornerVertex; ///< entry 3f + k: mesh vertex of corner k of face f
+    std::vector<int> cornerVertex;    ///< entry 3f + k: mesh vertex of corner k of face f
+    std::vector<WeldTableSlot> table; ///< the weld's working storage
 };
 
 /// Merges the corners of the record's `numFaces` faces that have exactly equal position and

@@ -87,6 +87,18 @@ for layout in legacy mesh8; do
   else
     say "mshtool to-gltf is not built; its rows are skipped"
   fi
+  if [ -f "$glb" ] && [ -x "$bin/bench-io-floor" ]; then
+    say "the floor of to-gltf: reading BN + $layout MSH and writing as many bytes as its .glb, $repeats times"
+    measure_repeatedly "io-floor-$layout" "$bin/bench-io-floor" "$run/$layout-floor.bin" "$glb" \
+      "$inputs/$layout.msh" "$inputs/models.bn" || true
+  fi
+  if [ -f "$glb" ]; then
+    say "mshtool from-gltf of that .glb, $repeats times"
+    mesh8_flag=()
+    [ "$layout" = mesh8 ] && mesh8_flag=(--mesh8)
+    measure_repeatedly "from-gltf-$layout" "$bin/mshtool" from-gltf "$glb" \
+      -o "$run/$layout-back/$layout.msh" --bones "${mesh8_flag[@]}" || true
+  fi
   if [ -n "$have_assimp" ] && [ -f "$glb" ]; then
     say "assimp reading and exporting the $layout .glb, $repeats times each"
     measure_repeatedly "assimp-read-$layout" "$bin/bench-assimp-read" "$glb" || true

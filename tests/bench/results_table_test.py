@@ -98,7 +98,8 @@ class ResultsTable(unittest.TestCase):
     def test_whole_processes_compare_cpu_time_and_peak_memory(self):
         processes = "".join("%s\t%s\t%s\t%s\n" % row for row in [
             ("to-gltf-legacy", 9.0, 0.5, 100000), ("to-gltf-legacy", 1.0, 0.6, 110000),
-            ("to-gltf-legacy", 1.0, 0.4, 90000),
+            ("to-gltf-legacy", 1.0, 0.4, 90000), ("io-floor-legacy", 1.0, 0.2, 50000),
+            ("from-gltf-legacy", 1.0, 1.5, 250000),
             ("assimp-read-legacy", 1.0, 1.2, 200000), ("import-legacy", 1.0, 0.2, 300000)])
         rows = self.run_table([], processes, imports={"legacy": {
             "input_bytes": 100e6, "scene_heap_bytes": 90e6, "peak_heap_bytes": 92e6,
@@ -109,6 +110,15 @@ class ResultsTable(unittest.TestCase):
         # Medians: 0.5 s CPU against 1.2 s: 2.4 times faster, whatever the wall times.
         self.assertIn("| 2.40x faster |", speed)
         self.assertTrue(speed.endswith("| yes |"))
+        floor = rows["mshtool to-gltf legacy (whole process) vs reading its input and writing "
+                     "its bytes"]
+        self.assertIn("| 2.50 |", floor)  # 0.5 s against 0.2 s: more than twice the floor
+        self.assertTrue(floor.endswith("| **NO** |"))
+        back = rows["mshtool from-gltf of the legacy .glb, --bones (whole process) vs assimp "
+                    "ReadFile of it"]
+        self.assertIn("| 0.80x faster |", back)
+        self.assertTrue(back.endswith("| **NO** |"))
+        self.assertTrue(rows["peak memory, mshtool from-gltf legacy .glb"].endswith("| **NO** |"))
         self.assertIn("assertion failed", rows["assimp export legacy .glb to .glb"])
         self.assertTrue(rows["peak memory, mshtool to-gltf legacy"].endswith("| yes |"))
         self.assertTrue(rows["peak memory, whole import BN + legacy MSH"].endswith("| **NO** |"))

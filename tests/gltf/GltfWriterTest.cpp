@@ -222,10 +222,15 @@ TEST_F(GltfWriterTest, UnweightedVerticesGetAStillJoint) {
     std::vector<double> weights = floatsOf(model, primitive.attributes.at("WEIGHTS_0"));
     EXPECT_EQ(joints[8], 2.0);
     EXPECT_EQ(weights[8], 1.0);
+    // Sized before it was filled: the planned size and the written bytes agree exactly.
+    const std::vector<unsigned char>& bytes = model.buffers.at(0).data;
+    EXPECT_EQ(bytes.capacity(), bytes.size());
 
     std::string folder = gltftest::scratchFolder("still");
     std::string error;
+    size_t size = bytes.size();
     ASSERT_TRUE(writeGltfModel(model, folder + "/still.glb", error)) << error;
+    EXPECT_EQ(model.buffers.at(0).data.size(), size) << "the writer gives the buffer back";
     EXPECT_VALID_GLTF(folder + "/still.glb");
 }
 
