@@ -5,8 +5,8 @@
 #include "format/FilePaths.h"
 #include "format/TextField.h"
 
+#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <vector>
 
@@ -21,9 +21,16 @@ bool sameBytes(const fs::path& a, const fs::path& b) {
         fs::file_size(a, code) != fs::file_size(b, code))
         return false;
     std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
-    return first && second &&
-           std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
-                      std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
+    // Block by block: outputs run to hundreds of megabytes.
+    std::vector<char> left(1 << 20), right(1 << 20);
+    while (first && second) {
+        first.read(left.data(), std::streamsize(left.size()));
+        second.read(right.data(), std::streamsize(right.size()));
+        if (first.gcount() != second.gcount() ||
+            std::memcmp(left.data(), right.data(), size_t(first.gcount())) != 0)
+            return false;
+    }
+    return first.eof() && second.eof();
 }
 
 std::string randomName() {
@@ -109,10 +116,10 @@ bool OutputStage::commit(bool lost, bool force) {
     std::error_code code;
     for (const fs::path& file : files) {
         fs::path destination = target / file.filename();
-        if (fs::exists(destination, code) && !sameBytes(file, destination))
+        if (lost && !force && fs::exists(destination, code) && !sameBytes(file, destination))
             replaced.push_back(destination);
     }
-    if (lost && !force && !replaced.empty()) {
+    if (!replaced.empty()) {
         for (const fs::path& kept : replaced)
             printMessage("mshtool: " + pathText(kept) +
                          ": kept the existing file: the new one, which would have gone here, "

@@ -96,29 +96,34 @@ size_t influenceSets(const MeshData& mesh) {
 }
 
 // glTF requires every vertex's weights to sum to 1, whatever the source gave; a vertex no bone
-// moves goes to `stillJoint` with weight 1.
-void normalisedInfluences(const std::vector<Influence>& source, int stillJoint,
-                          std::vector<Influence>& out) {
-    out = source;
-    if (out.empty()) {
+// moves goes to `stillJoint` with weight 1. Returns `source` itself when it is already so,
+// else the list made in `scratch`.
+const std::vector<Influence>& normalisedInfluences(const std::vector<Influence>& source,
+                                                   int stillJoint,
+                                                   std::vector<Influence>& scratch) {
+    if (source.empty()) {
         Influence still;
         still.joint = stillJoint;
         still.weight = 1.0f;
-        out.push_back(still);
+        scratch.assign(1, still);
+        return scratch;
     }
     double sum = 0.0;
-    for (const Influence& i : out)
+    for (const Influence& i : source)
         sum += i.weight;
-    if (sum > 0.0 && sum != 1.0)
-        for (Influence& i : out)
-            i.weight = float(i.weight / sum);
+    if (!(sum > 0.0) || sum == 1.0)
+        return source;
+    scratch = source;
+    for (Influence& i : scratch)
+        i.weight = float(i.weight / sum);
+    return scratch;
 }
 
 void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& writer,
                     tinygltf::Primitive& primitive) {
     size_t count = mesh.influences.size();
     size_t sets = influenceSets(mesh);
-    std::vector<Influence> influences;
+    std::vector<Influence> scratch;
     for (size_t set = 0; set < sets; ++set) {
         std::string suffix = "_" + std::to_string(set);
         int accessor = 0;
@@ -126,7 +131,8 @@ void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& wri
         unsigned char* joints = writer.addJointRoom(count, jointCount, wide, accessor);
         primitive.attributes["JOINTS" + suffix] = accessor;
         for (size_t v = 0; v < count; ++v) {
-            normalisedInfluences(mesh.influences[v], int(jointCount - 1), influences);
+            const std::vector<Influence>& influences =
+                normalisedInfluences(mesh.influences[v], int(jointCount - 1), scratch);
             for (size_t slot = 0; slot < 4; ++slot) {
                 size_t k = set * 4 + slot;
                 uint16_t joint = k < influences.size() ? uint16_t(influences[k].joint) : 0;
@@ -139,7 +145,8 @@ void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& wri
         float* weights = writer.addFloatRoom(count, 4, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
         primitive.attributes["WEIGHTS" + suffix] = accessor;
         for (size_t v = 0; v < count; ++v) {
-            normalisedInfluences(mesh.influences[v], int(jointCount - 1), influences);
+            const std::vector<Influence>& influences =
+                normalisedInfluences(mesh.influences[v], int(jointCount - 1), scratch);
             for (size_t slot = 0; slot < 4; ++slot) {
                 size_t k = set * 4 + slot;
                 weights[4 * v + slot] = k < influences.size() ? influences[k].weight : 0.0f;

@@ -152,6 +152,15 @@ MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, VertexSplit& split,
     bool hasUvs = mesh.numTVerts > 0 && mesh.tvFace && mesh.getNumTVFaces() == mesh.numFaces;
     split.reset(mesh.numVerts);
     data.triangles.reserve(3 * size_t(mesh.numFaces));
+    // Most meshes split few vertices: room for each host vertex once saves most regrowth.
+    size_t expected = size_t(mesh.numVerts);
+    data.positions.reserve(expected);
+    data.normals.reserve(expected);
+    data.sourceVertex.reserve(expected);
+    if (hasUvs)
+        data.uvs.reserve(expected);
+    if (ctx.skin)
+        data.influences.reserve(expected);
     int skipped = 0;
     for (int f = 0; f < mesh.numFaces; ++f) {
         const Face& face = mesh.faces[f];
@@ -163,12 +172,10 @@ MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, VertexSplit& split,
         Point3 flat = faceNormal(mesh, f);
         for (int k = 0; k < 3; ++k) {
             int v = int(face.v[k]);
-            Point3 normal = mesh.getNormal(v);
-            if (useSpec) {
-                int id = normalSpec->GetNormalIndex(f, k);
-                if (id >= 0 && id < normalSpec->GetNumNormals())
-                    normal = normalSpec->GetNormal(f, k);
-            }
+            int id = useSpec ? normalSpec->GetNormalIndex(f, k) : -1;
+            Point3 normal = id >= 0 && id < normalSpec->GetNumNormals()
+                                ? normalSpec->GetNormal(f, k)
+                                : mesh.getNormal(v);
             normal = unitNormal(normal, flat);
             Point2 uv(0.0f, 0.0f);
             if (hasUvs) {

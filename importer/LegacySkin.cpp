@@ -48,6 +48,7 @@ void applySkinWeights(MshLegacyObject& object) {
     if (object.skinImport == NULL || object.boneNodes.Count() != record.numBones)
         return;
     size_t skipped = 0, firstSkipped = 0;
+    VertexWeightWriter writer(object.skinImport, object.node);
     for (size_t e = 0; e < record.skinVertices.size(); ++e) {
         if (!skinVertexInRecord(record, e)) {
             firstSkipped = skipped == 0 ? e : firstSkipped;
@@ -58,8 +59,7 @@ void applySkinWeights(MshLegacyObject& object) {
         INode* bones[MSH_MAX_BONES];
         for (int k = 0; k < entry.count; ++k)
             bones[k] = object.boneNodes[entry.bone[k]];
-        addVertexWeights(object.skinImport, object.node, entry.vertex, bones, entry.weight,
-                         entry.count);
+        writer.add(entry.vertex, bones, entry.weight, entry.count);
     }
     if (skipped > 0) {
         object.inconsistent = true;

@@ -55,6 +55,7 @@ void applySkinWeights(Mesh8Object& object) {
     size_t numWelded = object.weldList.size();
     if (object.skinImport == NULL || record.header.numSkinVerts < numWelded)
         return;
+    VertexWeightWriter writer(object.skinImport, object.node);
     for (size_t i = 0; i < numWelded; ++i) {
         const Mesh8BoneRecord& boneRecord = record.boneRecords[i];
         const float* weights = object.weldList[i].source->weight;
@@ -65,7 +66,6 @@ void applySkinWeights(Mesh8Object& object) {
             std::map<std::string, INode*>::const_iterator found = object.boneByName.find(boneName);
             bones[l] = found == object.boneByName.end() ? NULL : found->second;
         }
-        addVertexWeights(object.skinImport, object.node, static_cast<int>(i), bones, weights,
-                         count);
+        writer.add(static_cast<int>(i), bones, weights, count);
     }
 }

@@ -1,5 +1,7 @@
 #include "importer/SkinModifier.h"
 
+#include "format/MshLayout.h"
+
 ISkinImportData* attachSkinModifier(Interface* ip, INode* node, Object* object) {
     Modifier* skin = static_cast<Modifier*>(ip->CreateInstance(OSM_CLASS_ID, SKIN_CLASSID));
     if (skin == NULL)
@@ -16,10 +18,12 @@ ISkinImportData* attachSkinModifier(Interface* ip, INode* node, Object* object) 
     return skinImport;
 }
 
-void addVertexWeights(ISkinImportData* skinImport, INode* node, int vertex, INode* const* bones,
-                      const float* weights, int count) {
-    Tab<INode*> boneList;
-    Tab<float> weightList;
+VertexWeightWriter::VertexWeightWriter(ISkinImportData* skinImport_, INode* node_)
+    : skinImport(skinImport_), node(node_) {}
+
+void VertexWeightWriter::add(int vertex, INode* const* bones, const float* weights, int count) {
+    boneList.ZeroCount();
+    weightList.ZeroCount();
     for (int k = 0; k < count; ++k) {
         INode* bone = bones[k];
         if (bone == NULL)
@@ -32,8 +36,8 @@ void addVertexWeights(ISkinImportData* skinImport, INode* node, int vertex, INod
             continue;
         }
         float weight = weights[k];
-        boneList.Append(1, &bone);
-        weightList.Append(1, &weight);
+        boneList.Append(1, &bone, MSH_MAX_BONES);
+        weightList.Append(1, &weight, MSH_MAX_BONES);
     }
     skinImport->AddWeights(node, vertex, boneList, weightList);
 }

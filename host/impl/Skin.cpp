@@ -34,8 +34,8 @@ public:
         return mesh ? mesh->numVerts : 0;
     }
     int GetNumAssignedBones(int vertexIdx) override {
-        const std::vector<Influence>* list = influencesOf(vertexIdx, "GetNumAssignedBones");
-        return list ? (int)list->size() : 0;
+        const Influences* list = influencesOf(vertexIdx, "GetNumAssignedBones");
+        return list ? (int)list->count : 0;
     }
     int GetAssignedBone(int vertexIdx, int boneIdx) override {
         const Influence* influence = influenceAt(vertexIdx, boneIdx, "GetAssignedBone");
@@ -45,37 +45,54 @@ public:
         const Influence* influence = influenceAt(vertexIdx, boneIdx, "GetBoneWeight");
         return influence ? influence->weight : 0.0f;
     }
-    void setWeights(int vertex, std::vector<Influence> list) {
+    void setWeights(int vertex, const std::vector<Influence>& list) {
         if ((size_t)vertex >= weights.size())
             weights.resize((size_t)vertex + 1);
-        weights[(size_t)vertex] = std::move(list);
+        Influences& slot = weights[(size_t)vertex];
+        // A list that fits where the vertex's last one was goes there; a longer one goes to the
+        // end of the pool.
+        if (list.size() > slot.count) {
+            slot.first = pool.size();
+            pool.resize(pool.size() + list.size());
+        }
+        std::copy(list.begin(), list.end(), pool.begin() + (std::ptrdiff_t)slot.first);
+        slot.count = list.size();
     }
 
 private:
-    INode* node;
-    std::vector<std::vector<Influence>> weights; // per vertex; missing tail = no influences
+    // One vertex's influences: `count` of them from `first` in `pool`.
+    struct Influences {
+        size_t first = 0;
+        size_t count = 0;
+    };
 
-    const std::vector<Influence>* influencesOf(int vertexIdx, const char* operation) {
+    INode* node;
+    // All influences in one pool rather than a list per vertex: a skin of a million vertices
+    // would otherwise make a million allocations.
+    std::vector<Influences> weights; // per vertex; missing tail = no influences
+    std::vector<Influence> pool;
+
+    const Influences* influencesOf(int vertexIdx, const char* operation) {
         int points = GetNumPoints();
         if (vertexIdx < 0 || vertexIdx >= points) {
             misuse(std::string("ISkinContextData::") + operation + ": vertex " +
                    std::to_string(vertexIdx) + " of " + std::to_string(points));
             return nullptr;
         }
-        static const std::vector<Influence> none;
+        static const Influences none;
         return (size_t)vertexIdx < weights.size() ? &weights[(size_t)vertexIdx] : &none;
     }
     const Influence* influenceAt(int vertexIdx, int boneIdx, const char* operation) {
-        const std::vector<Influence>* list = influencesOf(vertexIdx, operation);
+        const Influences* list = influencesOf(vertexIdx, operation);
         if (!list)
             return nullptr;
-        if (boneIdx < 0 || boneIdx >= (int)list->size()) {
+        if (boneIdx < 0 || (size_t)boneIdx >= list->count) {
             misuse(std::string("ISkinContextData::") + operation + ": influence " +
-                   std::to_string(boneIdx) + " of " + std::to_string(list->size()) + " at vertex " +
+                   std::to_string(boneIdx) + " of " + std::to_string(list->count) + " at vertex " +
                    std::to_string(vertexIdx));
             return nullptr;
         }
-        return &(*list)[(size_t)boneIdx];
+        return &pool[list->first + (size_t)boneIdx];
     }
 };
 
@@ -111,6 +128,7 @@ public:
 
 private:
     SkinModifier& skin;
+    std::vector<Influence> scratch; // one vertex's list, kept from call to call
 };
 
 class SkinModifier : public Modifier {
@@ -247,7 +265,8 @@ BOOL SkinImport::AddWeights(INode* skinNode, int vertexID, Tab<INode*>& boneNode
                " bones but " + std::to_string(weights.Count()) + " weights");
         return FALSE;
     }
-    std::vector<Influence> list;
+    std::vector<Influence>& list = scratch;
+    list.clear();
     for (int k = 0; k < boneNodeList.Count(); ++k) {
         int bone = skin.boneIndex(boneNodeList[k]);
         if (bone < 0) {
@@ -257,7 +276,7 @@ BOOL SkinImport::AddWeights(INode* skinNode, int vertexID, Tab<INode*>& boneNode
         }
         list.push_back(Influence{bone, weights[k]});
     }
-    context->setWeights(vertexID, std::move(list));
+    context->setWeights(vertexID, list);
     return TRUE;
 }
 
