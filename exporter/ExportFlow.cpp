@@ -117,12 +117,14 @@ void exportMesh8(ExportJob& job, MshOutput& meshes) {
     std::wstring label = fileNameOf(job.request.path);
     AssemblyContext context(job.request.ip, &job.report, label);
     std::vector<Mesh8ExportObject> records;
+    records.reserve(static_cast<size_t>(nodes.Count()));
     for (int i = 0; i < nodes.Count(); ++i) {
         if (!takesMesh8Node(nodes[i]->GetMaxNode(), job.request.selectedOnly))
             continue;
-        Mesh8ExportObject record;
-        if (buildMesh8ExportObject(record, nodes[i], context))
-            records.push_back(record);
+        // Built where it is kept, not copied there: a record can hold megabytes.
+        records.push_back(Mesh8ExportObject());
+        if (!buildMesh8ExportObject(records.back(), nodes[i], context))
+            records.pop_back();
     }
     MshError error;
     bool written = writeMesh8File(meshes, records, label, job.report, error);

@@ -32,7 +32,8 @@ bool writeRecord(MshOutput& output, const Mesh8Record& record, MshError& error) 
 template <typename Record>
 void keepWritable(std::vector<Record>& records, uint64_t firstOffset, const std::wstring& label,
                   ExportReport& report) {
-    std::vector<Record> kept;
+    std::vector<bool> keep(records.size(), false);
+    size_t keptCount = 0;
     uint64_t offset = firstOffset;
     size_t overLimit = 0;
     std::wstring firstOverLimit;
@@ -43,18 +44,27 @@ void keepWritable(std::vector<Record>& records, uint64_t firstOffset, const std:
                        fromUtf8(error.describe()));
             continue;
         }
-        if (kept.size() == MSH_MAX_OBJECTS) {
+        if (keptCount == MSH_MAX_OBJECTS) {
             if (overLimit++ == 0)
                 firstOverLimit = recordName(records[i].header);
             continue;
         }
         offset += recordSize(records[i]);
-        kept.push_back(records[i]);
+        keep[i] = true;
+        ++keptCount;
     }
     if (overLimit > 0)
         report.add(label + L": " + countText(overLimit) + L" objects after the first " +
                    countText(MSH_MAX_OBJECTS) + L" left out, a file holds no more (the first is " +
                    quoted(firstOverLimit) + L")");
+    // Records run to hundreds of megabytes: copied only when some are left out.
+    if (keptCount == records.size())
+        return;
+    std::vector<Record> kept;
+    kept.reserve(keptCount);
+    for (size_t i = 0; i < records.size(); ++i)
+        if (keep[i])
+            kept.push_back(records[i]);
     records.swap(kept);
 }
 

@@ -23,11 +23,12 @@ bool SceneSaver::accepts(INode* node) {
 int SceneSaver::callback(INode* node) {
     if (!accepts(node))
         return TREE_CONTINUE;
-    MshObject record;
     AssemblyContext context(ip, losses, label);
+    // Built where it is kept, not copied there: a record can hold megabytes.
+    records.push_back(MshObject());
     // In the bone pass a helper flagged as a bone is kept with empty geometry, so the
     // skeleton keeps its hierarchy; in the mesh pass lights, cameras and helpers are left out.
-    if (buildMshObject(record, node, bonesOnly, context))
-        records.push_back(record);
+    if (!buildMshObject(records.back(), node, bonesOnly, context))
+        records.pop_back();
     return TREE_CONTINUE;
 }

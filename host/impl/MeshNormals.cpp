@@ -32,13 +32,19 @@ int findGroup(std::vector<int>& parent, int i) {
     return i;
 }
 
-// Joins the corners around one vertex whose faces share smoothing bits.
-void smoothAroundVertex(const Mesh& mesh, const std::vector<Corner>& corners,
-                        const std::vector<Point3>& faceNormals, std::vector<Point3>& out) {
-    size_t n = corners.size();
-    std::vector<int> parent(n);
+// Joins the corners around one vertex whose faces share smoothing bits. `parent` and `sums`
+// are scratch storage kept from vertex to vertex.
+void smoothAroundVertex(const Mesh& mesh, const Corner* corners, size_t n,
+                        const std::vector<Point3>& faceNormals, std::vector<int>& parent,
+                        std::vector<Point3>& sums, std::vector<Point3>& out) {
+    parent.resize(n);
     std::iota(parent.begin(), parent.end(), 0);
+    DWORD bitsUsed = 0;
+    for (size_t i = 0; i < n; ++i)
+        bitsUsed |= mesh.faces[corners[i].face].smGroup;
     for (int bit = 0; bit < 32; ++bit) {
+        if (!(bitsUsed & (1u << bit)))
+            continue;
         int first = -1;
         for (size_t i = 0; i < n; ++i) {
             if (!(mesh.faces[corners[i].face].smGroup & (1u << bit)))
@@ -50,7 +56,7 @@ void smoothAroundVertex(const Mesh& mesh, const std::vector<Corner>& corners,
             parent[(size_t)findGroup(parent, (int)i)] = findGroup(parent, first);
         }
     }
-    std::vector<Point3> sums(n);
+    sums.assign(n, Point3(0.0f, 0.0f, 0.0f));
     for (size_t i = 0; i < n; ++i)
         sums[(size_t)findGroup(parent, (int)i)] += faceNormals[(size_t)corners[i].face];
     for (size_t i = 0; i < n; ++i) {
@@ -65,14 +71,26 @@ void smoothAroundVertex(const Mesh& mesh, const std::vector<Corner>& corners,
 } // namespace
 
 std::vector<Point3> computeCornerNormals(const Mesh& mesh, const std::vector<Point3>& faceNormals) {
-    std::vector<std::vector<Corner>> cornersAt((size_t)mesh.numVerts);
+    // The corners of each vertex in face order, in one array: vertex v's run from start[v].
+    size_t verts = (size_t)mesh.numVerts;
+    std::vector<size_t> start(verts + 1, 0);
     for (int f = 0; f < mesh.numFaces; ++f)
         for (int k = 0; k < 3; ++k)
-            cornersAt[mesh.faces[f].v[k]].push_back(Corner{f, k});
+            ++start[mesh.faces[f].v[k] + 1];
+    for (size_t v = 0; v < verts; ++v)
+        start[v + 1] += start[v];
+    std::vector<Corner> corners((size_t)mesh.numFaces * 3);
+    std::vector<size_t> next(start.begin(), start.end() - 1);
+    for (int f = 0; f < mesh.numFaces; ++f)
+        for (int k = 0; k < 3; ++k)
+            corners[next[mesh.faces[f].v[k]]++] = Corner{f, k};
     std::vector<Point3> out((size_t)mesh.numFaces * 3);
-    for (const auto& corners : cornersAt)
-        if (!corners.empty())
-            smoothAroundVertex(mesh, corners, faceNormals, out);
+    std::vector<int> parent;
+    std::vector<Point3> sums;
+    for (size_t v = 0; v < verts; ++v)
+        if (start[v + 1] > start[v])
+            smoothAroundVertex(mesh, &corners[start[v]], start[v + 1] - start[v], faceNormals,
+                               parent, sums, out);
     return out;
 }
 
