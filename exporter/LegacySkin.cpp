@@ -21,11 +21,16 @@ ISkin* findSkin(INode* node) {
 
 // Influences naming a bone the skin does not list cannot be written; they are skipped.
 SkinPoints readSkinPoints(ISkin* skin, ISkinContextData* context) {
-    SkinPoints points(context->GetNumPoints());
-    for (int k = 0; k < context->GetNumPoints(); ++k) {
-        for (int l = 0; l < context->GetNumAssignedBones(k); ++l) {
+    int numPoints = context->GetNumPoints();
+    int numBones = skin->GetNumBones();
+    SkinPoints points(numPoints);
+    for (int k = 0; k < numPoints; ++k) {
+        int assigned = context->GetNumAssignedBones(k);
+        if (assigned > 0)
+            points[k].reserve(static_cast<size_t>(assigned));
+        for (int l = 0; l < assigned; ++l) {
             int bone = context->GetAssignedBone(k, l);
-            if (bone >= 0 && bone < skin->GetNumBones())
+            if (bone >= 0 && bone < numBones)
                 points[k].push_back(Influence(bone, context->GetBoneWeight(k, l)));
         }
     }
@@ -82,8 +87,8 @@ bool fillLegacySkin(MshObject& record, INode* node, const AssemblyContext& conte
     for (size_t i = 0; i < table.bones.size(); ++i)
         storeReportedText(record.boneNames[i], MSH_TEXT_FIELD_SIZE, boneName(skin, table.bones[i]),
                           label + L": bone name", *context.report);
-    record.skinVertices = table.entries;
-    record.header.numSkinVerts = static_cast<uint16_t>(table.entries.size());
+    record.skinVertices.swap(table.entries);
+    record.header.numSkinVerts = static_cast<uint16_t>(record.skinVertices.size());
     reportSkinLosses(table, skin, label, *context.report);
     return true;
 }

@@ -22,9 +22,8 @@ MshSkinVertex emptyEntry(size_t point) {
 
 } // namespace
 
-LegacySkinTable buildLegacySkinTable(const SkinPoints& points) {
+LegacySkinTable buildLegacySkinTable(SkinPoints kept) {
     LegacySkinTable table;
-    SkinPoints kept(points);
     std::set<int> inUse;
     for (size_t p = 0; p < kept.size(); ++p) {
         if (dropNonFiniteWeights(kept[p]))

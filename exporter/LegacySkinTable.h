@@ -35,7 +35,8 @@ struct LegacySkinTable {
 /// takes the first four bones, in the skin's order, that carry weight after that, and
 /// influences on other bones are dropped (zero weights on them lose nothing). When the
 /// skin's first four bones are exactly the bones in use, this is the block the skin's own
-/// numbering would give.
-LegacySkinTable buildLegacySkinTable(const SkinPoints& points);
+/// numbering would give. Takes the points by value: a caller handing over its own list
+/// (a temporary) lends it rather than having it copied.
+LegacySkinTable buildLegacySkinTable(SkinPoints kept);
 
 #endif

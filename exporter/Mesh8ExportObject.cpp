@@ -160,6 +160,11 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
     Tab<int> channels = mesh->GetActiveMapChannelNum();
     Mesh* maxMesh = mesh->GetMaxMesh();
     std::vector<int> cornerSource;
+    // One vertex per corner: room for all of them at once, not regrown corner by corner.
+    size_t corners = 3 * static_cast<size_t>(numFaces);
+    record.vertices.reserve(corners);
+    record.indices.reserve(corners);
+    cornerSource.reserve(corners);
     for (int f = 0; f < numFaces; ++f) {
         FaceEx* face = mesh->GetFace(f);
         for (int c = 0; c < 3; ++c) {
@@ -189,6 +194,7 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
             return false;
         }
         int capped = 0, nonFinite = 0;
+        record.boneRecords.reserve(order.size());
         for (size_t i = 0; i < order.size(); ++i) {
             record.boneRecords.push_back(
                 boneRecordFor(skin, order[i], skins[order[i]], label, *context.report));

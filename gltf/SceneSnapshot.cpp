@@ -38,21 +38,22 @@ bool hasObjectOffset(INode* node) {
              scale.s == Point3(1.0f, 1.0f, 1.0f));
 }
 
-// glTF wants unit normals; a normal within rounding of unit length is kept bit for bit.
-Point3 unitNormal(const Point3& n, const Point3& fallback) {
-    double len = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);
-    if (!(len > 1e-12) || !std::isfinite(len))
-        return fallback;
-    if (std::fabs(len - 1.0) <= 1e-5)
-        return n;
-    return Point3(float(n.x / len), float(n.y / len), float(n.z / len));
-}
-
 Point3 faceNormal(const Mesh& mesh, int f) {
     const Face& face = mesh.faces[f];
     Point3 a = mesh.verts[face.v[0]], b = mesh.verts[face.v[1]], c = mesh.verts[face.v[2]];
     Point3 n = (b - a) ^ (c - a);
     return n.Length() > 0.0f ? n.Normalize() : Point3(0.0f, 0.0f, 1.0f);
+}
+
+// glTF wants unit normals; a normal within rounding of unit length is kept bit for bit, one
+// that has no direction gets the face's, worked out only then.
+Point3 unitNormal(const Point3& n, const Mesh& mesh, int face) {
+    double len = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);
+    if (!(len > 1e-12) || !std::isfinite(len))
+        return faceNormal(mesh, face);
+    if (std::fabs(len - 1.0) <= 1e-5)
+        return n;
+    return Point3(float(n.x / len), float(n.y / len), float(n.z / len));
 }
 
 uint32_t bitsOf(float f) {
@@ -169,14 +170,13 @@ MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, VertexSplit& split,
             ++skipped;
             continue;
         }
-        Point3 flat = faceNormal(mesh, f);
         for (int k = 0; k < 3; ++k) {
             int v = int(face.v[k]);
             int id = useSpec ? normalSpec->GetNormalIndex(f, k) : -1;
             Point3 normal = id >= 0 && id < normalSpec->GetNumNormals()
                                 ? normalSpec->GetNormal(f, k)
                                 : mesh.getNormal(v);
-            normal = unitNormal(normal, flat);
+            normal = unitNormal(normal, mesh, f);
             Point2 uv(0.0f, 0.0f);
             if (hasUvs) {
                 DWORD t = mesh.tvFace[f].t[k];

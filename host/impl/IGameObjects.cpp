@@ -350,6 +350,7 @@ bool MeshView::InitializeData() {
     verts.assign(mesh->verts, mesh->verts + mesh->numVerts);
     snapshotNormals();
     auto texChannel = channels.find(1);
+    faces.reserve((size_t)mesh->numFaces);
     for (int f = 0; f < mesh->numFaces; ++f) {
         const Face& src = mesh->faces[f];
         FaceEx face;
