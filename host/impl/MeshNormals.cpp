@@ -37,6 +37,21 @@ int findGroup(std::vector<int>& parent, int i) {
 void smoothAroundVertex(const Mesh& mesh, const Corner* corners, size_t n,
                         const std::vector<Point3>& faceNormals, std::vector<int>& parent,
                         std::vector<Point3>& sums, std::vector<Point3>& out) {
+    // Most vertices sit inside one smoothing group: every corner gets the normalised sum of
+    // all its faces' normals, added in the same order as below.
+    DWORD firstGroup = mesh.faces[corners[0].face].smGroup;
+    bool oneGroup = firstGroup != 0;
+    for (size_t i = 1; oneGroup && i < n; ++i)
+        oneGroup = mesh.faces[corners[i].face].smGroup == firstGroup;
+    if (oneGroup) {
+        Point3 sum(0.0f, 0.0f, 0.0f);
+        for (size_t i = 0; i < n; ++i)
+            sum += faceNormals[(size_t)corners[i].face];
+        Point3 normal = sum.Normalize();
+        for (size_t i = 0; i < n; ++i)
+            out[(size_t)(3 * corners[i].face + corners[i].corner)] = normal;
+        return;
+    }
     parent.resize(n);
     std::iota(parent.begin(), parent.end(), 0);
     DWORD bitsUsed = 0;
