@@ -4,6 +4,7 @@
 #include "format/TextField.h"
 #include "gltf/GltfAccessors.h"
 #include "gltf/UriText.h"
+#include "gltf/VertexSource.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -62,67 +63,74 @@ void putPoint(float* out, const Point3& p) {
     out[2] = g.z;
 }
 
-void addPlacedVertices(const MeshData& mesh, const Placement& place, AccessorWriter& writer,
+void addPlacedVertices(const VertexSource& vertices, const Placement& place, AccessorWriter& writer,
                        tinygltf::Primitive& primitive) {
-    size_t count = mesh.positions.size();
+    size_t count = vertices.count();
     int accessor = 0;
     float* out = writer.addFloatRoom(count, 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
-    for (size_t i = 0; i < count; ++i)
-        putPoint(out + 3 * i,
-                 place.moved ? transformPoint(place.bind, mesh.positions[i]) : mesh.positions[i]);
+    for (size_t i = 0; i < count; ++i) {
+        Point3 p = vertices.position(i);
+        putPoint(out + 3 * i, place.moved ? transformPoint(place.bind, p) : p);
+    }
     writer.setBounds(accessor, out);
     primitive.attributes["POSITION"] = accessor;
     if (place.placed) {
         out = writer.addFloatRoom(count, 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
         for (size_t i = 0; i < count; ++i)
-            putPoint(out + 3 * i, mesh.positions[i]);
+            putPoint(out + 3 * i, vertices.position(i));
         primitive.attributes["_MSH_POSITION"] = accessor;
     }
-    if (!mesh.normals.empty()) {
-        out = writer.addFloatRoom(mesh.normals.size(), 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
-        for (size_t i = 0; i < mesh.normals.size(); ++i)
-            putPoint(out + 3 * i, place.turned ? transformNormal(place.bindInverse, mesh.normals[i])
-                                               : mesh.normals[i]);
+    if (vertices.hasNormals()) {
+        out = writer.addFloatRoom(count, 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+        for (size_t i = 0; i < count; ++i) {
+            Point3 n = vertices.normal(i);
+            putPoint(out + 3 * i, place.turned ? transformNormal(place.bindInverse, n) : n);
+        }
         primitive.attributes["NORMAL"] = accessor;
     }
 }
 
+// The vertices that carry JOINTS_n / WEIGHTS_n data: all of them when there are influences.
+size_t weightedVertices(const VertexSource& vertices) {
+    return vertices.hasInfluences() ? vertices.count() : 0;
+}
+
 // The JOINTS_n / WEIGHTS_n sets a skinned mesh needs: four influences each, one at least.
-size_t influenceSets(const MeshData& mesh) {
-    size_t most = 1;
-    for (const std::vector<Influence>& influences : mesh.influences)
-        most = std::max(most, influences.size());
-    return (most + 3) / 4;
+size_t influenceSets(const VertexSource& vertices) {
+    size_t most = 0;
+    bool someWithout = false;
+    vertices.influenceExtent(most, someWithout);
+    return (std::max<size_t>(most, 1) + 3) / 4;
 }
 
 // glTF requires every vertex's weights to sum to 1, whatever the source gave; a vertex no bone
 // moves goes to `stillJoint` with weight 1. Returns `source` itself when it is already so,
-// else the list made in `scratch`.
-const std::vector<Influence>& normalisedInfluences(const std::vector<Influence>& source,
-                                                   int stillJoint,
-                                                   std::vector<Influence>& scratch) {
-    if (source.empty()) {
+// else the list made in `scratch`; `size` gets the list's length.
+const Influence* normalisedInfluences(const Influence* source, size_t& size, int stillJoint,
+                                      std::vector<Influence>& scratch) {
+    if (size == 0) {
         Influence still;
         still.joint = stillJoint;
         still.weight = 1.0f;
         scratch.assign(1, still);
-        return scratch;
+        size = 1;
+        return scratch.data();
     }
     double sum = 0.0;
-    for (const Influence& i : source)
-        sum += i.weight;
+    for (size_t i = 0; i < size; ++i)
+        sum += source[i].weight;
     if (!(sum > 0.0) || sum == 1.0)
         return source;
-    scratch = source;
+    scratch.assign(source, source + size);
     for (Influence& i : scratch)
         i.weight = float(i.weight / sum);
-    return scratch;
+    return scratch.data();
 }
 
-void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& writer,
+void addSkinWeights(const VertexSource& vertices, size_t jointCount, AccessorWriter& writer,
                     tinygltf::Primitive& primitive) {
-    size_t count = mesh.influences.size();
-    size_t sets = influenceSets(mesh);
+    size_t count = weightedVertices(vertices);
+    size_t sets = influenceSets(vertices);
     std::vector<Influence> scratch;
     for (size_t set = 0; set < sets; ++set) {
         std::string suffix = "_" + std::to_string(set);
@@ -131,11 +139,12 @@ void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& wri
         unsigned char* joints = writer.addJointRoom(count, jointCount, wide, accessor);
         primitive.attributes["JOINTS" + suffix] = accessor;
         for (size_t v = 0; v < count; ++v) {
-            const std::vector<Influence>& influences =
-                normalisedInfluences(mesh.influences[v], int(jointCount - 1), scratch);
+            size_t size = 0;
+            const Influence* influences = normalisedInfluences(vertices.influences(v, size), size,
+                                                               int(jointCount - 1), scratch);
             for (size_t slot = 0; slot < 4; ++slot) {
                 size_t k = set * 4 + slot;
-                uint16_t joint = k < influences.size() ? uint16_t(influences[k].joint) : 0;
+                uint16_t joint = k < size ? uint16_t(influences[k].joint) : 0;
                 if (wide)
                     std::memcpy(joints + 2 * (4 * v + slot), &joint, 2);
                 else
@@ -145,11 +154,12 @@ void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& wri
         float* weights = writer.addFloatRoom(count, 4, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
         primitive.attributes["WEIGHTS" + suffix] = accessor;
         for (size_t v = 0; v < count; ++v) {
-            const std::vector<Influence>& influences =
-                normalisedInfluences(mesh.influences[v], int(jointCount - 1), scratch);
+            size_t size = 0;
+            const Influence* influences = normalisedInfluences(vertices.influences(v, size), size,
+                                                               int(jointCount - 1), scratch);
             for (size_t slot = 0; slot < 4; ++slot) {
                 size_t k = set * 4 + slot;
-                weights[4 * v + slot] = k < influences.size() ? influences[k].weight : 0.0f;
+                weights[4 * v + slot] = k < size ? influences[k].weight : 0.0f;
             }
         }
     }
@@ -158,14 +168,17 @@ void addSkinWeights(const MeshData& mesh, size_t jointCount, AccessorWriter& wri
 // `jointCount` counts the skin's bones and the still joint after them.
 void addPrimitiveData(const MeshData& mesh, const NodeData* skinned, size_t jointCount,
                       AccessorWriter& writer, tinygltf::Primitive& primitive) {
-    addPlacedVertices(mesh, placementOf(skinned), writer, primitive);
+    MeshArrays arrays(mesh);
+    const VertexSource& vertices = verticesOf(mesh, arrays);
+    addPlacedVertices(vertices, placementOf(skinned), writer, primitive);
     int accessor = 0;
-    if (!mesh.uvs.empty()) {
+    if (vertices.hasUvs()) {
         float* out =
-            writer.addFloatRoom(mesh.uvs.size(), 2, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
-        for (size_t i = 0; i < mesh.uvs.size(); ++i) {
-            out[2 * i] = mesh.uvs[i].x;
-            out[2 * i + 1] = 1.0f - mesh.uvs[i].y;
+            writer.addFloatRoom(vertices.count(), 2, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+        for (size_t i = 0; i < vertices.count(); ++i) {
+            Point2 uv = vertices.uv(i);
+            out[2 * i] = uv.x;
+            out[2 * i + 1] = 1.0f - uv.y;
         }
         primitive.attributes["TEXCOORD_0"] = accessor;
     }
@@ -177,7 +190,7 @@ void addPrimitiveData(const MeshData& mesh, const NodeData* skinned, size_t join
         primitive.attributes["_MSH_VERTEX"] = accessor;
     }
     if (skinned)
-        addSkinWeights(mesh, jointCount, writer, primitive);
+        addSkinWeights(vertices, jointCount, writer, primitive);
     primitive.indices = writer.addIndices(mesh.triangles);
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
     primitive.material = mesh.material;
@@ -206,10 +219,14 @@ int addMesh(const NodeData& node, size_t jointCount, AccessorWriter& writer,
 bool needsStillJoint(const NodeData& node) {
     if (!isDrawnSkinned(node))
         return false;
-    for (const MeshData& mesh : node.meshes)
-        for (const std::vector<Influence>& influences : mesh.influences)
-            if (influences.empty())
-                return true;
+    for (const MeshData& mesh : node.meshes) {
+        MeshArrays arrays(mesh);
+        size_t most = 0;
+        bool someWithout = false;
+        verticesOf(mesh, arrays).influenceExtent(most, someWithout);
+        if (someWithout)
+            return true;
+    }
     return false;
 }
 
@@ -222,19 +239,22 @@ size_t binarySize(const SceneData& scene) {
     };
     for (const NodeData& node : scene.nodes)
         for (const MeshData& mesh : node.meshes) {
+            MeshArrays arrays(mesh);
+            const VertexSource& vertices = verticesOf(mesh, arrays);
             bool skinned = isDrawnSkinned(node);
-            add(mesh.positions.size(), 12);
+            add(vertices.count(), 12);
             if (placementOf(skinned ? &node : nullptr).placed)
-                add(mesh.positions.size(), 12);
-            if (!mesh.normals.empty())
-                add(mesh.normals.size(), 12);
-            if (!mesh.uvs.empty())
-                add(mesh.uvs.size(), 8);
+                add(vertices.count(), 12);
+            if (vertices.hasNormals())
+                add(vertices.count(), 12);
+            if (vertices.hasUvs())
+                add(vertices.count(), 8);
             if (!mesh.sourceVertex.empty())
                 add(mesh.sourceVertex.size(), 4);
-            for (size_t set = 0; skinned && set < influenceSets(mesh); ++set) {
-                add(mesh.influences.size(), node.joints.size() + 1 > 256 ? 8 : 4);
-                add(mesh.influences.size(), 16);
+            size_t sets = skinned ? influenceSets(vertices) : 0;
+            for (size_t set = 0; set < sets; ++set) {
+                add(weightedVertices(vertices), node.joints.size() + 1 > 256 ? 8 : 4);
+                add(weightedVertices(vertices), 16);
             }
             uint32_t largest = 0;
             for (uint32_t i : mesh.triangles)

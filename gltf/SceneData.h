@@ -6,10 +6,13 @@
 #include "gltf/AffineMatrix.h"
 #include "gltf/BridgeReport.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace mshgltf {
+
+class VertexSource;
 
 /// One bone's share of a vertex: `joint` indexes the owning node's `joints`.
 struct Influence {
@@ -18,7 +21,8 @@ struct Influence {
 };
 
 /// A triangle mesh whose vertices carry everything per vertex (split where position, normal
-/// or texture coordinate differ), in the owning node's object frame.
+/// or texture coordinate differ), in the owning node's object frame. Its vertices are in the
+/// arrays, or, when `source` is set, read from there (the arrays then stay empty).
 struct MeshData {
     std::string name;
     std::vector<Point3> positions;
@@ -28,7 +32,8 @@ struct MeshData {
     std::vector<std::vector<Influence>> influences; ///< per vertex when skinned, else empty
     std::vector<uint32_t> triangles;                ///< three vertex numbers per face
     int material = -1;                              ///< index into SceneData::materials
-    bool specifiedNormals = false; ///< the host mesh had explicit per-corner normals
+    bool specifiedNormals = false;              ///< the host mesh had explicit per-corner normals
+    std::shared_ptr<const VertexSource> source; ///< see gltf/VertexSource.h
 };
 
 /// A standard material as far as glTF can carry it.

@@ -2,6 +2,7 @@
 
 #include "format/TextField.h"
 #include "gltf/UriText.h"
+#include "gltf/VertexSource.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,14 +70,12 @@ struct SkinSource {
     std::vector<int> jointOfBoneIndex; ///< the joint of each of the skin's bones, or -1
 };
 
-// Influences of one host vertex: positive weights, a bone named twice merged, normalised to
-// sum 1 (glTF requires it; the host's skin does not).
-std::vector<Influence> influencesOf(const SkinSource& source, int vertex) {
-    std::vector<Influence> result;
-    if (!source.context || vertex >= source.context->GetNumPoints())
-        return result;
+// Appends the influences of one host vertex to `out`: positive weights, a bone named twice
+// merged, normalised to sum 1 (glTF requires it; the host's skin does not).
+// `vertex` is one the skin has (below GetNumPoints).
+void appendInfluences(const SkinSource& source, int vertex, std::vector<Influence>& out) {
+    size_t first = out.size();
     int count = source.context->GetNumAssignedBones(vertex);
-    result.reserve(size_t(std::max(0, count)));
     for (int l = 0; l < count; ++l) {
         int boneIndex = source.context->GetAssignedBone(vertex, l);
         float weight = source.context->GetBoneWeight(vertex, l);
@@ -87,25 +86,24 @@ std::vector<Influence> influencesOf(const SkinSource& source, int vertex) {
         if (joint < 0)
             continue;
         bool merged = false;
-        for (Influence& existing : result)
-            if (existing.joint == joint) {
-                existing.weight += weight;
+        for (size_t i = first; i < out.size(); ++i)
+            if (out[i].joint == joint) {
+                out[i].weight += weight;
                 merged = true;
             }
         if (!merged) {
             Influence influence;
             influence.joint = joint;
             influence.weight = weight;
-            result.push_back(influence);
+            out.push_back(influence);
         }
     }
     double sum = 0.0;
-    for (const Influence& i : result)
-        sum += i.weight;
+    for (size_t i = first; i < out.size(); ++i)
+        sum += out[i].weight;
     if (sum > 0.0 && sum != 1.0)
-        for (Influence& i : result)
-            i.weight = float(i.weight / sum);
-    return result;
+        for (size_t i = first; i < out.size(); ++i)
+            out[i].weight = float(out[i].weight / sum);
 }
 
 struct MeshReadContext {
@@ -116,8 +114,132 @@ struct MeshReadContext {
     const SkinSource* skin;
 };
 
+// What a corner of a host mesh carries besides its position: its unit normal (the specified
+// one where the mesh has them) and its texture coordinate, (0, 0) where it has none.
+class CornerValues {
+public:
+    explicit CornerValues(Mesh& hostMesh) : mesh(hostMesh) {
+        normalSpec = mesh.GetSpecifiedNormals();
+        specified = normalSpec && normalSpec->GetNumFaces() == mesh.numFaces;
+        uvs = mesh.numTVerts > 0 && mesh.tvFace && mesh.getNumTVFaces() == mesh.numFaces;
+    }
+    bool hasSpecifiedNormals() const { return specified; }
+    bool hasUvs() const { return uvs; }
+
+    Point3 normal(int face, int k) const {
+        const Face& corners = mesh.faces[face];
+        int id = specified ? normalSpec->GetNormalIndex(face, k) : -1;
+        Point3 n = id >= 0 && id < normalSpec->GetNumNormals() ? normalSpec->GetNormal(face, k)
+                                                               : mesh.getNormal(int(corners.v[k]));
+        return unitNormal(n, mesh, face);
+    }
+    Point2 uv(int face, int k) const {
+        if (uvs) {
+            DWORD t = mesh.tvFace[face].t[k];
+            if (t < DWORD(mesh.numTVerts))
+                return Point2(mesh.tVerts[t].x, mesh.tVerts[t].y);
+        }
+        return Point2(0.0f, 0.0f);
+    }
+
+private:
+    Mesh& mesh;
+    MeshNormalSpec* normalSpec;
+    bool specified;
+    bool uvs;
+};
+
+// A host mesh's vertices as the split made them, each read from a corner of the host mesh
+// when written, influences from one table per host vertex (a host vertex split in two is
+// asked for its weights once). Valid while the scene is unchanged; a mesh converted for
+// reading is deleted with it.
+class HostVertices : public VertexSource {
+public:
+    HostVertices(Mesh& hostMesh, TriObject* converted, const MeshReadContext& ctx)
+        : mesh(hostMesh), corners(hostMesh), ownedCopy(converted), bake(ctx.bakeOffset),
+          offset(ctx.offset), offsetInverse(ctx.offsetInverse) {}
+    ~HostVertices() override {
+        if (ownedCopy)
+            ownedCopy->DeleteMe();
+    }
+
+    size_t count() const override { return cornerOf.size(); }
+    bool hasNormals() const override { return !cornerOf.empty(); }
+    bool hasUvs() const override { return withUvs && !cornerOf.empty(); }
+    bool hasInfluences() const override { return !firstInfluence.empty() && !cornerOf.empty(); }
+    Point3 position(size_t vertex) const override {
+        Point3 p = mesh.verts[hostVertexOf(vertex)];
+        return bake ? transformPoint(offset, p) : p;
+    }
+    Point3 normal(size_t vertex) const override {
+        Point3 n = corners.normal(int(cornerOf[vertex] / 3), int(cornerOf[vertex] % 3));
+        return bake ? transformNormal(offsetInverse, n) : n;
+    }
+    Point2 uv(size_t vertex) const override {
+        return corners.uv(int(cornerOf[vertex] / 3), int(cornerOf[vertex] % 3));
+    }
+    const Influence* influences(size_t vertex, size_t& size) const override {
+        if (firstInfluence.empty()) {
+            size = 0;
+            return nullptr;
+        }
+        size_t v = hostVertexOf(vertex);
+        size = firstInfluence[v + 1] - firstInfluence[v];
+        return influenceList.data() + firstInfluence[v];
+    }
+
+    void influenceExtent(size_t& most, bool& someWithout) const override {
+        most = mostInfluences;
+        someWithout = someUninfluenced;
+    }
+
+    const CornerValues& cornerValues() const { return corners; }
+    /// Adds a vertex read from corner `k` of `face`.
+    void addVertex(int face, int k) { cornerOf.push_back(uint32_t(face) * 3 + uint32_t(k)); }
+    void reserve(size_t vertices) { cornerOf.reserve(vertices); }
+    /// Reads every host vertex's influences once.
+    void readInfluences(const SkinSource& skin) {
+        firstInfluence.assign(1, 0);
+        firstInfluence.reserve(size_t(mesh.numVerts) + 1);
+        int weighed = skin.context ? skin.context->GetNumPoints() : 0;
+        for (int v = 0; v < mesh.numVerts; ++v) {
+            if (v < weighed)
+                appendInfluences(skin, v, influenceList);
+            firstInfluence.push_back(uint32_t(influenceList.size()));
+        }
+        for (size_t vertex = 0; vertex < count(); ++vertex) {
+            size_t size = 0;
+            influences(vertex, size);
+            mostInfluences = std::max(mostInfluences, size);
+            someUninfluenced = someUninfluenced || size == 0;
+        }
+    }
+    size_t hostVertexOf(size_t vertex) const {
+        return size_t(mesh.faces[cornerOf[vertex] / 3].v[cornerOf[vertex] % 3]);
+    }
+
+    bool withUvs = false; ///< a textured mesh without coordinates gets (0, 0)
+
+private:
+    HostVertices(const HostVertices&);
+    HostVertices& operator=(const HostVertices&);
+
+    Mesh& mesh;
+    CornerValues corners;
+    TriObject* ownedCopy;
+    bool bake;
+    AffineMatrix offset;
+    AffineMatrix offsetInverse;
+    std::vector<uint32_t> cornerOf;       ///< per glTF vertex: face * 3 + corner
+    std::vector<uint32_t> firstInfluence; ///< per host vertex, and one past the last
+    std::vector<Influence> influenceList;
+    size_t mostInfluences = 0;     ///< over the glTF vertices
+    bool someUninfluenced = false; ///< ... and whether one has none
+};
+
 // The glTF vertices made from each host vertex so far, as chains through `next`: most host
-// vertices have one or two, so finding a corner's vertex compares a few keys.
+// vertices have one or two, so finding a corner's vertex compares a few keys. Reused from
+// mesh to mesh.
 struct VertexSplit {
     std::vector<int32_t> first; ///< per host vertex: its latest glTF vertex, or -1
     std::vector<int32_t>
@@ -143,25 +265,21 @@ struct VertexSplit {
     }
 };
 
-MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, VertexSplit& split,
-                  BridgeReport& report) {
+// Splits a host mesh's corners into glTF vertices where normal or texture coordinate differ:
+// the triangles and, per vertex, the corner its values are read from when written.
+MeshData readMesh(Mesh& mesh, TriObject* converted, const MeshReadContext& ctx, VertexSplit& split,
+                  BridgeReport& report, std::shared_ptr<HostVertices>& vertices) {
     MeshData data;
     data.name = ctx.nodeName;
-    MeshNormalSpec* normalSpec = mesh.GetSpecifiedNormals();
-    bool useSpec = normalSpec && normalSpec->GetNumFaces() == mesh.numFaces;
-    data.specifiedNormals = useSpec;
-    bool hasUvs = mesh.numTVerts > 0 && mesh.tvFace && mesh.getNumTVFaces() == mesh.numFaces;
+    vertices.reset(new HostVertices(mesh, converted, ctx));
+    const CornerValues& corners = vertices->cornerValues();
+    data.specifiedNormals = corners.hasSpecifiedNormals();
+    vertices->withUvs = corners.hasUvs();
     split.reset(mesh.numVerts);
     data.triangles.reserve(3 * size_t(mesh.numFaces));
     // Most meshes split few vertices: room for each host vertex once saves most regrowth.
-    size_t expected = size_t(mesh.numVerts);
-    data.positions.reserve(expected);
-    data.normals.reserve(expected);
-    data.sourceVertex.reserve(expected);
-    if (hasUvs)
-        data.uvs.reserve(expected);
-    if (ctx.skin)
-        data.influences.reserve(expected);
+    vertices->reserve(size_t(mesh.numVerts));
+    data.sourceVertex.reserve(size_t(mesh.numVerts));
     int skipped = 0;
     for (int f = 0; f < mesh.numFaces; ++f) {
         const Face& face = mesh.faces[f];
@@ -172,17 +290,8 @@ MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, VertexSplit& split,
         }
         for (int k = 0; k < 3; ++k) {
             int v = int(face.v[k]);
-            int id = useSpec ? normalSpec->GetNormalIndex(f, k) : -1;
-            Point3 normal = id >= 0 && id < normalSpec->GetNumNormals()
-                                ? normalSpec->GetNormal(f, k)
-                                : mesh.getNormal(v);
-            normal = unitNormal(normal, mesh, f);
-            Point2 uv(0.0f, 0.0f);
-            if (hasUvs) {
-                DWORD t = mesh.tvFace[f].t[k];
-                if (t < DWORD(mesh.numTVerts))
-                    uv = Point2(mesh.tVerts[t].x, mesh.tVerts[t].y);
-            }
+            Point3 normal = corners.normal(f, k);
+            Point2 uv = corners.uv(f, k);
             const uint32_t key[5] = {bitsOf(normal.x), bitsOf(normal.y), bitsOf(normal.z),
                                      bitsOf(uv.x), bitsOf(uv.y)};
             int32_t found = split.find(v, key);
@@ -190,26 +299,18 @@ MeshData readMesh(Mesh& mesh, const MeshReadContext& ctx, VertexSplit& split,
                 data.triangles.push_back(uint32_t(found));
                 continue;
             }
-            uint32_t index = uint32_t(data.positions.size());
+            data.triangles.push_back(uint32_t(vertices->count()));
             split.add(v, key);
-            Point3 position = mesh.verts[v];
-            if (ctx.bakeOffset) {
-                position = transformPoint(ctx.offset, position);
-                normal = transformNormal(ctx.offsetInverse, normal);
-            }
-            data.positions.push_back(position);
-            data.normals.push_back(normal);
-            if (hasUvs)
-                data.uvs.push_back(uv);
+            vertices->addVertex(f, k);
             data.sourceVertex.push_back(v);
-            if (ctx.skin)
-                data.influences.push_back(influencesOf(*ctx.skin, v));
-            data.triangles.push_back(index);
         }
     }
     if (skipped > 0)
         report.losses.push_back(ctx.nodeName + ": " + std::to_string(skipped) +
                                 " face(s) refer to vertices the mesh does not have; left out");
+    if (ctx.skin)
+        vertices->readInfluences(*ctx.skin);
+    data.source = vertices;
     return data;
 }
 
@@ -314,17 +415,17 @@ SceneData snapshotScene(BridgeReport& report) {
                         ctx.bakeOffset = invertAffine(ctx.offset, ctx.offsetInverse);
                     }
                 }
-                MeshData mesh = readMesh(tri->GetMesh(), ctx, split, report);
-                if (tri != object)
-                    tri->DeleteMe();
+                std::shared_ptr<HostVertices> vertices;
+                MeshData mesh = readMesh(tri->GetMesh(), tri != object ? tri : nullptr, ctx, split,
+                                         report, vertices);
                 if (!mesh.triangles.empty()) {
                     mesh.material =
                         data.isBone ? -1 : materialIndex(node->GetMtl(), materials, scene);
                     // A textured material needs texture coordinates; the model files hold
-                    // (0, 0) for a mesh without them, and so does the glTF.
-                    if (mesh.uvs.empty() && mesh.material >= 0 &&
+                    // (0, 0) for a mesh without them, and so does the glTF (the split's).
+                    if (mesh.material >= 0 &&
                         !scene.materials[size_t(mesh.material)].textureFile.empty())
-                        mesh.uvs.assign(mesh.positions.size(), Point2(0.0f, 0.0f));
+                        vertices->withUvs = true;
                     data.meshes.push_back(std::move(mesh));
                 }
             }

@@ -1,4 +1,5 @@
 #include "gltf/SceneSnapshot.h"
+#include "gltf/VertexSource.h"
 #include "host/embed/MemoryHost.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,12 @@ void weigh(ISkinImportData* skin, INode* node, int vertex, std::vector<INode*> b
     skin->AddWeights(node, vertex, boneTab, weightTab);
 }
 
+std::vector<Influence> influencesOf(const MeshData& mesh, size_t vertex) {
+    size_t size = 0;
+    const Influence* first = mesh.source->influences(vertex, size);
+    return std::vector<Influence>(first, first + size);
+}
+
 class SceneSnapshotTest : public ::testing::Test {
 protected:
     void SetUp() override { resetScene(); }
@@ -81,13 +88,13 @@ TEST_F(SceneSnapshotTest, VerticesSplitOnlyWhereTexCoordsOrNormalsDiffer) {
     SceneData scene = snapshotScene(report);
     ASSERT_EQ(scene.nodes.size(), 2u);
     const MeshData& plain = scene.nodes[0].meshes.at(0);
-    EXPECT_EQ(plain.positions.size(), 4u) << "shared corners with equal UVs stay shared";
+    EXPECT_EQ(plain.source->count(), 4u) << "shared corners with equal UVs stay shared";
     EXPECT_EQ(plain.triangles, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
     EXPECT_EQ(plain.sourceVertex, (std::vector<int>{0, 1, 2, 3}));
     const MeshData& seam = scene.nodes[1].meshes.at(0);
-    EXPECT_EQ(seam.positions.size(), 5u) << "vertex 2 carries two UVs";
+    EXPECT_EQ(seam.source->count(), 5u) << "vertex 2 carries two UVs";
     EXPECT_EQ(seam.sourceVertex, (std::vector<int>{0, 1, 2, 2, 3}));
-    EXPECT_EQ(seam.uvs[3], Point2(0.5f, 0.5f));
+    EXPECT_EQ(seam.source->uv(3), Point2(0.5f, 0.5f));
     EXPECT_EQ(seam.triangles, (std::vector<uint32_t>{0, 1, 2, 0, 3, 4}));
     EXPECT_TRUE(report.losses.empty());
 }
@@ -108,8 +115,8 @@ TEST_F(SceneSnapshotTest, SpecifiedNormalsWinOverVertexNormals) {
     SceneData scene = snapshotScene(report);
     const MeshData& data = scene.nodes[0].meshes.at(0);
     EXPECT_TRUE(data.specifiedNormals);
-    EXPECT_EQ(data.positions.size(), 5u) << "vertex 2 has two corner normals";
-    EXPECT_EQ(data.normals[3], tilted);
+    EXPECT_EQ(data.source->count(), 5u) << "vertex 2 has two corner normals";
+    EXPECT_EQ(data.source->normal(3), tilted);
     EXPECT_EQ(data.sourceVertex[3], 2);
 }
 
@@ -125,21 +132,21 @@ TEST_F(SceneSnapshotTest, ObjectOffsetsAreBakedIntoUnskinnedVertices) {
     const NodeData& data = scene.nodes[0];
     EXPECT_EQ(data.world.m[3][0], 10.0) << "the node keeps its own transform";
     const MeshData& mesh = data.meshes.at(0);
-    Point3 corner = mesh.positions[1]; // host vertex (1, 0, 0)
+    Point3 corner = mesh.source->position(1); // host vertex (1, 0, 0)
     Matrix3 objectTm = node->GetObjectTM(0);
     Point3 expected = Point3(1.0f, 0.0f, 0.0f) * objectTm;
     Point3 world = corner + Point3(10.0f, 0.0f, 0.0f);
     EXPECT_NEAR(world.x, expected.x, 1e-5);
     EXPECT_NEAR(world.y, expected.y, 1e-5);
     EXPECT_NEAR(world.z, expected.z, 1e-5);
-    EXPECT_NEAR(mesh.normals[1].z, 1.0f, 1e-6);
+    EXPECT_NEAR(mesh.source->normal(1).z, 1.0f, 1e-6);
 }
 
 TEST_F(SceneSnapshotTest, SkinWeightsAreMergedNormalisedAndBoundToJoints) {
     INode* root = makeBone(L"Root", 0.0f);
     INode* tip = makeBone(L"Tip", 1.0f);
     root->AttachChild(tip, TRUE);
-    INode* quad = makeQuad(L"Skinned", false);
+    INode* quad = makeQuad(L"Skinned", true); // host vertex 2 becomes glTF 2 and 3
     ISkinImportData* skin = addSkin(quad);
     ASSERT_NE(skin, nullptr);
     skin->AddBoneEx(root, TRUE);
@@ -161,14 +168,20 @@ TEST_F(SceneSnapshotTest, SkinWeightsAreMergedNormalisedAndBoundToJoints) {
     EXPECT_TRUE(scene.nodes[size_t(skinned->joints[1])].isBone);
     EXPECT_EQ(skinned->jointBindWorld[1].m[3][2], 1.0) << "bind transform from the skin";
     const MeshData& mesh = skinned->meshes.at(0);
-    ASSERT_EQ(mesh.influences.size(), 4u);
-    ASSERT_EQ(mesh.influences[1].size(), 2u);
-    EXPECT_FLOAT_EQ(mesh.influences[1][0].weight, 0.5f);
-    EXPECT_FLOAT_EQ(mesh.influences[1][1].weight, 0.5f);
-    ASSERT_EQ(mesh.influences[2].size(), 1u);
-    EXPECT_EQ(mesh.influences[2][0].joint, 1);
-    EXPECT_FLOAT_EQ(mesh.influences[2][0].weight, 1.0f) << "0.75 alone normalises to 1";
-    EXPECT_TRUE(mesh.influences[3].empty());
+    ASSERT_TRUE(mesh.source->hasInfluences());
+    ASSERT_EQ(mesh.source->count(), 5u);
+    std::vector<Influence> shared = influencesOf(mesh, 1);
+    ASSERT_EQ(shared.size(), 2u);
+    EXPECT_FLOAT_EQ(shared[0].weight, 0.5f);
+    EXPECT_FLOAT_EQ(shared[1].weight, 0.5f);
+    std::vector<Influence> single = influencesOf(mesh, 2);
+    ASSERT_EQ(single.size(), 1u);
+    EXPECT_EQ(single[0].joint, 1);
+    EXPECT_FLOAT_EQ(single[0].weight, 1.0f) << "0.75 alone normalises to 1";
+    std::vector<Influence> copy = influencesOf(mesh, 3);
+    ASSERT_EQ(copy.size(), 1u) << "both vertices split from one host vertex share its weights";
+    EXPECT_EQ(copy[0].joint, 1);
+    EXPECT_TRUE(influencesOf(mesh, 4).empty());
 }
 
 TEST_F(SceneSnapshotTest, MaterialsGiveTheBitmapFileNameAndTwoSidedFlag) {
