@@ -138,6 +138,51 @@ bool nameBinaryChunk(nlohmann::json& doc, BinaryChunk& chunk) {
     return true;
 }
 
+size_t skipSpace(const std::string& text, size_t at) {
+    while (at < text.size() &&
+           (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\r'))
+        ++at;
+    return at;
+}
+
+// Where the object of buffers[0] opens in a JSON text (the last "buffers" key of the top level
+// object, as a parser keeps it), or npos; npos too for a top-level key written with escapes,
+// which could spell "buffers" in another way.
+size_t firstBufferObject(const std::string& text) {
+    size_t found = std::string::npos;
+    int depth = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        char c = text[at];
+        if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        } else if (c == '"') {
+            size_t start = at + 1;
+            bool escaped = false;
+            for (++at; at < text.size() && text[at] != '"'; ++at)
+                if (text[at] == '\\') {
+                    escaped = true;
+                    ++at;
+                }
+            if (at >= text.size())
+                return std::string::npos;
+            size_t colon = skipSpace(text, at + 1);
+            if (depth != 1 || colon >= text.size() || text[colon] != ':')
+                continue;
+            if (escaped)
+                return std::string::npos;
+            if (text.compare(start, at - start, "buffers") != 0)
+                continue;
+            size_t array = skipSpace(text, colon + 1);
+            size_t object = array < text.size() && text[array] == '[' ? skipSpace(text, array + 1)
+                                                                      : std::string::npos;
+            found = object < text.size() && text[object] == '{' ? object : std::string::npos;
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 struct GltfFile::Json {
@@ -176,7 +221,16 @@ bool GltfFile::load(tinygltf::Model& model, std::string& err, std::string& warn)
         !nameBinaryChunk(json->doc, json->chunk))
         return binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
                       : loader.LoadASCIIFromFile(&model, &err, &warn, path);
-    std::string text = json->doc.dump();
+    // buffers[0] gets the chunk's name as its URI: written into the text where it can be
+    // found, so the loader parses the text as it came; else the parsed document is written out.
+    std::string text;
+    size_t object = firstBufferObject(json->text);
+    if (object != std::string::npos) {
+        text.swap(json->text);
+        text.insert(object + 1, "\"uri\":" + nlohmann::json(binaryChunkName).dump() + ",");
+    } else {
+        text = json->doc.dump();
+    }
     BinaryChunk chunk = json->chunk;
     json.reset(); // the parsed JSON is no longer needed while the loader builds the model
     tinygltf::FsCallbacks files;

@@ -375,7 +375,10 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
             mesh.uvs.reserve(count);
         if (hasSources)
             mesh.sourceVertex.reserve(count);
+        if (jointMap)
+            mesh.influences.reserve(count);
     }
+    std::vector<Influence> influences; // one vertex's, reused: each vertex's list is one copy
     for (size_t i = 0; i < count; ++i) {
         mesh.positions.push_back(
             pointFromGltf(Point3(float(positions.value(i, 0)), float(positions.value(i, 1)),
@@ -402,7 +405,7 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
             mesh.sourceVertex.push_back(source >= 0.0 && source <= 1e9 ? int(source) : -1);
         }
         if (jointMap) {
-            std::vector<Influence> influences;
+            influences.clear();
             for (size_t set = 0; set < jointSets.size(); ++set)
                 for (int slot = 0; slot < 4; ++slot) {
                     double weight = weightSets[set].value(i, slot);

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 
 using namespace mshgltf;
@@ -94,7 +98,26 @@ std::wstring lastComponent(const std::wstring& path) {
     return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
-void roundTrip(const std::string& fileName) {
+// Rewrites the JSON chunk of a .glb with `edit`, keeping its binary chunk.
+void editGlbJson(const std::string& path, const std::function<void(std::string&)>& edit) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    ASSERT_GE(bytes.size(), 20u);
+    uint32_t length = 0;
+    std::memcpy(&length, &bytes[12], 4);
+    std::string json = bytes.substr(20, length);
+    edit(json);
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    std::string out = bytes.substr(0, 20) + json + bytes.substr(20 + length);
+    uint32_t total = uint32_t(out.size()), jsonLength = uint32_t(json.size());
+    std::memcpy(&out[8], &total, 4);
+    std::memcpy(&out[12], &jsonLength, 4);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << out;
+}
+
+void roundTrip(const std::string& fileName,
+               const std::function<void(std::string&)>& editJson = nullptr) {
     std::string folder = gltftest::scratchFolder("roundtrip-" + fileName);
     resetScene();
     samples::SampleOptions options;
@@ -109,6 +132,8 @@ void roundTrip(const std::string& fileName) {
     ASSERT_TRUE(exportSceneAsGltf(path, report, error)) << error;
     EXPECT_TRUE(report.losses.empty());
     EXPECT_VALID_GLTF(path);
+    if (editJson)
+        editGlbJson(path, editJson);
 
     resetScene();
     BridgeReport back;
@@ -149,6 +174,25 @@ void roundTrip(const std::string& fileName) {
 
 TEST(GltfRoundTrip, BinaryGltfKeepsTheSampleScene) {
     roundTrip("hero.glb");
+}
+
+TEST(GltfRoundTrip, BinaryGltfReadsTheSameWhateverItsJsonLooksLike) {
+    auto replace = [](std::string& json, const std::string& from, const std::string& to) {
+        size_t at = json.find(from);
+        ASSERT_NE(at, std::string::npos) << json;
+        json.replace(at, from.size(), to);
+    };
+    // A parser keeps the last of two keys: the binary chunk is the second "buffers" entry's,
+    // however its key is spelled.
+    const std::string decoy = "\"buffers\":[{\"byteLength\":4,\"uri\":\"elsewhere.bin\"}],";
+    roundTrip("spaced.glb", [&](std::string& json) {
+        replace(json, "\"buffers\":[{", "\"buffers\" :\n [ {");
+        json.insert(1, decoy);
+    });
+    roundTrip("escaped.glb", [&](std::string& json) {
+        replace(json, "\"buffers\":", "\"buf\\u0066ers\":");
+        json.insert(1, decoy);
+    });
 }
 
 TEST(GltfRoundTrip, JsonGltfKeepsTheSampleScene) {
