@@ -47,6 +47,10 @@ public:
     Point3 normal(size_t vertex) const override { return mesh.normals[vertex]; }
     Point2 uv(size_t vertex) const override { return mesh.uvs[vertex]; }
     const Influence* influences(size_t vertex, size_t& size) const override {
+        if (vertex >= mesh.influences.size()) { // lists shorter than the vertices: none
+            size = 0;
+            return nullptr;
+        }
         size = mesh.influences[vertex].size();
         return mesh.influences[vertex].data();
     }
