@@ -182,11 +182,11 @@ void addPrimitiveData(const MeshData& mesh, const NodeData* skinned, size_t join
         }
         primitive.attributes["TEXCOORD_0"] = accessor;
     }
-    if (!mesh.sourceVertex.empty()) {
-        float* out = writer.addFloatRoom(mesh.sourceVertex.size(), 1, TINYGLTF_TARGET_ARRAY_BUFFER,
-                                         accessor);
-        for (size_t i = 0; i < mesh.sourceVertex.size(); ++i)
-            out[i] = float(mesh.sourceVertex[i]);
+    if (vertices.hasSourceVertices()) {
+        float* out =
+            writer.addFloatRoom(vertices.count(), 1, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
+        for (size_t i = 0; i < vertices.count(); ++i)
+            out[i] = float(vertices.sourceVertex(i));
         primitive.attributes["_MSH_VERTEX"] = accessor;
     }
     if (skinned)
@@ -249,8 +249,8 @@ size_t binarySize(const SceneData& scene) {
                 add(vertices.count(), 12);
             if (vertices.hasUvs())
                 add(vertices.count(), 8);
-            if (!mesh.sourceVertex.empty())
-                add(mesh.sourceVertex.size(), 4);
+            if (vertices.hasSourceVertices())
+                add(vertices.count(), 4);
             size_t sets = skinned ? influenceSets(vertices) : 0;
             for (size_t set = 0; set < sets; ++set) {
                 add(weightedVertices(vertices), node.joints.size() + 1 > 256 ? 8 : 4);

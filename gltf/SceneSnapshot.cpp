@@ -167,6 +167,7 @@ public:
     bool hasNormals() const override { return !cornerOf.empty(); }
     bool hasUvs() const override { return withUvs && !cornerOf.empty(); }
     bool hasInfluences() const override { return !firstInfluence.empty() && !cornerOf.empty(); }
+    bool hasSourceVertices() const override { return !cornerOf.empty(); }
     Point3 position(size_t vertex) const override {
         Point3 p = mesh.verts[hostVertexOf(vertex)];
         return bake ? transformPoint(offset, p) : p;
@@ -178,6 +179,7 @@ public:
     Point2 uv(size_t vertex) const override {
         return corners.uv(int(cornerOf[vertex] / 3), int(cornerOf[vertex] % 3));
     }
+    int sourceVertex(size_t vertex) const override { return int(hostVertexOf(vertex)); }
     const Influence* influences(size_t vertex, size_t& size) const override {
         if (firstInfluence.empty()) {
             size = 0;
@@ -279,7 +281,6 @@ MeshData readMesh(Mesh& mesh, TriObject* converted, const MeshReadContext& ctx, 
     data.triangles.reserve(3 * size_t(mesh.numFaces));
     // Most meshes split few vertices: room for each host vertex once saves most regrowth.
     vertices->reserve(size_t(mesh.numVerts));
-    data.sourceVertex.reserve(size_t(mesh.numVerts));
     int skipped = 0;
     for (int f = 0; f < mesh.numFaces; ++f) {
         const Face& face = mesh.faces[f];
@@ -302,7 +303,6 @@ MeshData readMesh(Mesh& mesh, TriObject* converted, const MeshReadContext& ctx, 
             data.triangles.push_back(uint32_t(vertices->count()));
             split.add(v, key);
             vertices->addVertex(f, k);
-            data.sourceVertex.push_back(v);
         }
     }
     if (skipped > 0)

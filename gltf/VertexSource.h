@@ -16,9 +16,12 @@ public:
     virtual bool hasNormals() const = 0;
     virtual bool hasUvs() const = 0;
     virtual bool hasInfluences() const = 0;
+    virtual bool hasSourceVertices() const = 0;
     virtual Point3 position(size_t vertex) const = 0;
     virtual Point3 normal(size_t vertex) const = 0;
     virtual Point2 uv(size_t vertex) const = 0; ///< host convention (v up)
+    /// The host mesh vertex a vertex was made from.
+    virtual int sourceVertex(size_t vertex) const = 0;
     /// The bone influences of a vertex: `size` of them from the pointer returned.
     virtual const Influence* influences(size_t vertex, size_t& size) const = 0;
 
@@ -43,9 +46,11 @@ public:
     bool hasNormals() const override { return !mesh.normals.empty(); }
     bool hasUvs() const override { return !mesh.uvs.empty(); }
     bool hasInfluences() const override { return !mesh.influences.empty(); }
+    bool hasSourceVertices() const override { return !mesh.sourceVertex.empty(); }
     Point3 position(size_t vertex) const override { return mesh.positions[vertex]; }
     Point3 normal(size_t vertex) const override { return mesh.normals[vertex]; }
     Point2 uv(size_t vertex) const override { return mesh.uvs[vertex]; }
+    int sourceVertex(size_t vertex) const override { return mesh.sourceVertex[vertex]; }
     const Influence* influences(size_t vertex, size_t& size) const override {
         if (vertex >= mesh.influences.size()) { // lists shorter than the vertices: none
             size = 0;
