@@ -52,6 +52,13 @@ void writeLegacyRecords(ExportJob& job, MshOutput& output, const std::wstring& t
     noteRefusal(job.files, output, target, written, error);
 }
 
+template <typename Record>
+void finishRecords(ExportJob& job, MshOutput& output, const std::wstring& target,
+                   RecordStream<Record>& stream) {
+    bool written = stream.finish();
+    noteRefusal(job.files, output, target, written, stream.error());
+}
+
 std::unique_ptr<SceneSaver> newSceneSaver(const ExportJob& job, const std::wstring& target) {
     std::unique_ptr<SceneSaver> saver(
         new SceneSaver(job.request.ip, job.report, fileNameOf(target)));
@@ -72,11 +79,14 @@ bool writeBonePass(ExportJob& job, SceneSaver& saver) {
     return true;
 }
 
+// The meshes are written as they are built; the bones are kept, since the BBX box is made
+// from the records the BN file holds.
 void exportLegacy(ExportJob& job, MshOutput& meshes) {
     std::unique_ptr<SceneSaver> saver = newSceneSaver(job, job.request.path);
-    saver->beginPass(false, fileNameOf(job.request.path));
+    RecordStream<MshObject> stream(meshes, fileNameOf(job.request.path), job.report);
+    saver->beginPass(false, fileNameOf(job.request.path), &stream);
     job.request.scene->theScene->EnumTree(saver.get());
-    writeLegacyRecords(job, meshes, job.request.path, saver->records);
+    finishRecords(job, meshes, job.request.path, stream);
     if (!job.exportBones || !writeBonePass(job, *saver))
         return;
     std::wstring bbxPath = bbxPathFor(job.request.path);
@@ -116,20 +126,15 @@ void exportMesh8(ExportJob& job, MshOutput& meshes) {
     Tab<IGameNode*> nodes = game->GetIGameNodeByType(IGameObject::IGAME_MESH);
     std::wstring label = fileNameOf(job.request.path);
     AssemblyContext context(job.request.ip, &job.report, label);
-    std::vector<Mesh8ExportObject> records;
-    records.reserve(static_cast<size_t>(nodes.Count()));
+    RecordStream<Mesh8ExportObject> stream(meshes, label, job.report);
     for (int i = 0; i < nodes.Count(); ++i) {
         if (!takesMesh8Node(nodes[i]->GetMaxNode(), job.request.selectedOnly))
             continue;
-        // Built where it is kept, not copied there: a record can hold megabytes.
-        records.push_back(Mesh8ExportObject());
-        if (!buildMesh8ExportObject(records.back(), nodes[i], context))
-            records.pop_back();
+        Mesh8ExportObject record; // written as soon as it is built: records can hold megabytes
+        if (buildMesh8ExportObject(record, nodes[i], context))
+            stream.add(record);
     }
-    MshError error;
-    bool written = writeMesh8File(meshes, records, label, job.report, error);
-    noteRefusal(job.files, meshes, job.request.path, written, error);
-    records.clear();
+    finishRecords(job, meshes, job.request.path, stream);
 
     if (job.exportBones) {
         std::unique_ptr<SceneSaver> saver = newSceneSaver(job, bonePathFor(job.request.path));

@@ -9,6 +9,12 @@ std::wstring recordName(const MshObjectHeader& header) {
     return widenLatin1(readTextField(header.name, sizeof header.name));
 }
 
+MshLayoutKind layoutOf(const MshObject*) {
+    return MshLayoutLegacy;
+}
+MshLayoutKind layoutOf(const Mesh8ExportObject*) {
+    return MshLayoutMesh8;
+}
 bool validate(const LegacyRecord& record, uint64_t offset, MshError& error) {
     return validateLegacyRecord(record, offset, error);
 }
@@ -28,66 +34,75 @@ bool writeRecord(MshOutput& output, const Mesh8Record& record, MshError& error) 
     return writeMesh8Record(output, record, error);
 }
 
-// Keeps the records the layout accepts, up to the file's limit, and reports the others.
+} // namespace
+
 template <typename Record>
-void keepWritable(std::vector<Record>& records, uint64_t firstOffset, const std::wstring& label,
-                  ExportReport& report) {
-    std::vector<bool> keep(records.size(), false);
-    size_t keptCount = 0;
-    uint64_t offset = firstOffset;
-    size_t overLimit = 0;
-    std::wstring firstOverLimit;
-    for (size_t i = 0; i < records.size(); ++i) {
-        MshError error;
-        if (!validate(records[i], offset, error)) {
-            report.add(label + L": node " + quoted(recordName(records[i].header)) + L" left out: " +
-                       fromUtf8(error.describe()));
-            continue;
-        }
-        if (keptCount == MSH_MAX_OBJECTS) {
-            if (overLimit++ == 0)
-                firstOverLimit = recordName(records[i].header);
-            continue;
-        }
-        offset += recordSize(records[i]);
-        keep[i] = true;
-        ++keptCount;
+RecordStream<Record>::RecordStream(MshOutput& out, const std::wstring& fileLabel,
+                                   ExportReport& losses)
+    : output(out), label(fileLabel), report(losses), offset(0), kept(0), overLimit(0),
+      refused(false) {
+    MshLayoutKind layout = layoutOf(static_cast<const Record*>(0));
+    offset = layout == MshLayoutMesh8 ? MSH_MESH8_MAGIC_SIZE + 2 : 2;
+    writeContainerStart(output, layout, 0); // the count is put in place by finish
+}
+
+template <typename Record> bool RecordStream<Record>::add(const Record& record) {
+    if (failed())
+        return false;
+    MshError error;
+    if (!validate(record, offset, error)) {
+        report.add(label + L": node " + quoted(recordName(record.header)) + L" left out: " +
+                   fromUtf8(error.describe()));
+        return false;
     }
+    if (kept == MSH_MAX_OBJECTS) {
+        if (overLimit++ == 0)
+            firstOverLimit = recordName(record.header);
+        return false;
+    }
+    if (!writeRecord(output, record, refusal)) {
+        refused = !output.failed();
+        return false;
+    }
+    offset += recordSize(record);
+    ++kept;
+    return !output.failed();
+}
+
+template <typename Record> bool RecordStream<Record>::finish() {
     if (overLimit > 0)
         report.add(label + L": " + countText(overLimit) + L" objects after the first " +
                    countText(MSH_MAX_OBJECTS) + L" left out, a file holds no more (the first is " +
                    quoted(firstOverLimit) + L")");
-    // Records run to hundreds of megabytes: copied only when some are left out.
-    if (keptCount == records.size())
-        return;
-    std::vector<Record> kept;
-    kept.reserve(keptCount);
-    for (size_t i = 0; i < records.size(); ++i)
-        if (keep[i])
-            kept.push_back(records[i]);
-    records.swap(kept);
-}
-
-template <typename Record>
-bool writeRecords(MshOutput& output, MshLayoutKind layout, std::vector<Record>& records,
-                  const std::wstring& label, ExportReport& report, MshError& error) {
-    uint64_t firstOffset = layout == MshLayoutMesh8 ? MSH_MESH8_MAGIC_SIZE + 2 : 2;
-    keepWritable(records, firstOffset, label, report);
-    writeContainerStart(output, layout, static_cast<unsigned>(records.size()));
-    for (size_t i = 0; i < records.size(); ++i)
-        if (!writeRecord(output, records[i], error))
-            return false;
+    if (failed())
+        return false;
+    writeContainerCount(output, layoutOf(static_cast<const Record*>(0)), kept);
     return !output.failed();
 }
 
-} // namespace
+template class RecordStream<MshObject>;
+template class RecordStream<Mesh8ExportObject>;
 
 bool writeLegacyFile(MshOutput& output, std::vector<MshObject>& records,
                      const std::wstring& fileLabel, ExportReport& report, MshError& error) {
-    return writeRecords(output, MshLayoutLegacy, records, fileLabel, report, error);
-}
-
-bool writeMesh8File(MshOutput& output, std::vector<Mesh8ExportObject>& records,
-                    const std::wstring& fileLabel, ExportReport& report, MshError& error) {
-    return writeRecords(output, MshLayoutMesh8, records, fileLabel, report, error);
+    RecordStream<MshObject> stream(output, fileLabel, report);
+    std::vector<bool> written(records.size(), false);
+    size_t writtenCount = 0;
+    for (size_t i = 0; i < records.size() && !stream.failed(); ++i)
+        if (stream.add(records[i])) {
+            written[i] = true;
+            ++writtenCount;
+        }
+    bool finished = stream.finish();
+    error = stream.error();
+    // Records run to megabytes: the list is rebuilt only when some were left out.
+    if (finished && writtenCount < records.size()) {
+        std::vector<MshObject> kept;
+        kept.reserve(writtenCount);
+        for (size_t i = 0; i < records.size(); ++i)
+            if (written[i])
+                kept.push_back(records[i]);
+        records.swap(kept);
+    }
+    return finished;
 }

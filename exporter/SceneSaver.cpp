@@ -4,11 +4,14 @@
 #include "host/max.h"
 
 SceneSaver::SceneSaver(Interface* host, ExportReport& report, const std::wstring& fileLabel)
-    : bonesOnly(false), selectedOnly(false), ip(host), losses(&report), label(fileLabel) {}
+    : bonesOnly(false), selectedOnly(false), ip(host), output(NULL), losses(&report),
+      label(fileLabel) {}
 
-void SceneSaver::beginPass(bool bonePass, const std::wstring& fileLabel) {
+void SceneSaver::beginPass(bool bonePass, const std::wstring& fileLabel,
+                           RecordStream<MshObject>* stream) {
     bonesOnly = bonePass;
     label = fileLabel;
+    output = stream;
     records.clear();
 }
 
@@ -24,10 +27,16 @@ int SceneSaver::callback(INode* node) {
     if (!accepts(node))
         return TREE_CONTINUE;
     AssemblyContext context(ip, losses, label);
-    // Built where it is kept, not copied there: a record can hold megabytes.
-    records.push_back(MshObject());
     // In the bone pass a helper flagged as a bone is kept with empty geometry, so the
     // skeleton keeps its hierarchy; in the mesh pass lights, cameras and helpers are left out.
+    if (output) {
+        MshObject record;
+        if (buildMshObject(record, node, bonesOnly, context))
+            output->add(record);
+        return TREE_CONTINUE;
+    }
+    // Built where it is kept, not copied there: a record can hold megabytes.
+    records.push_back(MshObject());
     if (!buildMshObject(records.back(), node, bonesOnly, context))
         records.pop_back();
     return TREE_CONTINUE;

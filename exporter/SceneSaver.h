@@ -3,12 +3,14 @@
 
 #include "exporter/AssemblyContext.h"
 #include "exporter/MshObject.h"
+#include "exporter/RecordFiles.h"
 #include "host/INode.h"
 
 #include <vector>
 
-/// Collects legacy records from the host's scene enumeration: in the mesh pass one per
-/// visible non-bone geometry node, in the bone pass one per visible bone node.
+/// Builds legacy records from the host's scene enumeration: in the mesh pass one per visible
+/// non-bone geometry node, in the bone pass one per visible bone node. Each goes to the
+/// pass's stream as soon as it is built, or, without a stream, is kept in `records`.
 class SceneSaver : public ITreeEnumProc {
 public:
     /// false: mesh pass; true: bone pass.
@@ -17,7 +19,7 @@ public:
     bool selectedOnly;
     /// The host interface given to the export.
     Interface* ip;
-    /// One record per accepted node, in the order the host offers them.
+    /// One record per accepted node, in the order the host offers them (without a stream).
     std::vector<MshObject> records;
 
     /// Losses are added to `report`; `fileLabel` names the file the records go to.
@@ -26,12 +28,15 @@ public:
     /// Takes the node when it belongs to the pass; always continues the enumeration.
     int callback(INode* node) override;
 
-    /// Starts a pass: clears `records` and sets the pass and the file they go to.
-    void beginPass(bool bonePass, const std::wstring& fileLabel);
+    /// Starts a pass: clears `records` and sets the pass and the file they go to; with
+    /// `stream`, the records are written there instead of kept.
+    void beginPass(bool bonePass, const std::wstring& fileLabel,
+                   RecordStream<MshObject>* stream = NULL);
 
 private:
     bool accepts(INode* node);
 
+    RecordStream<MshObject>* output;
     ExportReport* losses;
     std::wstring label;
 };

@@ -81,3 +81,9 @@ bool writeContainerStart(MshOutput& output, MshLayoutKind layout, unsigned objec
     uint16_t stored = static_cast<uint16_t>(objectCount);
     return output.write(&stored, sizeof stored);
 }
+
+bool writeContainerCount(MshOutput& output, MshLayoutKind layout, unsigned objectCount) {
+    uint16_t stored = static_cast<uint16_t>(objectCount);
+    return output.overwrite(layout == MshLayoutMesh8 ? MSH_MESH8_MAGIC_SIZE : 0, &stored,
+                            sizeof stored);
+}

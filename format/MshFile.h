@@ -51,5 +51,8 @@ private:
 
 /// Writes the container start: the magic for Mesh8, then the u16 object count.
 bool writeContainerStart(MshOutput& output, MshLayoutKind layout, unsigned objectCount);
+/// Puts the object count in place in a container started with writeContainerStart, for a
+/// writer that knows it only after the records.
+bool writeContainerCount(MshOutput& output, MshLayoutKind layout, unsigned objectCount);
 
 #endif

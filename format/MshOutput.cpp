@@ -21,6 +21,19 @@ bool MshOutput::write(const void* bytes, size_t size) {
     return true;
 }
 
+bool MshOutput::overwrite(uint64_t offset, const void* bytes, size_t size) {
+    if (hasFailed)
+        return false;
+    if (size == 0)
+        return true;
+    if (!overwriteBytes(offset, bytes, size)) {
+        if (!hasFailed)
+            fail("write failed");
+        return false;
+    }
+    return true;
+}
+
 void MshOutput::fail(const std::string& why) {
     if (!hasFailed) {
         hasFailed = true;
@@ -30,6 +43,13 @@ void MshOutput::fail(const std::string& why) {
 
 bool MemoryOutput::writeBytes(const void* bytes, size_t size) {
     buffer.append(static_cast<const char*>(bytes), size);
+    return true;
+}
+
+bool MemoryOutput::overwriteBytes(uint64_t offset, const void* bytes, size_t size) {
+    if (offset > buffer.size() || size > buffer.size() - offset)
+        return false; // only what is written can be written over
+    buffer.replace(static_cast<size_t>(offset), size, static_cast<const char*>(bytes), size);
     return true;
 }
 
@@ -98,17 +118,39 @@ bool AtomicFileOutput::open() {
     return false;
 }
 
+bool AtomicFileOutput::injectedWriteFault() {
+    ++writesSinceFault;
+    if (faultAtWrite != 0 && writesSinceFault == faultAtWrite) {
+        fail("write failed (injected fault)");
+        return true;
+    }
+    return false;
+}
+
 bool AtomicFileOutput::writeBytes(const void* bytes, size_t size) {
     if (!file) {
         fail("the file is not open");
         return false;
     }
-    ++writesSinceFault;
-    if (faultAtWrite != 0 && writesSinceFault == faultAtWrite) {
-        fail("write failed (injected fault)");
+    if (injectedWriteFault())
+        return false;
+    if (fwrite(bytes, 1, size, file) != size) {
+        fail("write failed: " + lastErrorText());
         return false;
     }
-    if (fwrite(bytes, 1, size, file) != size) {
+    return true;
+}
+
+bool AtomicFileOutput::overwriteBytes(uint64_t offset, const void* bytes, size_t size) {
+    if (!file) {
+        fail("the file is not open");
+        return false;
+    }
+    if (injectedWriteFault())
+        return false;
+    // Only a header is written over, within the first bytes, so a long offset holds it.
+    if (offset > 0x7FFFFFFF || fseek(file, static_cast<long>(offset), SEEK_SET) != 0 ||
+        fwrite(bytes, 1, size, file) != size || fseek(file, 0, SEEK_END) != 0) {
         fail("write failed: " + lastErrorText());
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <stdint.h>
 #include <string>
 
 /// Where record writers put their bytes. Once a write fails the output stays failed and
@@ -15,12 +16,16 @@ public:
     virtual ~MshOutput();
     /// Appends bytes; false when this or an earlier write failed.
     bool write(const void* bytes, size_t size);
+    /// Writes over bytes already written from `offset` (a count known only at the end);
+    /// false when this or an earlier write failed. Later writes still append.
+    bool overwrite(uint64_t offset, const void* bytes, size_t size);
     bool failed() const { return hasFailed; }
     /// Why the output failed, for the user.
     const std::string& failureReason() const { return reason; }
 
 protected:
     virtual bool writeBytes(const void* bytes, size_t size) = 0;
+    virtual bool overwriteBytes(uint64_t offset, const void* bytes, size_t size) = 0;
     void fail(const std::string& why);
 
 private:
@@ -35,6 +40,7 @@ public:
 
 protected:
     bool writeBytes(const void* bytes, size_t size);
+    bool overwriteBytes(uint64_t offset, const void* bytes, size_t size);
 
 private:
     std::string buffer;
@@ -63,9 +69,11 @@ public:
 
 protected:
     bool writeBytes(const void* bytes, size_t size);
+    bool overwriteBytes(uint64_t offset, const void* bytes, size_t size);
 
 private:
     AtomicFileOutput(const AtomicFileOutput&);
+    bool injectedWriteFault();
     AtomicFileOutput& operator=(const AtomicFileOutput&);
 
     void removeTemporary();
