@@ -141,13 +141,22 @@ TriObject* buildTriObject(const MeshData* mesh, std::vector<int>& vertexOf) {
     return tri;
 }
 
+// What the host mesh now holds; the weights stay until the skin is bound.
+void releaseGeometry(MeshData& mesh) {
+    std::vector<Point3>().swap(mesh.positions);
+    std::vector<Point3>().swap(mesh.normals);
+    std::vector<Point2>().swap(mesh.uvs);
+    std::vector<int>().swap(mesh.sourceVertex);
+    std::vector<uint32_t>().swap(mesh.triangles);
+}
+
 class Builder {
 public:
-    Builder(const SceneData& data, BridgeReport& problems) : scene(data), report(problems) {}
+    Builder(SceneData& data, BridgeReport& problems) : scene(data), report(problems) {}
     bool run(std::string& error);
 
 private:
-    const SceneData& scene;
+    SceneData& scene;
     BridgeReport& report;
     Interface* ip = GetCOREInterface();
     std::vector<INode*> nodeOf;
@@ -156,14 +165,14 @@ private:
     struct Part {
         INode* node;
         TriObject* tri;
-        const MeshData* mesh;
+        MeshData* mesh;
         std::vector<int> vertexOf;
         size_t sceneNode;
     };
     std::vector<Part> parts;
 
     Mtl* materialFor(int index);
-    INode* createNode(const std::string& name, const MeshData* mesh, size_t sceneNode);
+    INode* createNode(const std::string& name, MeshData* mesh, size_t sceneNode);
     void bindSkin(const Part& part);
 };
 
@@ -193,7 +202,7 @@ Mtl* Builder::materialFor(int index) {
     return material;
 }
 
-INode* Builder::createNode(const std::string& name, const MeshData* mesh, size_t sceneNode) {
+INode* Builder::createNode(const std::string& name, MeshData* mesh, size_t sceneNode) {
     Part part;
     part.tri = nullptr;
     Object* object = nullptr;
@@ -204,6 +213,8 @@ INode* Builder::createNode(const std::string& name, const MeshData* mesh, size_t
     if (!object) {
         part.tri = buildTriObject(mesh, part.vertexOf);
         object = part.tri;
+        if (mesh)
+            releaseGeometry(*mesh);
     }
     part.node = ip->CreateObjectNode(object);
     part.node->SetName(wide(name).c_str());
@@ -287,7 +298,7 @@ bool Builder::run(std::string& error) {
                     error = "mesh " + mesh.name + " has a face past its vertices";
                     return false;
                 }
-        const MeshData* first = data.meshes.empty() ? nullptr : &data.meshes[0];
+        MeshData* first = data.meshes.empty() ? nullptr : &scene.nodes[i].meshes[0];
         INode* node = createNode(data.name, first, i);
         nodeOf[i] = node;
         if (data.parent >= 0)
@@ -300,7 +311,7 @@ bool Builder::run(std::string& error) {
             node->SetMtl(materialFor(first->material));
         // Each further material gets a node of its own under the first one.
         for (size_t g = 1; g < data.meshes.size() && !data.isBone; ++g) {
-            const MeshData& mesh = data.meshes[g];
+            MeshData& mesh = scene.nodes[i].meshes[g];
             INode* extraNode = createNode(extraMeshNodeName(scene, data, g), &mesh, i);
             node->AttachChild(extraNode, FALSE);
             extraNode->SetNodeTM(0, world);
@@ -314,13 +325,15 @@ bool Builder::run(std::string& error) {
         const NodeData& data = scene.nodes[part.sceneNode];
         if (!data.isBone && !data.joints.empty() && part.mesh && !part.mesh->influences.empty())
             bindSkin(part);
+        if (part.mesh)
+            std::vector<std::vector<Influence>>().swap(part.mesh->influences);
     }
     return true;
 }
 
 } // namespace
 
-bool buildScene(const SceneData& scene, BridgeReport& report, std::string& error) {
+bool buildScene(SceneData& scene, BridgeReport& report, std::string& error) {
     Builder builder(scene, report);
     return builder.run(error);
 }

@@ -10,8 +10,10 @@ namespace mshgltf {
 /// as a child named after the material), each with its name, parent, world transform, mesh,
 /// standard material and, for skinned meshes, a Skin modifier bound in the bind pose. Texture
 /// maps are given the bare file name of their bitmap. Returns false with `error` only when the
-/// data cannot be built (a mesh the host cannot index).
-bool buildScene(const SceneData& scene, BridgeReport& report, std::string& error);
+/// data cannot be built (a mesh the host cannot index). Each mesh's data is released once the
+/// host holds it (its weights once its skin is bound), so the scene is not held twice: the
+/// meshes are empty afterwards.
+bool buildScene(SceneData& scene, BridgeReport& report, std::string& error);
 
 /// The host vertex buildScene gives every vertex of `mesh`, and their number.
 std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount);
