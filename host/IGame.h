@@ -3,8 +3,15 @@
 #define HOST_IGAME_H
 
 #ifdef MSH_REAL_SDK
-// A build against the real SDK: its own declarations, nothing of ours.
+// A build against the real SDK: its declarations of all that the branch below declares or
+// includes (the same host/ headers, which forward in turn), nothing of ours.
 #include <max.h>
+
+#include "host/GMatrix.h"
+#include "host/INode.h"
+#include "host/Materials.h"
+#include "host/Mesh.h"
+#include "host/Tab.h"
 
 #include <IGame/IConversionManager.h>
 #include <IGame/IGame.h>
