@@ -5,7 +5,7 @@ CMAKE_GEN := -G Ninja
 
 PREFIX ?= /usr/local
 
-.PHONY: all deps release demo install windows blender-addon test asan bench fuzz format clean
+.PHONY: all deps release demo install windows blender-addon test asan bench fuzz sdk-check format clean
 
 all: release
 
@@ -48,6 +48,12 @@ bench: deps
 
 fuzz: deps
 	@scripts/fuzz.sh $(BUILD)/fuzz
+
+# The plug-ins compiled and linked against real SDK copies under ${TMPDIR:-/tmp}/sdkcheck, if
+# there are any (plugin/README.md); a clear skip otherwise. Not part of `make test`.
+sdk-check:
+	@scripts/install-deps.sh sdk-check
+	@tools/sdk-check.sh
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format-14 -i

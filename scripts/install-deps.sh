@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and tests need, when they are missing, and says which.
-# Usage: scripts/install-deps.sh [base|windows|gltf-tools|bench|all]...
+# Usage: scripts/install-deps.sh [base|windows|gltf-tools|bench|sdk-check|all]...
 set -euo pipefail
 
 base_pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev libtinygltf-dev
@@ -10,6 +10,8 @@ windows_pkgs=(mingw-w64 wine64 libstb-dev)
 # installs in about a minute and a half here. assimp's `export` must take every glTF written.
 gltf_tool_pkgs=(nodejs npm blender python3-numpy assimp-utils)
 bench_pkgs=(libbenchmark-dev libassimp-dev assimp-utils)
+# `make sdk-check`: clang in MSVC mode over MinGW-w64's headers, lld-link and the llvm tools.
+sdk_check_pkgs=(clang-14 lld-14 llvm-14 mingw-w64 g++-mingw-w64-x86-64 python3)
 
 wanted=()
 for group in "${@:-base}"; do
@@ -18,7 +20,9 @@ for group in "${@:-base}"; do
     windows) wanted+=("${windows_pkgs[@]}") ;;
     gltf-tools) wanted+=("${gltf_tool_pkgs[@]}") ;;
     bench) wanted+=("${bench_pkgs[@]}") ;;
-    all) wanted+=("${base_pkgs[@]}" "${windows_pkgs[@]}" "${gltf_tool_pkgs[@]}" "${bench_pkgs[@]}") ;;
+    sdk-check) wanted+=("${sdk_check_pkgs[@]}") ;;
+    all) wanted+=("${base_pkgs[@]}" "${windows_pkgs[@]}" "${gltf_tool_pkgs[@]}" "${bench_pkgs[@]}"
+                  "${sdk_check_pkgs[@]}") ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
