@@ -61,11 +61,13 @@ done < <(cd "$root" && grep -rhoE '#include "host/[A-Za-z0-9_]+\.h"' format impo
 
 # The host/ headers (their names) and stub SDK headers (theirs, "sdk:" first) that compiling
 # host/$1 with the flags after it reaches: -H lists every file included, one dot a level.
+# "!failed" when it does not preprocess: what it reaches would then be too little.
 reached() {
   local header=$1
   shift
-  "$cxx" -std=c++11 "$@" -I"$root" -E -H -x c++ "$root/host/$header" -o /dev/null 2>&1 \
-    | grep -E '^\.+ ' | sed -E 's|^\.+ ||' \
+  "$cxx" -std=c++11 "$@" -I"$root" -E -H -x c++ "$root/host/$header" -o /dev/null \
+    >"$stubs/reached" 2>&1 || echo "!failed"
+  grep -E '^\.+ ' "$stubs/reached" | sed -E 's|^\.+ ||' \
     | sed -E "s|^$root/host/([^/]+\.h)\$|\1|; s|^$stubs/sdk/|sdk:|" | sort -u
 }
 
@@ -75,7 +77,13 @@ for header in $headers; do
   checked=$((checked + 1))
   # What the real branch must forward: the header's own row and the rows of every host/
   # header its in-memory branch reaches.
-  expected=$(for h in "$header" $(reached "$header" | grep -E '^[A-Za-z0-9_]+\.h$'); do
+  in_memory=$(reached "$header")
+  if printf '%s\n' "$in_memory" | grep -qx '!failed'; then
+    complain "host/$header does not preprocess without MSH_REAL_SDK:"
+    grep -vE '^\.+ |^Multiple include guards|^/[^:]*$' "$stubs/reached"
+    continue
+  fi
+  expected=$(for h in "$header" $(printf '%s\n' "$in_memory" | grep -E '^[A-Za-z0-9_]+\.h$'); do
                if [ -z "${own[$h]+set}" ]; then
                  echo "?$h"
                else

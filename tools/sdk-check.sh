@@ -26,6 +26,26 @@ has_libs() { [ -f "$1/include/max.h" ] && [ -d "$1/lib/x64/Release" ]; }
 has_libs "$sdk2018" || has_libs "$sdk2024" || [ -f "$sdk2026/max.h" ] \
   || skip "no SDK copy under $work (plugin/README.md, \"Checks against real SDK copies\")"
 
+# The checks write into TMPDIR/sdkcheck and clear their folders first, so two checkouts run at
+# once would spoil each other's results: each checkout gets a scratch folder of its own, with
+# links to the SDK copies laid out as the checks expect them.
+scratch="$work/run-$(printf '%s' "$root" | md5sum | cut -c1-10)"
+rm -rf "$scratch"
+mkdir -p "$scratch/sdkcheck"
+for year in 2015 2018 2024 2026; do
+  [ -d "$work/sdk$year" ] && ln -s "$work/sdk$year" "$scratch/sdkcheck/sdk$year"
+done
+export TMPDIR="$scratch"
+
+# What the compiled LibVersion returns for that year (check.sh has compared it with the SDK's
+# VERSION_3DSMAX): "; LibVersion 0x... (release R, API A)".
+lib_version() {
+  local obj="$scratch/sdkcheck/s2/$1/obj/plugin_LibraryEntry.obj" hex
+  hex=$(llvm-objdump-14 -d --no-show-raw-insn "$obj" 2>/dev/null \
+        | awk '/<LibVersion>:/ { getline; if (match($0, /imm = 0x[0-9A-Fa-f]+/)) print substr($0, RSTART + 6, RLENGTH - 6); exit }')
+  [ -n "$hex" ] && printf '; LibVersion %s (release %d, API %d)' "$hex" $((hex >> 16 & 0xffff)) $((hex >> 8 & 0xff))
+}
+
 cd "$root" || exit 1
 status=0
 summary=()
@@ -36,15 +56,16 @@ if has_libs "$sdk2018"; then
   printf '%s\n' "$out" | sed '$d'
   figures=$(printf '%s\n' "$out" | tail -n 1 | sed -E 's/^sdk-check: //; s/ \([^()]*project mapping\)$//')
   while IFS= read -r line; do
-    summary+=("$line")
+    summary+=("$line$(lib_version "${line%% *}")")
   done < <(printf '%s\n' "$figures" | sed -E 's/; ([0-9]{4} SDK:)/\n\1/g')
 else
   summary+=("2018 SDK: absent, so no link check (check.sh needs it); 2024 not checked either")
   status=1
 fi
 if [ -f "$sdk2026/max.h" ]; then
-  log="$work/sdk2026.syntax.log"
-  MAPPING=project CXXSTD=c++17 bash "$checks/lib/sdk/run.sh" "$sdk2026" "$root" >"$log" 2>&1
+  log="$scratch/sdk2026.syntax.log"
+  MAPPING=project CXXSTD=c++17 bash "$checks/lib/sdk/run.sh" "$sdk2026" "$root" \
+    "$scratch/sdkcheck/s2/2026" >"$log" 2>&1
   grep -E '^FAIL|^        ' "$log" | sed 's/^/2026 /' | head -n 40
   last=$(tail -n 1 "$log")
   n=$(echo "$last" | awk '{print $1}')
@@ -53,6 +74,7 @@ if [ -f "$sdk2026/max.h" ]; then
   summary+=("2026 SDK: $n of $m sources compile (headers only: no libraries to link; log $log)")
 fi
 echo
+echo "sdk-check: logs and objects in $scratch/sdkcheck"
 for line in "${summary[@]}"; do
   echo "sdk-check: $line"
 done
