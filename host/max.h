@@ -7,6 +7,7 @@
 #include <max.h>
 #else
 
+#include "host/Control.h"
 #include "host/GMatrix.h"
 #include "host/Geometry.h"
 #include "host/IGame.h"
