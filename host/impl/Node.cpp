@@ -9,8 +9,8 @@ using hostimpl::misuse;
 namespace hostimpl {
 
 NodeImpl::NodeImpl(bool isRoot)
-    : parent(nullptr), object(nullptr), material(nullptr), hidden(false),
-      bone(false), root(isRoot), handle(isRoot ? 0 : nextNodeHandle()) {}
+    : parent(nullptr), object(nullptr), material(nullptr), hidden(false), bone(false), root(isRoot),
+      handle(isRoot ? 0 : nextNodeHandle()) {}
 
 NodeImpl::~NodeImpl() {
     Arena& arena = Arena::instance();

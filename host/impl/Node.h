@@ -10,7 +10,8 @@
 
 namespace hostimpl {
 
-/// A node: its transform controller's values (relative to its parent), object offset, object, material, flags.
+/// A node: its transform controller's values (relative to its parent), object offset, object,
+/// material, flags.
 class NodeImpl : public INode {
 public:
     explicit NodeImpl(bool isRoot = false);

@@ -116,8 +116,7 @@ void expectTransformsNearThenAlign(const MshObjectHeader& from, MshObjectHeader&
     memcpy(to.boundsMin, from.boundsMin, sizeof to.boundsMin);
 }
 
-template <typename T>
-std::string bytesOf(const std::vector<T>& items) {
+template <typename T> std::string bytesOf(const std::vector<T>& items) {
     return std::string(reinterpret_cast<const char*>(items.data()), items.size() * sizeof(T));
 }
 

@@ -13,8 +13,8 @@ Matrix3 rowsMatrix(Point3 x, Point3 y, Point3 z, Point3 t) {
 TEST_F(NodeTransformTest, TheControllerHoldsShearAndMirroringAsScaleAlongItsAxes) {
     INode* node = emptyNode(L"n");
     // A shear is a stretch along turned axes followed by a rotation: it is kept, to rounding.
-    Matrix3 sheared = rowsMatrix(Point3(1, 0, 0), Point3(0.5f, 1, 0), Point3(0, 0.25f, 2),
-                                 Point3(3, -4, 5));
+    Matrix3 sheared =
+        rowsMatrix(Point3(1, 0, 0), Point3(0.5f, 1, 0), Point3(0, 0.25f, 2), Point3(3, -4, 5));
     node->SetNodeTM(0, sheared);
     expectMatrixNear(sheared, node->GetNodeTM(0));
 
