@@ -74,7 +74,7 @@ bool writeBonePass(ExportJob& job, SceneSaver& saver) {
     if (!bones)
         return false;
     saver.beginPass(true, fileNameOf(bonePath));
-    job.request.scene->theScene->EnumTree(&saver);
+    saver.enumerate(*job.request.scene->theScene);
     writeLegacyRecords(job, *bones, bonePath, saver.records);
     return true;
 }
@@ -85,7 +85,7 @@ void exportLegacy(ExportJob& job, MshOutput& meshes) {
     std::unique_ptr<SceneSaver> saver = newSceneSaver(job, job.request.path);
     RecordStream<MshObject> stream(meshes, fileNameOf(job.request.path), job.report);
     saver->beginPass(false, fileNameOf(job.request.path), &stream);
-    job.request.scene->theScene->EnumTree(saver.get());
+    saver->enumerate(*job.request.scene->theScene);
     finishRecords(job, meshes, job.request.path, stream);
     if (!job.exportBones || !writeBonePass(job, *saver))
         return;

@@ -24,8 +24,26 @@ bool SceneSaver::accepts(INode* node) {
 }
 
 int SceneSaver::callback(INode* node) {
-    if (!accepts(node))
+    // Nothing may unwind through the host's enumeration (3ds Max would not survive it).
+    try {
+        take(node);
         return TREE_CONTINUE;
+    } catch (...) {
+        failure = std::current_exception();
+        return TREE_ABORT;
+    }
+}
+
+void SceneSaver::enumerate(IScene& scene) {
+    failure = std::exception_ptr();
+    scene.EnumTree(this);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void SceneSaver::take(INode* node) {
+    if (!accepts(node))
+        return;
     AssemblyContext context(ip, losses, label);
     // In the bone pass a helper flagged as a bone is kept with empty geometry, so the
     // skeleton keeps its hierarchy; in the mesh pass lights, cameras and helpers are left out.
@@ -33,11 +51,10 @@ int SceneSaver::callback(INode* node) {
         MshObject record;
         if (buildMshObject(record, node, bonesOnly, context))
             output->add(record);
-        return TREE_CONTINUE;
+        return;
     }
     // Built where it is kept, not copied there: a record can hold megabytes.
     records.push_back(MshObject());
     if (!buildMshObject(records.back(), node, bonesOnly, context))
         records.pop_back();
-    return TREE_CONTINUE;
 }

@@ -5,7 +5,9 @@
 #include "exporter/MshObject.h"
 #include "exporter/RecordFiles.h"
 #include "host/INode.h"
+#include "host/Interface.h"
 
+#include <exception>
 #include <vector>
 
 /// Builds legacy records from the host's scene enumeration: in the mesh pass one per visible
@@ -25,8 +27,13 @@ public:
     /// Losses are added to `report`; `fileLabel` names the file the records go to.
     SceneSaver(Interface* host, ExportReport& report, const std::wstring& fileLabel);
 
-    /// Takes the node when it belongs to the pass; always continues the enumeration.
+    /// Takes the node when it belongs to the pass and continues the enumeration; an exception
+    /// is kept instead of unwinding through the host, and aborts it.
     int callback(INode* node) override;
+
+    /// Runs one pass over the scene's enumeration; an exception a node raised is thrown again
+    /// once the host's enumeration has returned.
+    void enumerate(IScene& scene);
 
     /// Starts a pass: clears `records` and sets the pass and the file they go to; with
     /// `stream`, the records are written there instead of kept.
@@ -35,10 +42,12 @@ public:
 
 private:
     bool accepts(INode* node);
+    void take(INode* node);
 
     RecordStream<MshObject>* output;
     ExportReport* losses;
     std::wstring label;
+    std::exception_ptr failure;
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include "exporter/Talvex_MSH_EXPORT.h"
 
 #include "exporter/ExportFlow.h"
+#include "plugin/AutoKeyOffScope.h"
 
 Talvex_MSH_EXPORT::Talvex_MSH_EXPORT() {}
 
@@ -50,6 +51,7 @@ void Talvex_MSH_EXPORT::ShowAbout(HWND hWnd) {
 int Talvex_MSH_EXPORT::DoExport(const MCHAR* name, ExpInterface* ei, Interface* i,
                                 BOOL suppressPrompts, DWORD options) {
     (void)suppressPrompts;
+    AutoKeyOffScope noKeys;
     // runExport catches what the export throws; this catches what copying the path throws.
     // Nothing may unwind into the host.
     try {

@@ -25,7 +25,8 @@ public:
     virtual void SetName(const MCHAR* s) = 0;
     /// The node's world transform.
     virtual Matrix3 GetNodeTM(TimeValue t, Interval* valid = NULL) = 0;
-    /// Sets the world transform (the local one becomes tm times the parent's inverse).
+    /// Sets the world transform through the node's transform controller: tm times the parent's
+    /// inverse is kept as position, rotation and scale, so the low bits may change.
     virtual void SetNodeTM(TimeValue t, Matrix3& tm) = 0;
     /// The object's world transform: the object offset followed by the node transform.
     virtual Matrix3 GetObjectTM(TimeValue time, Interval* valid = NULL) = 0;

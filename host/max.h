@@ -24,6 +24,7 @@
 #include "host/WinApi.h"
 #else
 
+#include "host/Control.h"
 #include "host/GMatrix.h"
 #include "host/Geometry.h"
 #include "host/IGame.h"

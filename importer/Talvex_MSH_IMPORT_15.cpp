@@ -2,6 +2,7 @@
 
 #include "importer/ImportMessages.h"
 #include "importer/SceneBuildingSink.h"
+#include "plugin/AutoKeyOffScope.h"
 
 Talvex_MSH_IMPORT_15::Talvex_MSH_IMPORT_15() {}
 
@@ -66,6 +67,7 @@ int Talvex_MSH_IMPORT_15::DoImport(const MCHAR* name, ImpInterface* ii, Interfac
     (void)suppressPrompts;
     if (name == NULL || i == NULL)
         return IMPEXP_FAIL;
+    AutoKeyOffScope noKeys;
     SceneBuildingSink sink(i);
     // Nothing may unwind into the host: an exception (a record list the heap cannot hold, or
     // one thrown by the host) ends the import as a damaged file does.

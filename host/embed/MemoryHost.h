@@ -11,7 +11,8 @@
 #include <vector>
 
 /// Replaces the scene by a fresh one holding only the root; frees every node, object,
-/// material, modifier and bitmap, and resets IGame, the selection and the bitmap log.
+/// material, modifier and bitmap, and resets IGame, the selection, the bitmap log and the
+/// animate switch (off, nothing suspended, no keys).
 MAXHOST_API void resetScene();
 
 MAXHOST_API ImpInterface* importInterface();
@@ -84,6 +85,16 @@ MAXHOST_API std::vector<std::wstring> loadedBitmaps();
 MAXHOST_API size_t heldBitmapCount();
 /// The number of scene items (Animatables) alive; for ownership tests.
 MAXHOST_API size_t liveObjectCount();
+
+/// A key the host set because a value was set while the animate switch was on (Animating()):
+/// the owner (node or material), the track ("transform", "diffuse", ...) and the time.
+struct AnimationKey {
+    const Animatable* owner;
+    std::string track;
+    TimeValue time;
+};
+/// Every key set since the reset, in order. resetScene also turns the switch off.
+MAXHOST_API std::vector<AnimationKey> animationKeys();
 
 using MisuseHandler = std::function<void(const std::string&)>;
 /// Receives every host misuse report. Empty: print "host misuse: ..." to stderr and abort.

@@ -40,13 +40,14 @@ public:
     Class_ID ClassID() override { return Class_ID(DMTL_CLASS_ID, 0); }
     SClass_ID SuperClassID() override { return MATERIAL_CLASS_ID; }
 
-    void SetAmbient(Color c, TimeValue) override { ambient = c; }
-    void SetDiffuse(Color c, TimeValue) override { diffuse = c; }
-    void SetSpecular(Color c, TimeValue) override { specular = c; }
-    void SetShininess(float v, TimeValue) override { shininess = v; }
-    void SetShinStr(float v, TimeValue) override { shinStr = v; }
-    void SetSelfIllum(float v, TimeValue) override { selfIllum = v; }
-    void SetOpacity(float v, TimeValue) override { opacity = v; }
+    // The timed setters are animatable parameters: set while animating, each is a key.
+    void SetAmbient(Color c, TimeValue t) override { set(ambient, c, "ambient", t); }
+    void SetDiffuse(Color c, TimeValue t) override { set(diffuse, c, "diffuse", t); }
+    void SetSpecular(Color c, TimeValue t) override { set(specular, c, "specular", t); }
+    void SetShininess(float v, TimeValue t) override { set(shininess, v, "shininess", t); }
+    void SetShinStr(float v, TimeValue t) override { set(shinStr, v, "shinStr", t); }
+    void SetSelfIllum(float v, TimeValue t) override { set(selfIllum, v, "selfIllum", t); }
+    void SetOpacity(float v, TimeValue t) override { set(opacity, v, "opacity", t); }
     Color GetAmbient(TimeValue) override { return ambient; }
     Color GetDiffuse(TimeValue) override { return diffuse; }
     Color GetSpecular(TimeValue) override { return specular; }
@@ -71,9 +72,9 @@ public:
     BOOL MapEnabled(int id) override {
         return slotValid(id, "StdMat::MapEnabled") && enabled[id] ? TRUE : FALSE;
     }
-    void SetTexmapAmt(int id, float amt, TimeValue) override {
+    void SetTexmapAmt(int id, float amt, TimeValue t) override {
         if (slotValid(id, "StdMat::SetTexmapAmt"))
-            amounts[id] = amt;
+            set(amounts[id], amt, "texmapAmount", t);
     }
     float GetTexmapAmt(int id, TimeValue) override {
         return slotValid(id, "StdMat::GetTexmapAmt") ? amounts[id] : 0.0f;
@@ -87,6 +88,12 @@ public:
     }
 
 private:
+    template <typename Value>
+    void set(Value& field, const Value& value, const char* track, TimeValue t) {
+        field = value;
+        hostimpl::noteValueSet(this, track, t);
+    }
+
     Color ambient, diffuse, specular;
     float shininess = 0.1f;
     float shinStr = 0.0f;

@@ -9,8 +9,8 @@ using hostimpl::misuse;
 namespace hostimpl {
 
 NodeImpl::NodeImpl(bool isRoot)
-    : localTM(TRUE), parent(nullptr), object(nullptr), material(nullptr), hidden(false),
-      bone(false), root(isRoot), handle(isRoot ? 0 : nextNodeHandle()) {}
+    : parent(nullptr), object(nullptr), material(nullptr), hidden(false), bone(false), root(isRoot),
+      handle(isRoot ? 0 : nextNodeHandle()) {}
 
 NodeImpl::~NodeImpl() {
     Arena& arena = Arena::instance();
@@ -25,13 +25,19 @@ void NodeImpl::SetName(const MCHAR* s) {
 Matrix3 NodeImpl::GetNodeTM(TimeValue t, Interval*) {
     if (root)
         return Matrix3(TRUE);
-    return parent ? localTM * parent->GetNodeTM(t) : localTM;
+    Matrix3 local = composePrs(transform);
+    return parent ? local * parent->GetNodeTM(t) : local;
 }
 
 void NodeImpl::SetNodeTM(TimeValue t, Matrix3& tm) {
     if (root)
         return; // the root stays where it is
-    localTM = parent ? tm * Inverse(parent->GetNodeTM(t)) : tm;
+    // The controller keeps position, rotation and scale of the local matrix, not the matrix
+    // (inode.h SetNodeTM: "perform the appropriate operation to the node's transform
+    // controller"; decomp.h AffineParts; control.h ScaleValue).
+    Matrix3 local = parent ? tm * Inverse(parent->GetNodeTM(t)) : tm;
+    transform = decomposeAffine(local);
+    noteValueSet(this, "transform", t);
 }
 
 Matrix3 NodeImpl::objectOffset() const {

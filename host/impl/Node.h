@@ -2,6 +2,7 @@
 #ifndef HOST_IMPL_NODE_H
 #define HOST_IMPL_NODE_H
 
+#include "host/impl/PrsController.h"
 #include "host/impl/SceneState.h"
 
 #include <string>
@@ -9,7 +10,8 @@
 
 namespace hostimpl {
 
-/// A node: local transform relative to its parent, object offset, object, material, flags.
+/// A node: its transform controller's values (relative to its parent), object offset, object,
+/// material, flags.
 class NodeImpl : public INode {
 public:
     explicit NodeImpl(bool isRoot = false);
@@ -58,7 +60,7 @@ public:
 
 private:
     std::wstring name;
-    Matrix3 localTM;
+    PrsValue transform;
     Point3 offsetPos;
     Quat offsetRot;
     ScaleValue offsetScale;

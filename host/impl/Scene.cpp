@@ -24,11 +24,23 @@ std::vector<std::function<void()>>& resetHooks() {
     return hooks;
 }
 
+// An exception unwinding out of a callback would cross the host's own frames, which 3ds Max
+// does not survive (sceneapi.h EnumTree has no error path); here it ends the enumeration.
+int offerNode(ITreeEnumProc* proc, NodeImpl* node) {
+    try {
+        return proc->callback(node);
+    } catch (...) {
+        misuse("IScene::EnumTree: an exception escaped ITreeEnumProc::callback for node \"" +
+               narrow(node->GetName()) + "\"");
+        return TREE_ABORT;
+    }
+}
+
 // Depth first, parents before children; false when the callback aborted.
 bool enumerateBelow(NodeImpl* node, ITreeEnumProc* proc) {
     std::vector<NodeImpl*> children = node->childList(); // the callback may relink nodes
     for (NodeImpl* child : children) {
-        int answer = proc->callback(child);
+        int answer = offerNode(proc, child);
         if (answer == TREE_ABORT)
             return false;
         if (answer != TREE_IGNORECHILDREN && !enumerateBelow(child, proc))

@@ -65,6 +65,9 @@ void addResetHook(std::function<void()> hook);
 /// Runs the reset hooks and frees the scene (used by resetScene).
 void resetAll();
 
+/// Records a key on owner's track when the animate switch is on (Animate.cpp).
+void noteValueSet(const Animatable* owner, const char* track, TimeValue t);
+
 /// A new Skin modifier (Skin.cpp).
 Modifier* newSkinModifier();
 /// Whether obj is a modifier stack holding mod, directly or in a stack below.

@@ -12,6 +12,7 @@
 #include <cfloat>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 
 using namespace exporttest;
 
@@ -380,6 +381,38 @@ TEST_F(ExportFlow, ForwardSlashPathsNameTheBbxModel) {
     ASSERT_EQ(280u, box.size());
     EXPECT_EQ(std::string("hero\0", 5), box.substr(0, 5));
     EXPECT_TRUE(fileExists(scene.path("sub/hero.bn")));
+}
+
+// Geometry whose conversion to triangles fails with an exception, as a broken plug-in object
+// or an exhausted heap would.
+class UnconvertibleObject : public GeomObject {
+public:
+    int CanConvertToType(Class_ID) override { return TRUE; }
+    Object* ConvertToType(TimeValue, Class_ID) override {
+        throw std::runtime_error("the object cannot be converted");
+    }
+};
+
+TEST_F(ExportFlow, AnExceptionInTheSceneEnumerationFailsTheExportWithoutReachingTheHost) {
+    addNode(L"Broken", new UnconvertibleObject(), moved(0, 0, 0));
+    writeBytes(msh, "old msh");
+    MisuseRecorder misuse; // the host reports any exception that unwinds through EnumTree
+    ExportRun run = runExport(msh, false, false);
+    EXPECT_EQ(IMPEXP_FAIL, run.result);
+    ASSERT_EQ(3u, run.boxes.size());
+    EXPECT_NE(std::wstring::npos,
+              run.boxes[2].text.find(L"The export failed: the object cannot be converted."));
+    EXPECT_EQ(std::vector<std::string>{}, misuse.reports());
+    EXPECT_EQ("old msh", readBytes(msh));
+}
+
+TEST_F(ExportFlow, AutoKeyIsOffDuringTheExportAndBackAfterIt) {
+    addNode(L"Body", makeTetra(), moved(1, 2, 3))->SetMtl(texturedMaterial(L"t.png", false));
+    AnimateOn();
+    for (bool mesh8 : {false, true})
+        EXPECT_EQ(IMPEXP_SUCCESS, runExport(msh, true, mesh8).result);
+    EXPECT_TRUE(Animating());
+    EXPECT_TRUE(animationKeys().empty());
 }
 
 TEST_F(ExportFlow, ReExportIsByteIdentical) {

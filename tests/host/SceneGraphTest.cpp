@@ -1,6 +1,7 @@
 // Nodes, transforms, enumeration order, object evaluation and ownership.
 #include "tests/host/HostTestSupport.h"
 
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -60,6 +61,24 @@ TEST_F(SceneGraphTest, EnumTreeIsDepthFirstPreOrderWithoutTheRoot) {
 
     ASSERT_EQ(6u, allNodesDepthFirst().size());
     EXPECT_EQ(a11, allNodesDepthFirst()[2]);
+}
+
+TEST_F(SceneGraphTest, AnExceptionEscapingTheCallbackIsMisuseAndEndsTheEnumeration) {
+    emptyNode(L"a");
+    emptyNode(L"b");
+    struct Throwing : ITreeEnumProc {
+        int calls = 0;
+        int callback(INode*) override {
+            ++calls;
+            throw std::runtime_error("callback failed");
+        }
+    } throwing;
+    MisuseRecorder misuse;
+    EXPECT_EQ(1, exportInterface()->theScene->EnumTree(&throwing));
+    EXPECT_EQ(1, throwing.calls);
+    ASSERT_EQ(1u, misuse.reports().size());
+    EXPECT_NE(std::string::npos, misuse.reports()[0].find("exception escaped"));
+    EXPECT_NE(std::string::npos, misuse.reports()[0].find("\"a\""));
 }
 
 TEST_F(SceneGraphTest, ObjectTransformAddsThePivotOffset) {

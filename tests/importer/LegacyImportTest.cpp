@@ -42,6 +42,22 @@ TEST_F(LegacyImport, TriangleMeshHasVerticesNormalsFacesAndThreeTextureVertices)
     expectWorldTM(node);
 }
 
+TEST_F(LegacyImport, AutoKeyOnLeavesNoKeysAndIsBackAfterTheImport) {
+    std::wstring bones = temp.path(L"hero.bn");
+    std::wstring meshes = temp.path(L"hero.msh");
+    writeBytes(bones, legacyBytes({legacyTriangle("Bone")}));
+    writeBytes(meshes, legacyBytes({legacyTriangle("Body", "Bone")}));
+    AnimateOn();
+    EXPECT_EQ(IMPEXP_SUCCESS, importFile(bones));
+    EXPECT_EQ(IMPEXP_SUCCESS, importFile(meshes));
+    ASSERT_NE(nullptr, findNode(L"Body"));
+    EXPECT_TRUE(Animating());
+    EXPECT_TRUE(animationKeys().empty());
+    // A file that cannot be read gives the switch back as well.
+    EXPECT_EQ(IMPEXP_FAIL, importFile(temp.path(L"missing.msh")));
+    EXPECT_TRUE(Animating());
+}
+
 TEST_F(LegacyImport, TwoFacesKeepTheirOwnTextureVertices) {
     LegacyRecord r = legacyTriangle("Quad");
     MshFace second = r.faces[0];
