@@ -205,6 +205,32 @@ TEST_F(MendedFaults, NonFiniteWeightsAreDroppedAndNoNanIsWrittenInEitherLayout) 
     }
 }
 
+TEST_F(MendedFaults, SkinOfAMeshChangedAboveTheSkinIsLeftOutInBothLayouts) {
+    std::vector<INode*> bones = sixBones();
+    INode* node = addNode(L"Smooth", makeTetra(), moved(0, 0, 0));
+    addSkin(node, bones, {{{0, 1.0f}}, {{1, 1.0f}}, {{2, 1.0f}}, {{3, 1.0f}}});
+    // As TurboSmooth would: the Skin weighs 4 points, the mesh now has 5 vertices.
+    static_cast<IDerivedObject*>(node->GetObjectRef())->AddModifier(createVertexAddingModifier(1));
+    for (bool mesh8 : {false, true}) {
+        ExportRun run = runExport(msh, false, mesh8);
+        EXPECT_TRUE(mentions(closingMessage(run),
+                             L"\"Smooth\": written without skin weights: its Skin weighs 4 "
+                             L"points but the mesh has 5 vertices"))
+            << mesh8;
+        if (mesh8) {
+            Mesh8Record record = readMesh8File(msh).at(0);
+            EXPECT_EQ(5, record.header.numVerts);
+            EXPECT_EQ(0, record.header.numSkinVerts);
+            EXPECT_TRUE(record.boneRecords.empty());
+        } else {
+            LegacyRecord record = readLegacyFile(msh).at(0);
+            EXPECT_EQ(5u, record.vertices.size());
+            EXPECT_EQ(0, record.header.numSkinVerts);
+            EXPECT_EQ(0, record.numBones);
+        }
+    }
+}
+
 TEST_F(MendedFaults, NonFinitePositionsLeaveTheObjectOutInBothLayouts) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
