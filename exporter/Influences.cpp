@@ -3,6 +3,7 @@
 #include "exporter/ExportReport.h"
 #include "exporter/FiniteValue.h"
 #include "format/MshLayout.h"
+#include "format/UnitWeights.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -89,9 +90,31 @@ bool keepStrongestInfluences(std::vector<Influence>& influences) {
     return true;
 }
 
+void settleWeightSum(std::vector<Influence>& influences) {
+    // Rounding of a few weights leaves their sum within a few float steps of 1.
+    const float rounding = 1e-5f;
+    std::vector<float> weights;
+    for (size_t i = 0; i < influences.size(); ++i)
+        weights.push_back(influences[i].weight);
+    if (weights.empty())
+        return;
+    int count = static_cast<int>(weights.size());
+    float sum = weightSum(&weights[0], count);
+    if (!(std::fabs(sum - 1.0f) <= rounding) || !makeWeightsSumToOne(&weights[0], count))
+        return;
+    for (size_t i = 0; i < influences.size(); ++i)
+        influences[i].weight = weights[i];
+}
+
 std::wstring cappedInfluencesNote(int vertices) {
     return countText(vertices) + L" vertices had more than four bone influences; each kept its "
                                  L"four largest, rescaled to the same total";
+}
+
+std::wstring skinMismatchNote(const std::wstring& label, int points, int vertices) {
+    return label + L": written without skin weights: its Skin weighs " + countText(points) +
+           L" points but the mesh has " + countText(vertices) +
+           L" vertices (a modifier above the Skin changes them)";
 }
 
 std::wstring nonFiniteWeightsNote(int vertices) {

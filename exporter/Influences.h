@@ -26,10 +26,19 @@ bool dropNonFiniteWeights(std::vector<Influence>& influences);
 /// are. Returns true when any was dropped.
 bool keepStrongestInfluences(std::vector<Influence>& influences);
 
+/// Weights that add up to 1 but for float rounding are made to add up to exactly 1, the way
+/// the importer hands them to the Skin (format/UnitWeights.h), so a file written from them
+/// is imported and exported again to the same bytes. Other weights stay as they are.
+void settleWeightSum(std::vector<Influence>& influences);
+
 /// The report line for `vertices` vertices that lost influences to the four-influence cap.
 std::wstring cappedInfluencesNote(int vertices);
 
 /// The report line for `vertices` vertices that had a NaN or infinite weight dropped.
 std::wstring nonFiniteWeightsNote(int vertices);
+
+/// The report line for a node written without its skin because the skin weighs `points`
+/// points and the mesh has `vertices` vertices.
+std::wstring skinMismatchNote(const std::wstring& label, int points, int vertices);
 
 #endif

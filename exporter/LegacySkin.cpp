@@ -75,6 +75,13 @@ bool fillLegacySkin(MshObject& record, INode* node, const AssemblyContext& conte
 
     std::wstring name = node->GetName();
     std::wstring label = context.nodeLabel(name);
+    // The Skin numbers the points of the object entering it; a modifier above it that
+    // changes the vertices would put the weights on the wrong ones.
+    if (skinData->GetNumPoints() != static_cast<int>(record.vertices.size())) {
+        context.report->add(skinMismatchNote(label, skinData->GetNumPoints(),
+                                             static_cast<int>(record.vertices.size())));
+        return true;
+    }
     if (skinData->GetNumPoints() > LEGACY_MAX_ENTRIES) {
         context.report->add(label + L" left out: its skin has " +
                             countText(skinData->GetNumPoints()) +

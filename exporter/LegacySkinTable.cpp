@@ -30,6 +30,7 @@ LegacySkinTable buildLegacySkinTable(SkinPoints kept) {
             ++table.nonFinitePoints;
         if (keepStrongestInfluences(kept[p]))
             ++table.cappedPoints;
+        settleWeightSum(kept[p]);
         for (size_t i = 0; i < kept[p].size(); ++i)
             if (kept[p][i].weight != 0.0f)
                 inUse.insert(kept[p][i].bone);

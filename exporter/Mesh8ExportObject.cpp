@@ -68,6 +68,7 @@ std::vector<VertexSkin> readVertexSkins(IGameSkin* skin, int numVerts) {
             skins[v].influences.push_back(Influence(k, skin->GetWeight(v, k)));
         skins[v].nonFiniteDropped = dropNonFiniteWeights(skins[v].influences);
         skins[v].capped = keepStrongestInfluences(skins[v].influences);
+        settleWeightSum(skins[v].influences);
     }
     return skins;
 }
@@ -145,6 +146,12 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
     if (skin && skin->GetTotalSkinBoneCount() == 0)
         skin = NULL;
     std::wstring label = context.nodeLabel(node->GetName());
+    // The skin's vertices are those entering the Skin; a modifier above it may change them.
+    if (skin && skin->GetNumOfSkinnedVerts() != mesh->GetNumberOfVerts()) {
+        context.report->add(
+            skinMismatchNote(label, skin->GetNumOfSkinnedVerts(), mesh->GetNumberOfVerts()));
+        skin = NULL;
+    }
     if (!fitsMesh8(mesh, skin != NULL, label, *context.report))
         return false;
 

@@ -1,6 +1,7 @@
 #include "gltf/SceneBuilder.h"
 
 #include "format/TextField.h"
+#include "format/UnitWeights.h"
 #include "gltf/UriText.h"
 
 #include <algorithm>
@@ -245,17 +246,28 @@ void Builder::bindSkin(const Part& part) {
     IDerivedObject* stack = CreateDerivedObject(part.tri);
     part.node->SetObjectRef(stack);
     stack->AddModifier(skin);
-    Matrix3 skinTm = toMatrix3(data.skinBindWorld);
-    import->SetSkinTm(part.node, skinTm, skinTm);
+    size_t lastUsed = size_t(std::find(used.rbegin(), used.rend(), true).base() - used.begin());
     for (size_t j = 0; j < data.joints.size(); ++j) {
         if (!used[j])
             continue;
         INode* bone = nodeOf[size_t(data.joints[j])];
         Matrix3 bind = toMatrix3(data.jointBindWorld[j]);
-        import->AddBoneEx(bone, TRUE);
-        import->SetBoneTm(bone, bind, bind);
+        if (!import->AddBoneEx(bone, j + 1 == lastUsed) || !import->SetBoneTm(bone, bind, bind))
+            report.losses.push_back(data.name + ": the Skin modifier refused bone \"" +
+                                    scene.nodes[size_t(data.joints[j])].name +
+                                    "\"; its weights are lost");
     }
-    std::vector<bool> done(part.vertexOf.empty() ? 0 : size_t(part.tri->GetMesh().numVerts), false);
+    // The Skin makes its data for the node, which the base transform and the weights need,
+    // when the node is evaluated.
+    part.node->EvalWorldState(0);
+    Matrix3 skinTm = toMatrix3(data.skinBindWorld);
+    if (!import->SetSkinTm(part.node, skinTm, skinTm)) {
+        report.losses.push_back(data.name + ": the Skin modifier has no data for it; weights lost");
+        return;
+    }
+    int numVerts = part.tri->GetMesh().numVerts;
+    std::vector<bool> done(size_t(numVerts), false);
+    int refused = 0;
     for (size_t i = 0; i < part.vertexOf.size(); ++i) {
         int v = part.vertexOf[i];
         if (done[size_t(v)] || part.mesh->influences[i].empty())
@@ -276,8 +288,19 @@ void Builder::bindSkin(const Part& part) {
             bones.Append(1, &bone);
             weights.Append(1, &weight);
         }
-        import->AddWeights(part.node, v, bones, weights);
+        // Summing to exactly 1, they pass the Skin's normalising unchanged.
+        makeWeightsSumToOne(weights.Addr(0), weights.Count());
+        refused += import->AddWeights(part.node, v, bones, weights) ? 0 : 1;
     }
+    // A vertex never given weights would take them from the bones' envelopes.
+    Tab<INode*> noBones;
+    Tab<float> noWeights;
+    for (int v = 0; v < numVerts; ++v)
+        if (!done[size_t(v)])
+            import->AddWeights(part.node, v, noBones, noWeights);
+    if (refused > 0)
+        report.losses.push_back(data.name + ": the Skin modifier refused the weights of " +
+                                std::to_string(refused) + " vertices");
     if (mostInfluences > 4)
         report.losses.push_back(data.name + ": vertices with up to " +
                                 std::to_string(mostInfluences) +

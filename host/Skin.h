@@ -33,15 +33,18 @@
 #define BONE_BONE_FLAG 32
 #define BONE_DEAD_FLAG 64
 
-/// The weights of one skinned node, per vertex of its mesh.
+/// The weights of one skinned node, per point of the object entering the Skin.
 class ISkinContextData : public MaxHeapOperators {
 public:
     virtual ~ISkinContextData() {}
-    /// The number of vertices of the node's mesh.
+    /// The number of points the Skin affects: those of the object entering it at the last
+    /// evaluation, which a modifier above it may change.
     virtual int GetNumPoints() = 0;
     virtual int GetNumAssignedBones(int vertexIdx) = 0;
     /// The skin's own index (ISkin::GetBone) of influence boneIdx of the vertex.
     virtual int GetAssignedBone(int vertexIdx, int boneIdx) = 0;
+    /// The normalised weight: as the Skin rescales and limits what AddWeights gave, or the
+    /// envelope weight of a vertex never given weights.
     virtual float GetBoneWeight(int vertexIdx, int boneIdx) = 0;
 };
 
@@ -49,18 +52,21 @@ public:
 class ISkin : public MaxHeapOperators {
 public:
     virtual ~ISkin() {}
-    /// The transform bone pNode had when bound: as given to SetBoneTm (nodeTm, or objectTm
-    /// with bObjOffset), else its node transform when added. SKIN_OK, or
-    /// SKIN_INVALID_NODE_PTR when the node is not a bone of this skin.
+    /// The transform bone pNode had when added (node transform, or object transform with
+    /// bObjOffset), unless SetBoneTm changed it. SKIN_OK, or SKIN_INVALID_NODE_PTR when the
+    /// node is not a bone of this skin.
     virtual int GetBoneInitTM(INode* pNode, Matrix3& InitTM, bool bObjOffset = false) = 0;
-    /// The skinned node's transform as given to SetSkinTm, else its current one.
+    /// The skinned node's transform at its first evaluation, unless SetSkinTm changed it;
+    /// SKIN_INVALID_NODE_PTR before that evaluation.
     virtual int GetSkinInitTM(INode* pNode, Matrix3& InitTM, bool bObjOffset = false) = 0;
     virtual int GetNumBones() = 0;
     virtual INode* GetBone(int idx) = 0;
     virtual DWORD GetBoneProperty(int idx) = 0;
-    /// The weights of pNode, or NULL when the node does not carry this modifier.
+    /// The weights of pNode, or NULL when the node does not carry this modifier or has not
+    /// been evaluated since it got it.
     virtual ISkinContextData* GetContextInterface(INode* pNode) = 0;
     virtual const MCHAR* GetBoneName(int index) = 0;
+    /// The inverse of the bone's initial object transform.
     virtual Matrix3 GetBoneTm(int id) = 0;
     virtual INode* GetBoneFlat(int idx) = 0;
     virtual int GetNumBonesFlat() = 0;
@@ -71,14 +77,18 @@ public:
 class ISkinImportData : public MaxHeapOperators {
 public:
     virtual ~ISkinImportData() {}
-    /// Adds a bone (once; adding it again changes nothing). FALSE for NULL.
+    /// Adds a bone (once; adding it again changes nothing), capturing its transforms. FALSE
+    /// for a bone that depends on the skin (the skinned node itself), a bone with no object,
+    /// or a modifier on no node.
     virtual BOOL AddBoneEx(INode* boneNode, BOOL update) = 0;
-    /// Stores the skinned node's base transform.
+    /// Sets the skinned node's base transform; FALSE before the node's first evaluation.
     virtual BOOL SetSkinTm(INode* skinNode, Matrix3 objectTm, Matrix3 nodeTm) = 0;
-    /// Stores a bone's initial transform; may come before or after AddBoneEx.
+    /// Sets an added bone's initial transform; FALSE for a bone not added.
     virtual BOOL SetBoneTm(INode* boneNode, Matrix3 objectTm, Matrix3 nodeTm) = 0;
-    /// Replaces the weights of one vertex of skinNode's mesh. Every bone must have been added
-    /// and the vertex must exist; otherwise it is host misuse.
+    /// Replaces the weights of one point; an empty list leaves it with none, also from the
+    /// envelopes. FALSE, changing nothing, before the node's first evaluation, for lists of
+    /// different lengths, and for a NULL or never-added bone. A point outside the Skin's is
+    /// host misuse.
     virtual BOOL AddWeights(INode* skinNode, int vertexID, Tab<INode*>& boneNodeList,
                             Tab<float>& weights) = 0;
 };

@@ -7,6 +7,10 @@
 
 namespace {
 
+std::string verticesText(int count) {
+    return numberText(count) + (count == 1 ? " vertex" : " vertices");
+}
+
 void showNotice(const std::string& text) {
     MessageBoxA(NULL, text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
 }
@@ -27,6 +31,34 @@ void reportMissingParent(const std::string& name, const std::string& parentName)
 void reportMissingBone(const std::string& name, const std::string& boneName) {
     showNotice("Bone Parent for [" + name + "] not found on current scene. Parent name [" +
                boneName + "]");
+}
+
+void reportRefusedBone(const std::string& name, const std::string& boneName) {
+    showNotice("Bone [" + boneName + "] of [" + name +
+               "] was refused by the Skin modifier: it is the object itself, depends on it or "
+               "has no object. [" +
+               name + "] gets no skin weights");
+}
+
+void reportSkinWithoutData(const std::string& name) {
+    showNotice("The Skin modifier of [" + name + "] had no data for it after evaluating it. [" +
+               name + "] gets no skin weights");
+}
+
+void reportRescaledWeights(const std::string& name, int vertices) {
+    showNotice("The bone weights of " + verticesText(vertices) + " of [" + name +
+               "] did not add up to 1; they were rescaled to 1");
+}
+
+void reportUnusableWeights(const std::string& name, int vertices) {
+    showNotice("The bone weights of " + verticesText(vertices) + " of [" + name +
+               "] do not add up to a positive number; they were left without weights");
+}
+
+void reportRefusedWeights(const std::string& name, int vertices, int firstVertex) {
+    showNotice("The Skin modifier of [" + name + "] refused the bone weights of " +
+               verticesText(vertices) + ", the first vertex " + numberText(firstVertex) +
+               "; they were left without weights");
 }
 
 std::wstring describeForUser(const MshError& error) {

@@ -20,6 +20,27 @@ void reportMissingBone(const std::string& name, const std::string& boneName);
 /// rejected: which file, record, field and byte, and why.
 void reportImportStopped(const MshError& error);
 
+/// "Bone [boneName] of [name] was refused by the Skin modifier ...": the Skin did not take the
+/// bone (it is the object itself, depends on it, or has no object), so the object gets no skin
+/// weights, as for a missing bone; in an OK box.
+void reportRefusedBone(const std::string& name, const std::string& boneName);
+
+/// Tells the user, in one OK box, that the Skin modifier had no data for the object even after
+/// evaluating it, so the object got no skin weights.
+void reportSkinWithoutData(const std::string& name);
+
+/// Tells the user, in one OK box, that the weights of `vertices` vertices of the object did
+/// not add up to 1 and were rescaled to 1.
+void reportRescaledWeights(const std::string& name, int vertices);
+
+/// Tells the user, in one OK box, that the weights of `vertices` vertices did not add up to a
+/// positive number, so those vertices were left without weights.
+void reportUnusableWeights(const std::string& name, int vertices);
+
+/// Tells the user, in one OK box, that the Skin modifier refused the weights of `vertices`
+/// vertices of the object, the first of them `firstVertex`, which were left without weights.
+void reportRefusedWeights(const std::string& name, int vertices, int firstVertex);
+
 /// Tells the user, in one OK box, that a record was read whole but contradicts itself, so it
 /// was built without skin weights.
 void reportInconsistentRecord(const MshError& error);

@@ -20,11 +20,22 @@ bool bindSkin(MshLegacyObject& object, Interface* ip) {
             allFound = false;
             continue;
         }
-        object.boneNodes.Append(1, &bone);
-        bone->SetBoneNodeOnOff(TRUE, 0);
+        // The Skin takes a bone's initial transform only once the bone is added.
         Matrix3 boneTM = bone->GetNodeTM(0);
-        object.skinImport->SetBoneTm(bone, boneTM, boneTM);
-        object.skinImport->AddBoneEx(bone, TRUE);
+        if (!addSkinBone(object.skinImport, bone, i + 1 == record.numBones) ||
+            !object.skinImport->SetBoneTm(bone, boneTM, boneTM)) {
+            reportRefusedBone(name, boneName);
+            allFound = false;
+            continue;
+        }
+        // Only a bone the Skin took: a refused one may be the mesh itself.
+        bone->SetBoneNodeOnOff(TRUE, 0);
+        object.boneNodes.Append(1, &bone);
+    }
+    if (!prepareSkinWeights(object.skinImport, object.node,
+                            object.triObject->GetMesh().getNumVerts())) {
+        reportSkinWithoutData(name);
+        return false;
     }
     return allFound;
 }
@@ -61,6 +72,7 @@ void applySkinWeights(MshLegacyObject& object) {
             bones[k] = object.boneNodes[entry.bone[k]];
         writer.add(entry.vertex, bones, entry.weight, entry.count);
     }
+    writer.reportProblems(readTextField(record.header.name, MSH_TEXT_FIELD_SIZE));
     if (skipped > 0) {
         object.inconsistent = true;
         reportSkippedEntries(object, firstSkipped, skipped);

@@ -43,9 +43,18 @@ bool bindSkin(Mesh8Object& object, Interface* ip) {
             allFound = false;
             continue;
         }
+        std::set<std::string>::const_iterator next = it;
+        if (!addSkinBone(object.skinImport, bone, ++next == object.boneNameSet.end())) {
+            reportRefusedBone(name, *it);
+            allFound = false;
+            continue;
+        }
         object.boneNodes.Append(1, &bone);
         object.boneByName[*it] = bone;
-        object.skinImport->AddBoneEx(bone, TRUE);
+    }
+    if (!prepareSkinWeights(object.skinImport, object.node, object.mesh->getNumVerts())) {
+        reportSkinWithoutData(name);
+        return false;
     }
     return allFound;
 }
@@ -68,4 +77,5 @@ void applySkinWeights(Mesh8Object& object) {
         }
         writer.add(static_cast<int>(i), bones, weights, count);
     }
+    writer.reportProblems(readTextField(record.header.name, MSH_TEXT_FIELD_SIZE));
 }

@@ -122,10 +122,13 @@ ISkinImportData* addSkin(INode* node, const std::vector<INode*>& bones) {
     node->SetObjectRef(derived);
     derived->AddModifier(skin);
     ISkinImportData* import = static_cast<ISkinImportData*>(skin->GetInterface(I_SKINIMPORTDATA));
-    for (INode* bone : bones) {
-        import->AddBoneEx(bone, TRUE);
-        import->SetBoneTm(bone, bone->GetNodeTM(0), bone->GetNodeTM(0));
+    for (size_t b = 0; b < bones.size(); ++b) {
+        import->AddBoneEx(bones[b], b + 1 == bones.size());
+        import->SetBoneTm(bones[b], bones[b]->GetNodeTM(0), bones[b]->GetNodeTM(0));
     }
+    // The Skin makes its data for the node, which the base transform and weights need, when
+    // the node is evaluated.
+    node->EvalWorldState(0);
     import->SetSkinTm(node, node->GetObjectTM(0), node->GetNodeTM(0));
     return import;
 }

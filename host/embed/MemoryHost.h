@@ -74,6 +74,17 @@ MAXHOST_API Object* createHelperObject();
 MAXHOST_API Object* createLightObject();
 MAXHOST_API Object* createCameraObject();
 
+/// A modifier that, above a Skin, changes the vertex count as TurboSmooth or Edit Poly would:
+/// it hands on a copy of the mesh entering it with `extraVertices` more vertices at the end
+/// (zero, on no face). Other objects pass unchanged.
+MAXHOST_API Modifier* createVertexAddingModifier(int extraVertices);
+
+/// Whether ISkinImportData::AddBoneEx with update TRUE evaluates every node the Skin sits on,
+/// so building the Skin's data for them, as the Skin's 2026 source does. Whether 2015 does is
+/// unknown; off by default (the stricter case), so tests can run both. resetScene keeps it.
+MAXHOST_API void setSkinUpdateEvaluates(bool evaluates);
+MAXHOST_API bool skinUpdateEvaluates();
+
 /// Every node but the root, in EnumTree order.
 MAXHOST_API std::vector<INode*> allNodesDepthFirst();
 /// Every path handed to TheManager->Load since the reset, in call order.

@@ -50,8 +50,9 @@ Matrix3 NodeImpl::GetObjectTM(TimeValue time, Interval*) {
     return objectOffset() * GetNodeTM(time);
 }
 
+// Evaluating runs the node's modifiers: that is where the Skin builds its data for the node.
 const ObjectState& NodeImpl::EvalWorldState(TimeValue, BOOL) {
-    state.obj = object ? object->FindBaseObject() : nullptr;
+    state.obj = evaluatePipeline(object, this);
     return state;
 }
 

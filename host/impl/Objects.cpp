@@ -191,7 +191,38 @@ private:
     }
 };
 
+// Changes the topology of what enters it, as a smoothing or editing modifier above a Skin
+// does: hands on a copy of the mesh with extra vertices at the end.
+class VertexAddingModifier : public Modifier, public hostimpl::PipelineModifier {
+public:
+    explicit VertexAddingModifier(int extraVertices)
+        : extra(extraVertices), output(new TriObject()) {
+        Arena::instance().addReference(output); // DeleteMe must leave it alone
+    }
+    ~VertexAddingModifier() override {
+        if (Arena::instance().contains(output))
+            Arena::instance().releaseReference(output);
+    }
+    Class_ID ClassID() override { return Class_ID(0x4d534854, 0x56455254); }
+    Object* modify(Object* input, INode*) override {
+        if (!hostimpl::isTriObject(input))
+            return input;
+        const Mesh& source = static_cast<TriObject*>(input)->mesh;
+        output->mesh = source;
+        output->mesh.setNumVerts(source.numVerts + extra, TRUE);
+        return output;
+    }
+
+private:
+    int extra;
+    TriObject* output;
+};
+
 } // namespace
+
+Modifier* createVertexAddingModifier(int extraVertices) {
+    return new VertexAddingModifier(extraVertices);
+}
 
 IDerivedObject* CreateDerivedObject(Object* pob) {
     return new DerivedObject(pob);
@@ -238,6 +269,17 @@ bool stackHolds(Object* obj, Modifier* mod) {
         obj = stack->GetObjRef();
     }
     return false;
+}
+
+Object* evaluatePipeline(Object* obj, INode* node) {
+    if (!obj || obj->SuperClassID() != GEN_DERIVOB_CLASS_ID)
+        return obj;
+    auto* stack = static_cast<IDerivedObject*>(obj);
+    Object* result = evaluatePipeline(stack->GetObjRef(), node);
+    for (int i = stack->NumModifiers() - 1; i >= 0 && result; --i)
+        if (auto* stage = dynamic_cast<PipelineModifier*>(stack->GetModifier(i)))
+            result = stage->modify(result, node);
+    return result;
 }
 
 Mesh* evaluatedMesh(INode* node) {

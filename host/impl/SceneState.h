@@ -73,6 +73,18 @@ Modifier* newSkinModifier();
 /// Whether obj is a modifier stack holding mod, directly or in a stack below.
 bool stackHolds(Object* obj, Modifier* mod);
 
+/// A modifier of this host that takes part in evaluating a node's pipeline.
+class PipelineModifier {
+public:
+    virtual ~PipelineModifier() = default;
+    /// The object handed on up the stack, given the one entering the modifier (not NULL)
+    /// and the node being evaluated.
+    virtual Object* modify(Object* input, INode* node) = 0;
+};
+/// What a node's pipeline gives: the object at the bottom of obj's stacks, passed through
+/// each modifier from the bottom up.
+Object* evaluatePipeline(Object* obj, INode* node);
+
 /// Hands a message box to the embedding program's handler, or answers it unattended.
 int showMessageBox(const MessageBoxCall& call);
 

@@ -96,7 +96,8 @@ void addSkin(INode* node, const std::vector<INode*>& bones,
     auto* import = static_cast<ISkinImportData*>(skin->GetInterface(I_SKINIMPORTDATA));
     ASSERT_NE(nullptr, import);
     for (INode* bone : bones)
-        import->AddBoneEx(bone, TRUE);
+        ASSERT_TRUE(import->AddBoneEx(bone, TRUE));
+    node->EvalWorldState(0); // the Skin's data for the node is made here
     for (size_t v = 0; v < weights.size(); ++v) {
         Tab<INode*> boneList;
         Tab<float> weightList;
@@ -106,7 +107,7 @@ void addSkin(INode* node, const std::vector<INode*>& bones,
             boneList.Append(1, &bone);
             weightList.Append(1, &weight);
         }
-        import->AddWeights(node, static_cast<int>(v), boneList, weightList);
+        ASSERT_TRUE(import->AddWeights(node, static_cast<int>(v), boneList, weightList));
     }
 }
 

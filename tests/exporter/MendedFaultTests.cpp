@@ -173,8 +173,9 @@ TEST_F(MendedFaults, NonFiniteWeightsAreDroppedAndNoNanIsWrittenInEitherLayout) 
     const float inf = std::numeric_limits<float>::infinity();
     std::vector<INode*> bones = sixBones();
     INode* node = addNode(L"Body", makeTetra(), moved(0, 0, 0));
-    // Vertex 0: a NaN among plain weights; vertex 1: five weights whose total is negative, so
-    // the four kept are not rescaled; vertex 2: an infinite weight beside a plain one.
+    // Vertex 0: a NaN among plain weights; vertex 1: five weights whose total is negative;
+    // vertex 2: an infinite weight beside a plain one. The Skin divides each by the vertex's
+    // sum, so vertex 0 reads NaN throughout and vertex 2 NaN and 0.
     addSkin(node, bones,
             {{{0, 0.2f}, {1, nan}, {2, 0.2f}, {3, 0.2f}},
              {{0, 1.0f}, {1, -0.9999f}, {2, 0.00005f}, {3, 0.00005f}, {4, -2.0f}},
@@ -194,15 +195,39 @@ TEST_F(MendedFaults, NonFiniteWeightsAreDroppedAndNoNanIsWrittenInEitherLayout) 
             LegacyRecord record = readLegacyFile(msh).at(0);
             for (const MshSkinVertex& entry : record.skinVertices)
                 written.insert(written.end(), entry.weight, entry.weight + entry.count);
-            EXPECT_EQ(3, record.skinVertices[0].count);
-            EXPECT_EQ(0.2f, record.skinVertices[0].weight[2]);
-            EXPECT_EQ(-0.9999f, record.skinVertices[1].weight[1]);
+            EXPECT_EQ(0, record.skinVertices[0].count);
+            EXPECT_EQ(4, record.skinVertices[1].count);
             EXPECT_EQ(1, record.skinVertices[2].count);
-            EXPECT_EQ(1, record.skinVertices[2].bone[0]);
-            EXPECT_EQ(1.0f, record.skinVertices[2].weight[0]);
+            EXPECT_EQ(0.0f, record.skinVertices[2].weight[0]);
         }
         for (float weight : written)
             EXPECT_TRUE(std::isfinite(weight) && std::fabs(weight) <= 1.0f) << weight;
+    }
+}
+
+TEST_F(MendedFaults, SkinOfAMeshChangedAboveTheSkinIsLeftOutInBothLayouts) {
+    std::vector<INode*> bones = sixBones();
+    INode* node = addNode(L"Smooth", makeTetra(), moved(0, 0, 0));
+    addSkin(node, bones, {{{0, 1.0f}}, {{1, 1.0f}}, {{2, 1.0f}}, {{3, 1.0f}}});
+    // As TurboSmooth would: the Skin weighs 4 points, the mesh now has 5 vertices.
+    static_cast<IDerivedObject*>(node->GetObjectRef())->AddModifier(createVertexAddingModifier(1));
+    for (bool mesh8 : {false, true}) {
+        ExportRun run = runExport(msh, false, mesh8);
+        EXPECT_TRUE(mentions(closingMessage(run),
+                             L"\"Smooth\": written without skin weights: its Skin weighs 4 "
+                             L"points but the mesh has 5 vertices"))
+            << mesh8;
+        if (mesh8) {
+            Mesh8Record record = readMesh8File(msh).at(0);
+            EXPECT_EQ(5, record.header.numVerts);
+            EXPECT_EQ(0, record.header.numSkinVerts);
+            EXPECT_TRUE(record.boneRecords.empty());
+        } else {
+            LegacyRecord record = readLegacyFile(msh).at(0);
+            EXPECT_EQ(5u, record.vertices.size());
+            EXPECT_EQ(0, record.header.numSkinVerts);
+            EXPECT_EQ(0, record.numBones);
+        }
     }
 }
 

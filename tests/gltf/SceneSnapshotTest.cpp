@@ -158,12 +158,13 @@ TEST_F(SceneSnapshotTest, SkinWeightsAreMergedNormalisedAndBoundToJoints) {
     ASSERT_NE(skin, nullptr);
     skin->AddBoneEx(root, TRUE);
     skin->AddBoneEx(tip, TRUE);
+    quad->EvalWorldState(0);
     Matrix3 identity(TRUE);
     skin->SetSkinTm(quad, identity, identity);
     weigh(skin, quad, 0, {root}, {1.0f});
-    weigh(skin, quad, 1, {root, tip}, {2.0f, 2.0f});  // not normalised in the host
+    weigh(skin, quad, 1, {root, tip}, {2.0f, 2.0f});
     weigh(skin, quad, 2, {tip, root}, {0.75f, 0.0f}); // a zero weight is no influence
-    // vertex 3 keeps no weights at all
+    weigh(skin, quad, 3, {}, {});                     // no weights, not even from envelopes
     SceneData scene = snapshotScene(report);
     const NodeData* skinned = nullptr;
     for (const NodeData& n : scene.nodes)

@@ -205,6 +205,7 @@ TEST_F(IGameTest, SkinOfTheLastSkinModifier) {
         stack->AddModifier(mod, nullptr, stack->NumModifiers()); // append: becomes the last
         auto* import = static_cast<ISkinImportData*>(mod->GetInterface(I_SKINIMPORTDATA));
         import->AddBoneEx(bone, TRUE);
+        node->EvalWorldState(0);
         Tab<INode*> bones;
         bones.Append(1, &bone);
         Tab<float> weights;
@@ -221,9 +222,9 @@ TEST_F(IGameTest, SkinOfTheLastSkinModifier) {
     IGameSkin* skin = object->GetIGameSkin();
     EXPECT_EQ(stack->GetModifier(1), skin->GetMaxModifier());
     EXPECT_EQ(4, skin->GetNumOfSkinnedVerts());
-    EXPECT_EQ(0, skin->GetNumberOfBones(0));
+    EXPECT_EQ(1, skin->GetNumberOfBones(0)); // from the envelope: never given weights
     ASSERT_EQ(1, skin->GetNumberOfBones(2));
-    EXPECT_FLOAT_EQ(0.8f, skin->GetWeight(2, 0));
+    EXPECT_FLOAT_EQ(1.0f, skin->GetWeight(2, 0)); // a lone 0.8 reads 1
     EXPECT_EQ(bone2, skin->GetBone(2, 0));
     EXPECT_EQ(bone2, skin->GetIGameBone(2, 0)->GetMaxNode());
     EXPECT_EQ((int)bone2->GetHandle(), skin->GetBoneID(2, 0));
@@ -329,6 +330,7 @@ TEST_F(IGameSceneTest, SkinBoneListsAndBindTransforms) {
     auto* import = static_cast<ISkinImportData*>(mod->GetInterface(I_SKINIMPORTDATA));
     import->AddBoneEx(idle, TRUE);
     import->AddBoneEx(used, TRUE);
+    node->EvalWorldState(0);
     Matrix3 bind = TransMatrix(Point3(0, 0, 2));
     import->SetSkinTm(node, bind, bind);
     Tab<INode*> bones;
@@ -337,6 +339,10 @@ TEST_F(IGameSceneTest, SkinBoneListsAndBindTransforms) {
     Tab<float> weights;
     weights.Append(1, &w);
     import->AddWeights(node, 0, bones, weights);
+    Tab<INode*> noBones;
+    Tab<float> noWeights;
+    for (int v = 1; v < 4; ++v) // or the envelopes would put idle to use
+        import->AddWeights(node, v, noBones, noWeights);
 
     game->InitialiseIGame(false);
     IGameSkin* skin = game->GetIGameNode(node)->GetIGameObject()->GetIGameSkin();

@@ -41,7 +41,8 @@ LegacyRecord skinnedTriangle(const std::string& name, const std::vector<std::str
     r.numBones = int32_t(bones.size());
     for (size_t b = 0; b < bones.size(); ++b)
         setField(r.boneNames[b], bones[b]);
-    // Vertex 0: all on the last bone; vertex 2: split over the bones in reverse order.
+    // Vertex 0: all on the last bone; vertex 2: split over the bones in reverse order, a
+    // quarter on the first named; vertex 1: no entry.
     MshSkinVertex s;
     std::memset(&s, 0, sizeof s);
     s.vertex = 0;
@@ -53,7 +54,7 @@ LegacyRecord skinnedTriangle(const std::string& name, const std::vector<std::str
     s.count = int32_t(bones.size());
     for (int k = 0; k < s.count; ++k) {
         s.bone[k] = s.count - 1 - k;
-        s.weight[k] = 0.125f * float(k + 1);
+        s.weight[k] = k == 0 ? 0.25f : 0.75f / float(s.count - 1);
     }
     r.skinVertices.push_back(s);
     r.header.numSkinVerts = uint16_t(r.skinVertices.size());
@@ -95,8 +96,77 @@ TEST_F(Skin, LegacyWeightsGoToTheBonesTheirNumbersName) {
     EXPECT_EQ(leg->GetObjectTM(0), init);
 
     EXPECT_EQ((Weights{{L"Shin", 1.0f}}), weightsOf(leg, 0));
-    EXPECT_TRUE(weightsOf(leg, 1).empty());
-    EXPECT_EQ((Weights{{L"Shin", 0.125f}, {L"Thigh", 0.25f}}), weightsOf(leg, 2));
+    EXPECT_TRUE(weightsOf(leg, 1).empty()); // not weighted from the envelopes either
+    EXPECT_EQ((Weights{{L"Shin", 0.25f}, {L"Thigh", 0.75f}}), weightsOf(leg, 2));
+}
+
+// Whether the Skin's AddBoneEx(…, TRUE) evaluates the mesh is not known for 2015; the
+// import must put every weight on its bone either way.
+TEST_F(Skin, EveryWeightLandsOnItsBoneWhetherOrNotAddingABoneEvaluates) {
+    for (bool evaluates : {false, true}) {
+        resetScene();
+        setSkinUpdateEvaluates(evaluates);
+        makeBone(L"Thigh", 1);
+        makeBone(L"Shin", 2);
+        importLegacy({skinnedTriangle("Leg", {"Thigh", "Shin"})});
+        Mesh8Builder b("Foot");
+        b.face(b.vertex(Point3(0, 0, 0), Point3(0, 0, 1), {"Shin", "Thigh"}, {0.75f, 0.25f}),
+               b.vertex(Point3(1, 0, 0), Point3(0, 0, 1), {"Thigh"}, {1.0f}),
+               b.vertex(Point3(0, 1, 0), Point3(0, 0, 1), {}, {}));
+        importMesh8(b.build());
+        setSkinUpdateEvaluates(false);
+        EXPECT_TRUE(boxes.calls().empty()) << evaluates;
+        INode* leg = findNode(L"Leg");
+        EXPECT_EQ((Weights{{L"Shin", 1.0f}}), weightsOf(leg, 0)) << evaluates;
+        EXPECT_TRUE(weightsOf(leg, 1).empty()) << evaluates;
+        EXPECT_EQ((Weights{{L"Shin", 0.25f}, {L"Thigh", 0.75f}}), weightsOf(leg, 2)) << evaluates;
+        INode* foot = findNode(L"Foot");
+        EXPECT_EQ((Weights{{L"Shin", 0.75f}, {L"Thigh", 0.25f}}), weightsOf(foot, 0)) << evaluates;
+        EXPECT_EQ((Weights{{L"Thigh", 1.0f}}), weightsOf(foot, 1)) << evaluates;
+        EXPECT_TRUE(weightsOf(foot, 2).empty()) << evaluates;
+    }
+}
+
+TEST_F(Skin, WeightsAreNormalisedAsTheSkinWouldAndTheChangeIsReported) {
+    makeBone(L"Thigh", 1);
+    makeBone(L"Shin", 2);
+    LegacyRecord leg = skinnedTriangle("Leg", {"Thigh", "Shin"});
+    leg.skinVertices[1].weight[0] = 0.125f; // 0.125 and 0.75: rescaled to add up to 1
+    MshSkinVertex zero = leg.skinVertices[1];
+    zero.vertex = 1;
+    zero.weight[0] = zero.weight[1] = 0.0f;
+    leg.skinVertices.push_back(zero);
+    leg.skinVertices[0].weight[0] = 0.3f; // alone: the Skin would read it as 0, not 1
+    leg.header.numSkinVerts = uint16_t(leg.skinVertices.size());
+    importLegacy({leg});
+    EXPECT_EQ((std::vector<std::wstring>{
+                  L"The bone weights of 2 vertices of [Leg] did not add up to 1; they were "
+                  L"rescaled to 1",
+                  L"The bone weights of 1 vertex of [Leg] do not add up to a positive number; "
+                  L"they were left without weights"}),
+              texts(boxes));
+    INode* node = findNode(L"Leg");
+    EXPECT_EQ((Weights{{L"Shin", 1.0f}}), weightsOf(node, 0));
+    EXPECT_TRUE(weightsOf(node, 1).empty());
+    Weights split = weightsOf(node, 2);
+    ASSERT_EQ(2u, split.size());
+    EXPECT_FLOAT_EQ(0.125f / 0.875f, split[0].second);
+    EXPECT_EQ(1.0f, split[0].second + split[1].second); // exactly: the Skin leaves them so
+}
+
+TEST_F(Skin, BoneTheSkinRefusesIsReportedLikeAMissingOne) {
+    // The record's own node is found for the bone name "Leg": a mesh cannot be its own bone.
+    makeBone(L"Shin", 2);
+    EXPECT_EQ(IMPEXP_SUCCESS, importLegacy({skinnedTriangle("Leg", {"Leg", "Shin"})}));
+    EXPECT_EQ(std::vector<std::wstring>{L"Bone [Leg] of [Leg] was refused by the Skin modifier: "
+                                        L"it is the object itself, depends on it or has no "
+                                        L"object. [Leg] gets no skin weights"},
+              texts(boxes));
+    INode* leg = findNode(L"Leg");
+    EXPECT_FALSE(leg->GetBoneNodeOnOff()); // still a mesh for the exporter
+    EXPECT_EQ(std::vector<std::wstring>{L"Shin"}, boneNames(skinOf(leg)));
+    for (int v = 0; v < 3; ++v)
+        EXPECT_TRUE(weightsOf(leg, v).empty()) << v;
 }
 
 TEST_F(Skin, LegacyMissingFirstBoneIsReportedSecondAddedNoWeights) {
@@ -134,7 +204,7 @@ TEST_F(Skin, BoneNamesDifferingOnlyInCaseAreDifferentBones) {
     makeBone(L"arm", 1);
     makeBone(L"Arm", 2);
     EXPECT_EQ(IMPEXP_SUCCESS, importLegacy({skinnedTriangle("L", {"arm", "Arm"})}));
-    EXPECT_EQ((Weights{{L"Arm", 0.125f}, {L"arm", 0.25f}}), weightsOf(findNode(L"L"), 2));
+    EXPECT_EQ((Weights{{L"Arm", 0.25f}, {L"arm", 0.75f}}), weightsOf(findNode(L"L"), 2));
 
     Mesh8Builder b("M");
     b.face(b.vertex(Point3(0, 0, 0), Point3(0, 0, 1), {"arm", "Arm"}, {0.75f, 0.25f}),
