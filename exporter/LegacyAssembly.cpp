@@ -1,5 +1,6 @@
 #include "exporter/LegacyAssembly.h"
 
+#include "exporter/CornerNormals.h"
 #include "exporter/ExportTransforms.h"
 #include "exporter/FiniteValue.h"
 #include "exporter/RecordFields.h"
@@ -61,12 +62,19 @@ void fillMeshPart(MshObject& record, Mesh& mesh, INode* node, Object* object,
     header.numVerts = static_cast<uint16_t>(mesh.getNumVerts());
     header.numFaces = static_cast<uint16_t>(mesh.getNumFaces());
 
+    // The record has one normal per vertex; every corner repeats its vertex's.
+    std::vector<Point3> vertexNormals;
+    {
+        std::vector<Point3> cornerNormals;
+        readCornerNormals(mesh, cornerNormals);
+        vertexNormalsFromCorners(mesh, cornerNormals, vertexNormals);
+    }
     record.vertices.resize(mesh.getNumVerts());
     for (int i = 0; i < mesh.getNumVerts(); ++i) {
         MshVertex& vertex = record.vertices[i];
         copyPoint(vertex.position, mesh.verts[i]);
         vertex.w = 1.0f;
-        copyPoint(vertex.normal, mesh.getNormal(i));
+        copyPoint(vertex.normal, vertexNormals[i]);
     }
 
     bool hasTextureFaces = mesh.getNumTVerts() > 0 && mesh.tvFace != NULL;
@@ -78,7 +86,7 @@ void fillMeshPart(MshObject& record, Mesh& mesh, INode* node, Object* object,
             DWORD v = mesh.faces[f].v[c];
             face.vertex[c] = v;
             if (v < static_cast<DWORD>(mesh.getNumVerts()))
-                copyPoint(face.cornerNormal[c], mesh.getNormal(v));
+                copyPoint(face.cornerNormal[c], vertexNormals[v]);
             if (!hasTextureFaces)
                 continue;
             DWORD t = mesh.tvFace[f].t[c];

@@ -1,5 +1,6 @@
 #include "exporter/Mesh8ExportObject.h"
 
+#include "exporter/CornerNormals.h"
 #include "exporter/ExportTransforms.h"
 #include "exporter/FiniteValue.h"
 #include "exporter/Influences.h"
@@ -73,8 +74,9 @@ std::vector<VertexSkin> readVertexSkins(IGameSkin* skin, int numVerts) {
     return skins;
 }
 
-Mesh8Vertex cornerVertex(IGameMesh* mesh, Mesh* maxMesh, const FaceEx& face, int corner,
-                         const Tab<int>& channels, const VertexSkin* skin) {
+Mesh8Vertex cornerVertex(IGameMesh* mesh, const std::vector<Point3>& vertexNormals,
+                         const FaceEx& face, int corner, const Tab<int>& channels,
+                         const VertexSkin* skin) {
     Mesh8Vertex vertex;
     memset(&vertex, 0, sizeof vertex);
     DWORD v = face.vert[corner];
@@ -82,8 +84,8 @@ Mesh8Vertex cornerVertex(IGameMesh* mesh, Mesh* maxMesh, const FaceEx& face, int
     if (skin)
         for (size_t k = 0; k < skin->influences.size(); ++k)
             vertex.weight[k] = skin->influences[k].weight;
-    if (maxMesh && v < static_cast<DWORD>(maxMesh->getNumVerts()))
-        copyPoint(vertex.vertexNormal, maxMesh->getNormal(static_cast<int>(v)));
+    if (v < vertexNormals.size())
+        copyPoint(vertex.vertexNormal, vertexNormals[v]);
     // Without an active map channel the corner has no texture coordinate.
     if (channels.Count() > 0) {
         Point3 uv = mesh->GetMapVertex(channels[0], static_cast<int>(face.texCoord[corner]));
@@ -165,7 +167,13 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
     if (skin)
         skins = readVertexSkins(skin, numVerts);
     Tab<int> channels = mesh->GetActiveMapChannelNum();
-    Mesh* maxMesh = mesh->GetMaxMesh();
+    // The host mesh's vertex normals, read per corner: IGame need not have built them.
+    std::vector<Point3> vertexNormals;
+    if (Mesh* maxMesh = mesh->GetMaxMesh()) {
+        std::vector<Point3> cornerNormals;
+        readCornerNormals(*maxMesh, cornerNormals);
+        vertexNormalsFromCorners(*maxMesh, cornerNormals, vertexNormals);
+    }
     std::vector<int> cornerSource;
     // One vertex per corner: room for all of them at once, not regrown corner by corner.
     size_t corners = 3 * static_cast<size_t>(numFaces);
@@ -178,7 +186,8 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
             int v = static_cast<int>(face->vert[c]);
             const VertexSkin* vertexSkin =
                 v >= 0 && v < static_cast<int>(skins.size()) ? &skins[v] : NULL;
-            record.vertices.push_back(cornerVertex(mesh, maxMesh, *face, c, channels, vertexSkin));
+            record.vertices.push_back(
+                cornerVertex(mesh, vertexNormals, *face, c, channels, vertexSkin));
             record.indices.push_back(static_cast<uint16_t>(3 * f + c));
             cornerSource.push_back(v);
         }

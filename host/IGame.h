@@ -66,8 +66,8 @@ public:
     };
     virtual ~IGameObject() {}
     virtual ObjectTypes GetIGameType() = 0;
-    /// Prepares the object's data (for a mesh: faces, normals, map channels, and the host
-    /// mesh's vertex normals). Queries before it see an empty object.
+    /// Prepares the object's data (for a mesh: faces, normals and map channels; the host mesh
+    /// behind it keeps its normals as they were). Queries before it see an empty object.
     virtual bool InitializeData() { return false; }
     /// The object's box in object space; empty for objects without geometry.
     virtual void GetBoundingBox(Box3& bb) = 0;

@@ -102,6 +102,54 @@ public:
     DWORD* getAllTVerts() { return t; }
 };
 
+// RVertex flags: the number of normals at the vertex, and a normal stored with setNormal.
+#define NORCT_MASK 0x000000ffUL
+#define SPECIFIED_NORMAL 0x00004000UL
+
+/// A rendered normal: the unit normal of one smoothing cluster at a vertex, with the
+/// smoothing bits of the faces it belongs to.
+class RNormal : public MaxHeapOperators {
+public:
+    RNormal() : smGroup(0), mtlIndex(0) {}
+    void setNormal(const Point3& nor) { normal = nor; }
+    void addNormal(const Point3& nor) { normal += nor; }
+    void normalize() { normal = Normalize(normal); }
+    Point3& getNormal() { return normal; }
+    const Point3& getNormal() const { return normal; }
+    void setSmGroup(DWORD g) { smGroup = g; }
+    void addSmGroup(DWORD g) { smGroup |= g; }
+    DWORD getSmGroup() { return smGroup; }
+    void setMtlIndex(MtlID i) { mtlIndex = i; }
+    MtlID getMtlIndex() { return mtlIndex; }
+    void setRGB(Point3& clr) { rgb = clr; }
+    Point3& getRGB() { return rgb; }
+    const Point3& getRGB() const { return rgb; }
+
+private:
+    Point3 normal;
+    DWORD smGroup;
+    MtlID mtlIndex;
+    Point3 rgb;
+};
+
+/// A rendered vertex: `rFlags & NORCT_MASK` normals. With one it is `rn`; with more they are
+/// `ern[0]` to `ern[count - 1]`, one per smoothing cluster, and `rn` is not used.
+class MAXHOST_API RVertex : public MaxHeapOperators {
+public:
+    enum { MAX_NUM_NORMALS = 0xff };
+
+    RVertex() {
+        rFlags = 0;
+        ern = NULL;
+    }
+    ~RVertex();
+
+    DWORD rFlags;
+    int pos[3];
+    RNormal rn;
+    RNormal* ern;
+};
+
 #define MESH_NORMAL_NORMALS_BUILT 0x01
 #define MESH_NORMAL_NORMALS_COMPUTED 0x02
 #define MESH_NORMAL_MODIFIER_SUPPORT 0x20
@@ -174,7 +222,8 @@ public:
     /// Sizes the face array to the parent mesh; all corners without normals.
     void Initialize();
     void ClearAndFree();
-    /// Gives every corner without a normal the normal its smoothing groups give it.
+    /// Gives every corner without a normal the normal its smoothing groups give it. This,
+    /// ComputeNormals and CheckNormals need the parent set and the face array sized to it.
     void BuildNormals();
     /// Recomputes every normal that is not explicit from the smoothing groups of its corners.
     void ComputeNormals();
@@ -195,6 +244,7 @@ private:
 
     void copyFrom(const MeshNormalSpec& other);
     bool checkCorner(int face, int corner, const char* operation) const;
+    bool parentReady(const char* operation) const;
 };
 
 class MeshMapStore;
@@ -223,9 +273,8 @@ public:
     /// for new entries vertices and normals are zero.
     BOOL setNumVerts(int ct, BOOL keep = FALSE, BOOL synchSel = TRUE);
     int getNumVerts() const { return numVerts; }
-    /// Sizes the face array and the face arrays of every map channel present. New faces have
-    /// vertices 0, 0, 0, smoothing group 1 (a new mesh is smooth), material id 0 and all three
-    /// edges visible.
+    /// Sizes the face array and the face arrays of every map channel present. New faces are
+    /// `Face()`: vertices 0, 0, 0, smoothing group 0, flags 0 (material id 0, no edge visible).
     BOOL setNumFaces(int ct, BOOL keep = FALSE, BOOL synchSel = TRUE);
     int getNumFaces() const { return numFaces; }
     BOOL setNumTVerts(int ct, BOOL keep = FALSE);
@@ -243,19 +292,26 @@ public:
     void setTVert(int i, float x, float y, float z) { setTVert(i, UVVert(x, y, z)); }
     UVVert& getTVert(int i);
 
-    /// Stores the normal of vertex i (until buildNormals recomputes it).
+    /// Stores one rendered normal for vertex i. It lasts only until the normals are built
+    /// again or the geometry cache goes (InvalidateGeomCache, setNumVerts, a mesh copy).
     void setNormal(int i, const Point3& xyz);
-    /// The normal of vertex i: as set, or as buildNormals computed it (zero before either).
+    /// The rendered normal of vertex i. Only defined once the normals are built and where the
+    /// vertex has exactly one normal; a vertex on a smoothing-group boundary, or used by no
+    /// face of a smoothing group, has to be read per corner (getRVert).
     Point3& getNormal(int i) const;
     Point3& getFaceNormal(int i);
     void setFaceNormal(int i, const Point3& xyz);
-    /// Computes face normals and vertex normals from the faces and their smoothing groups.
-    /// A vertex's normal is that of the first face using it: faces at the vertex that share
-    /// a smoothing bit with it, directly or through other faces there, are averaged (unit face
-    /// normals, unweighted); a face with smoothing group 0 stands alone. Unused vertices get
-    /// the zero vector.
+    /// Computes the face normals and the rendered vertices: at each vertex, faces that share a
+    /// smoothing bit, directly or through other faces there, form one normal (their unit face
+    /// normals summed unweighted, normalised); a face in group 0 adds none. Material ids are
+    /// not looked at.
     void buildNormals();
     void buildRenderNormals() { buildNormals(); }
+    /// With illum TRUE, builds the normals unless they are current; with FALSE, only makes
+    /// sure the rendered vertices exist.
+    void checkNormals(BOOL illum);
+    RVertex& getRVert(int i);
+    RVertex* getRVertPtr(int i);
 
     /// Caches the box around all vertices.
     void buildBoundingBox();
@@ -263,13 +319,13 @@ public:
     /// invalidated). With tm: the box of the vertices transformed by tm.
     Box3 getBoundingBox(Matrix3* tm = NULL);
 
-    /// Gives the mesh specified normals (one MeshNormalSpec sized to the faces).
+    /// Gives the mesh specified normals: an empty MeshNormalSpec, without faces or parent.
     void SpecifyNormals();
     /// The specified normals, or NULL when the mesh has none.
     MeshNormalSpec* GetSpecifiedNormals() { return normalSpec; }
     void ClearSpecifiedNormals();
 
-    /// Marks cached normals and box as stale (stored vertex normals keep their values).
+    /// Drops the rendered normals and the cached box.
     void InvalidateGeomCache();
     void InvalidateTopologyCache();
     void InvalidateEdgeList() {}
@@ -288,7 +344,7 @@ public:
     TVFace* mapFaces(int mp) const;
 
 private:
-    Point3* vertNormals;
+    RVertex* rVerts;
     Point3* faceNormals;
     int numTVFaces;
     int numVCFaces;

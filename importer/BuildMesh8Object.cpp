@@ -1,5 +1,6 @@
 #include "importer/Mesh8Object.h"
 
+#include "host/Mesh.h"
 #include "importer/BuildMaterial.h"
 #include "importer/Mesh8Checks.h"
 #include "importer/RecordNode.h"
@@ -16,6 +17,8 @@ Point3 pointOf(const float* xyz) {
     return Point3(xyz[0], xyz[1], xyz[2]);
 }
 
+// Each corner keeps its own normal as an explicit specified normal, set up as the SDK's
+// users do it: parent, face and normal counts, ids, explicit flags, then CheckNormals.
 void setCornerNormals(const Mesh8Object& object, Mesh& mesh) {
     mesh.SpecifyNormals();
     MeshNormalSpec* normals = mesh.GetSpecifiedNormals();
@@ -23,13 +26,18 @@ void setCornerNormals(const Mesh8Object& object, Mesh& mesh) {
         return;
     const Mesh8Record& record = object.record;
     int numFaces = record.header.numFaces;
+    normals->SetParent(&mesh);
+    normals->SetNumFaces(numFaces);
+    normals->SetNumNormals(3 * numFaces);
     for (int f = 0; f < numFaces; ++f) {
         for (int k = 0; k < 3; ++k) {
             const Mesh8Vertex& entry = record.vertices[record.indices[3 * f + k]];
-            Point3 normal = pointOf(entry.cornerNormal);
-            normals->SetNormal(f, k, normal);
+            normals->Normal(3 * f + k) = pointOf(entry.cornerNormal);
+            normals->Face(f).SpecifyNormalID(k, 3 * f + k);
         }
     }
+    normals->SetAllExplicit();
+    normals->CheckNormals();
 }
 
 } // namespace
@@ -46,7 +54,6 @@ void fillMesh8Mesh(const Mesh8Object& object, Mesh& mesh) {
     for (int m = 0; m < numVerts; ++m) {
         bool used = m < numWelded;
         mesh.verts[m] = used ? object.weldList[m].position : Point3(0.0f, 0.0f, 0.0f);
-        mesh.setNormal(m, used ? object.weldList[m].vertexNormal : Point3(0.0f, 0.0f, 0.0f));
     }
     for (int f = 0; f < numFaces; ++f) {
         Face& face = mesh.faces[f];
@@ -56,6 +63,9 @@ void fillMesh8Mesh(const Mesh8Object& object, Mesh& mesh) {
             mesh.tVerts[3 * f + k] = UVVert(entry.uv[0], entry.uv[1], 0.0f);
         }
         face.setEdgeVisFlags(1, 1, 0);
+        // New faces have no smoothing group; one group shades the mesh smooth wherever the
+        // specified normals are not used (renders).
+        face.setSmGroup(1);
         mesh.tvFace[f].setTVerts(3 * f, 3 * f + 1, 3 * f + 2);
     }
     setCornerNormals(object, mesh);

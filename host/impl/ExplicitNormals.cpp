@@ -203,15 +203,34 @@ void MeshNormalSpec::ClearAndFree() {
     flags = 0;
 }
 
-void MeshNormalSpec::BuildNormals() {
+// BuildNormals, ComputeNormals and CheckNormals "Require an accurate mpParent pointer"
+// (MeshNormalSpec.h), and a face array the caller sized to the parent's faces (SetNumFaces).
+bool MeshNormalSpec::parentReady(const char* operation) const {
     if (!parent) {
-        misuse("MeshNormalSpec::BuildNormals: no parent mesh");
-        return;
+        misuse(std::string(operation) + ": no parent mesh; call SetParent first");
+        return false;
     }
-    if (!hostimpl::checkMeshIndices(*parent, "MeshNormalSpec::BuildNormals"))
+    if (!hostimpl::checkMeshIndices(*parent, operation))
+        return false;
+    if (numFaces != parent->numFaces) {
+        misuse(std::string(operation) + ": " + std::to_string(numFaces) +
+               " faces for a parent mesh of " + std::to_string(parent->numFaces) +
+               "; call SetNumFaces first");
+        return false;
+    }
+    return true;
+}
+
+void MeshNormalSpec::BuildNormals() {
+    if (!parentReady("MeshNormalSpec::BuildNormals"))
         return;
-    if (numFaces != parent->numFaces)
-        SetNumFaces(parent->numFaces);
+    bool missing = false;
+    for (int f = 0; f < numFaces && !missing; ++f)
+        for (int k = 0; k < 3; ++k)
+            missing = missing || faces[f].GetNormalID(k) < 0;
+    flags |= MESH_NORMAL_NORMALS_BUILT;
+    if (!missing)
+        return;
     std::vector<Point3> corners =
         hostimpl::computeCornerNormals(*parent, hostimpl::computeFaceNormals(*parent));
     for (int f = 0; f < numFaces; ++f)
@@ -222,21 +241,18 @@ void MeshNormalSpec::BuildNormals() {
                 normals[id] = corners[(size_t)(3 * f + k)];
                 faces[f].SetNormalID(k, id);
             }
-    flags |= MESH_NORMAL_NORMALS_BUILT;
 }
 
 void MeshNormalSpec::ComputeNormals() {
-    if (!parent) {
-        misuse("MeshNormalSpec::ComputeNormals: no parent mesh");
+    if (!parentReady("MeshNormalSpec::ComputeNormals"))
         return;
-    }
-    if (!hostimpl::checkMeshIndices(*parent, "MeshNormalSpec::ComputeNormals"))
+    flags |= MESH_NORMAL_NORMALS_COMPUTED;
+    if (std::find(explicitFlags, explicitFlags + numNormals, false) == explicitFlags + numNormals)
         return;
     std::vector<Point3> corners =
         hostimpl::computeCornerNormals(*parent, hostimpl::computeFaceNormals(*parent));
     std::vector<Point3> sums((size_t)numNormals);
-    int faceCount = std::min(numFaces, parent->numFaces);
-    for (int f = 0; f < faceCount; ++f)
+    for (int f = 0; f < numFaces; ++f)
         for (int k = 0; k < 3; ++k) {
             int id = faces[f].GetNormalID(k);
             if (id >= 0 && id < numNormals)
@@ -245,10 +261,11 @@ void MeshNormalSpec::ComputeNormals() {
     for (int id = 0; id < numNormals; ++id)
         if (!explicitFlags[id])
             normals[id] = sums[(size_t)id].Normalize();
-    flags |= MESH_NORMAL_NORMALS_COMPUTED;
 }
 
 void MeshNormalSpec::CheckNormals() {
+    if (!parentReady("MeshNormalSpec::CheckNormals"))
+        return;
     BuildNormals();
     ComputeNormals();
 }

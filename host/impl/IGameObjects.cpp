@@ -346,7 +346,8 @@ bool MeshView::InitializeData() {
     if (!mesh || !hostimpl::checkMeshIndices(*mesh, "IGameMesh::InitializeData") ||
         !snapshotChannels())
         return false;
-    mesh->buildNormals(); // so GetMaxMesh()->getNormal(v) is current
+    // No IGame header says InitializeData builds the Max mesh's normals; its callers build
+    // them (mesh.h, checkNormals).
     verts.assign(mesh->verts, mesh->verts + mesh->numVerts);
     snapshotNormals();
     auto texChannel = channels.find(1);

@@ -4,6 +4,7 @@
 #include "host/impl/SceneState.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 using hostimpl::misuse;
@@ -32,16 +33,25 @@ void resizeArray(T*& items, int oldCount, int newCount, bool keep, const T& fill
     items = grown;
 }
 
-Face newFace() {
-    Face f;
-    f.smGroup = 1;
-    f.flags = EDGE_ALL;
-    return f;
-}
-
 template <class T> T& fallbackOf() {
     static T spare;
     spare = T();
+    return spare;
+}
+
+// What a misread normal gives: NaN, so code that reads a normal it should not have fails
+// visibly instead of writing a plausible vector.
+Point3& unusableNormal() {
+    static Point3 spare;
+    float nan = std::numeric_limits<float>::quiet_NaN();
+    spare = Point3(nan, nan, nan);
+    return spare;
+}
+
+RVertex& unusableRVertex() {
+    static RVertex spare;
+    spare.rFlags = 0;
+    spare.rn.setNormal(unusableNormal());
     return spare;
 }
 
@@ -64,7 +74,7 @@ bool countValid(int ct, const char* operation) {
 
 Mesh::Mesh()
     : numVerts(0), numFaces(0), faces(nullptr), verts(nullptr), numTVerts(0), tVerts(nullptr),
-      tvFace(nullptr), numCVerts(0), vertCol(nullptr), vcFace(nullptr), vertNormals(nullptr),
+      tvFace(nullptr), numCVerts(0), vertCol(nullptr), vcFace(nullptr), rVerts(nullptr),
       faceNormals(nullptr), numTVFaces(0), numVCFaces(0), normalsBuilt(false), boxBuilt(false),
       normalSpec(nullptr), extraMaps(new MeshMapStore()) {}
 
@@ -90,11 +100,12 @@ void Mesh::freeAll() {
     delete[] tvFace;
     delete[] vertCol;
     delete[] vcFace;
-    delete[] vertNormals;
+    delete[] rVerts;
     delete[] faceNormals;
     delete normalSpec;
     faces = nullptr;
-    verts = tVerts = vertCol = vertNormals = faceNormals = nullptr;
+    rVerts = nullptr;
+    verts = tVerts = vertCol = faceNormals = nullptr;
     tvFace = vcFace = nullptr;
     normalSpec = nullptr;
     numVerts = numFaces = numTVerts = numCVerts = numTVFaces = numVCFaces = 0;
@@ -105,9 +116,7 @@ void Mesh::freeAll() {
 void Mesh::copyFrom(const Mesh& other) {
     freeAll();
     resizeArray(verts, 0, other.numVerts, false, Point3());
-    resizeArray(vertNormals, 0, other.numVerts, false, Point3());
     std::copy(other.verts, other.verts + other.numVerts, verts);
-    std::copy(other.vertNormals, other.vertNormals + other.numVerts, vertNormals);
     numVerts = other.numVerts;
     resizeArray(faces, 0, other.numFaces, false, Face());
     resizeArray(faceNormals, 0, other.numFaces, false, Point3());
@@ -127,7 +136,9 @@ void Mesh::copyFrom(const Mesh& other) {
     std::copy(other.vcFace, other.vcFace + other.numVCFaces, vcFace);
     numVCFaces = other.numVCFaces;
     extraMaps->channels = other.extraMaps->channels;
-    normalsBuilt = other.normalsBuilt;
+    // The rendered normals are not copied: "normals are computed from smoothing groups, and
+    // hence are 'generated data'" (mesh.h, Mesh::operator=).
+    normalsBuilt = false;
     boxBuilt = other.boxBuilt;
     bdgBox = other.bdgBox;
     if (other.normalSpec) {
@@ -140,7 +151,6 @@ BOOL Mesh::setNumVerts(int ct, BOOL keep, BOOL) {
     if (!countValid(ct, "Mesh::setNumVerts"))
         return FALSE;
     resizeArray(verts, numVerts, ct, keep != FALSE, Point3());
-    resizeArray(vertNormals, numVerts, ct, keep != FALSE, Point3());
     numVerts = ct;
     InvalidateGeomCache();
     return TRUE;
@@ -149,7 +159,9 @@ BOOL Mesh::setNumVerts(int ct, BOOL keep, BOOL) {
 BOOL Mesh::setNumFaces(int ct, BOOL keep, BOOL) {
     if (!countValid(ct, "Mesh::setNumFaces"))
         return FALSE;
-    resizeArray(faces, numFaces, ct, keep != FALSE, newFace());
+    // New faces are Face(): "The smoothing groups and face flags are initialized to zero"
+    // (mesh.h, Face::Face).
+    resizeArray(faces, numFaces, ct, keep != FALSE, Face());
     resizeArray(faceNormals, numFaces, ct, keep != FALSE, Point3());
     int oldCount = numFaces;
     numFaces = ct;
@@ -217,13 +229,68 @@ UVVert& Mesh::getTVert(int i) {
     return indexValid(i, numTVerts, "Mesh::getTVert") ? tVerts[i] : fallbackOf<UVVert>();
 }
 
-void Mesh::setNormal(int i, const Point3& xyz) {
-    if (indexValid(i, numVerts, "Mesh::setNormal"))
-        vertNormals[i] = xyz;
+RVertex::~RVertex() {
+    delete[] ern;
 }
 
+// setNormal "Sets a single 'rendered' normal in the rVerts array" (mesh.h): the value lives
+// in the cache that InvalidateGeomCache tosses out and a mesh copy leaves behind.
+void Mesh::setNormal(int i, const Point3& xyz) {
+    if (!indexValid(i, numVerts, "Mesh::setNormal"))
+        return;
+    checkNormals(FALSE);
+    RVertex& rv = rVerts[i];
+    delete[] rv.ern;
+    rv.ern = nullptr;
+    rv.rn.setNormal(xyz);
+    rv.rFlags = (rv.rFlags & ~NORCT_MASK) | SPECIFIED_NORMAL | 1;
+}
+
+// getNormal returns the RVertex's single normal `rn`; a vertex with several normals keeps
+// them in `ern`, one with none has no normal at all (mesh.h RVertex; asciiexp export.cpp
+// reads rn only when the count is 1). Either is misuse here, as is reading before the
+// normals are built (mesh.h, checkNormals).
 Point3& Mesh::getNormal(int i) const {
-    return indexValid(i, numVerts, "Mesh::getNormal") ? vertNormals[i] : fallbackOf<Point3>();
+    if (!indexValid(i, numVerts, "Mesh::getNormal"))
+        return unusableNormal();
+    if (!normalsBuilt) {
+        misuse("Mesh::getNormal: vertex " + std::to_string(i) +
+               ": the normals are not built; call buildNormals or checkNormals(TRUE) first");
+        return unusableNormal();
+    }
+    DWORD count = rVerts[i].rFlags & NORCT_MASK;
+    if (count != 1) {
+        misuse("Mesh::getNormal: vertex " + std::to_string(i) + " has " + std::to_string(count) +
+               " normals (a smoothing-group boundary, faces without smoothing group, or no "
+               "face); read its corners through getRVert");
+        return unusableNormal();
+    }
+    return rVerts[i].rn.getNormal();
+}
+
+void Mesh::checkNormals(BOOL illum) {
+    if (illum) {
+        if (!normalsBuilt)
+            buildNormals();
+        return;
+    }
+    if (!rVerts && numVerts > 0)
+        rVerts = new RVertex[(size_t)numVerts];
+}
+
+RVertex* Mesh::getRVertPtr(int i) {
+    if (!indexValid(i, numVerts, "Mesh::getRVertPtr"))
+        return &unusableRVertex();
+    if (!rVerts) {
+        misuse("Mesh::getRVertPtr: vertex " + std::to_string(i) +
+               ": no rendered vertices; call checkNormals(TRUE) first");
+        return &unusableRVertex();
+    }
+    return &rVerts[i];
+}
+
+RVertex& Mesh::getRVert(int i) {
+    return *getRVertPtr(i);
 }
 
 Point3& Mesh::getFaceNormal(int i) {
@@ -239,19 +306,10 @@ void Mesh::buildNormals() {
     if (!hostimpl::checkMeshIndices(*this, "Mesh::buildNormals"))
         return;
     std::vector<Point3> perFace = hostimpl::computeFaceNormals(*this);
-    std::vector<Point3> perCorner = hostimpl::computeCornerNormals(*this, perFace);
     std::copy(perFace.begin(), perFace.end(), faceNormals);
-    std::vector<bool> seen((size_t)numVerts, false);
-    std::fill(vertNormals, vertNormals + numVerts, Point3());
-    // A vertex takes the normal of the first corner that uses it.
-    for (int f = 0; f < numFaces; ++f)
-        for (int k = 0; k < 3; ++k) {
-            DWORD v = faces[f].v[k];
-            if (!seen[v]) {
-                seen[v] = true;
-                vertNormals[v] = perCorner[(size_t)(3 * f + k)];
-            }
-        }
+    delete[] rVerts;
+    rVerts = numVerts > 0 ? new RVertex[(size_t)numVerts] : nullptr;
+    hostimpl::computeRenderedNormals(*this, perFace, rVerts);
     normalsBuilt = true;
 }
 
@@ -266,12 +324,11 @@ Box3 Mesh::getBoundingBox(Matrix3* tm) {
     return boxBuilt ? bdgBox : Box3();
 }
 
+// Whether SpecifyNormals sizes the spec is not public; the strict reading gives an empty one,
+// which peers size and parent themselves (USD MeshUtils.cpp, NIF ImportMeshAndSkin.cpp).
 void Mesh::SpecifyNormals() {
-    if (normalSpec)
-        return;
-    normalSpec = new MeshNormalSpec();
-    normalSpec->SetParent(this);
-    normalSpec->SetNumFaces(numFaces);
+    if (!normalSpec)
+        normalSpec = new MeshNormalSpec();
 }
 
 void Mesh::ClearSpecifiedNormals() {
@@ -279,7 +336,10 @@ void Mesh::ClearSpecifiedNormals() {
     normalSpec = nullptr;
 }
 
+// InvalidateGeomCache "tosses out the cached normals" (mesh.h), setNormal's values with them.
 void Mesh::InvalidateGeomCache() {
+    delete[] rVerts;
+    rVerts = nullptr;
     normalsBuilt = false;
     boxBuilt = false;
 }

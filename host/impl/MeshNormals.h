@@ -17,6 +17,13 @@ std::vector<Point3> computeFaceNormals(const Mesh& mesh);
 /// valid.
 std::vector<Point3> computeCornerNormals(const Mesh& mesh, const std::vector<Point3>& faceNormals);
 
+/// Fills one rendered vertex per mesh vertex (`rVerts` holds numVerts fresh ones) from the same
+/// smoothing clusters: the count in rFlags, one normal in `rn` or several in `ern`, each with
+/// the smoothing bits of its faces; `rn` is NaN where the count is not 1. Faces in group 0 add
+/// no normal. Faces must be valid.
+void computeRenderedNormals(const Mesh& mesh, const std::vector<Point3>& faceNormals,
+                            RVertex* rVerts);
+
 } // namespace hostimpl
 
 #endif

@@ -333,3 +333,62 @@ TEST_F(MendedFaults, OnlyTheFirst65535ObjectsGoIntoAFile) {
 }
 
 } // namespace
+
+namespace {
+
+// Two faces folded along the edge 0-1: face 0 faces +z, face 1 faces +y.
+TriObject* foldedPair(DWORD group0, DWORD group1) {
+    TriObject* tri = makeMesh({Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0), Point3(0, 0, -1)},
+                              {{0, 1, 2}, {0, 1, 3}});
+    tri->GetMesh().faces[0].setSmGroup(group0);
+    tri->GetMesh().faces[1].setSmGroup(group1);
+    return tri;
+}
+
+void expectPoint(const Point3& expected, const float* actual, const std::string& what) {
+    EXPECT_NEAR(expected.x, actual[0], 1e-6f) << what;
+    EXPECT_NEAR(expected.y, actual[1], 1e-6f) << what;
+    EXPECT_NEAR(expected.z, actual[2], 1e-6f) << what;
+}
+
+// A vertex on a smoothing-group boundary has no single host normal: each corner is read with
+// its face's group, and the vertex takes its first corner's. Specified normals win.
+TEST_F(MendedFaults, NormalsAreReadPerCornerAndSpecifiedOnesWin) {
+    addNode(L"Hard", foldedPair(1, 2), moved(0, 0, 0));
+    TriObject* tilted = foldedPair(1, 1);
+    Mesh& mesh = tilted->GetMesh();
+    mesh.SpecifyNormals();
+    MeshNormalSpec* spec = mesh.GetSpecifiedNormals();
+    spec->SetParent(&mesh);
+    spec->SetNumFaces(2);
+    spec->SetNumNormals(1);
+    spec->Normal(0) = Point3(0.6f, 0, 0.8f);
+    for (int f = 0; f < 2; ++f)
+        for (int k = 0; k < 3; ++k)
+            spec->Face(f).SpecifyNormalID(k, 0);
+    spec->SetAllExplicit();
+    spec->CheckNormals();
+    addNode(L"Tilted", tilted, moved(0, 0, 0));
+    const Point3 up(0, 0, 1), side(0, 1, 0), tilt(0.6f, 0, 0.8f);
+
+    ASSERT_EQ(IMPEXP_SUCCESS, runExport(msh, false, false).result);
+    std::vector<LegacyRecord> legacy = readLegacyFile(msh);
+    ASSERT_EQ(2u, legacy.size());
+    expectPoint(up, legacy[0].vertices[0].normal, "shared vertex: its first corner's");
+    expectPoint(side, legacy[0].vertices[3].normal, "vertex of face 1 only");
+    expectPoint(up, legacy[0].faces[1].cornerNormal[0], "a corner repeats its vertex");
+    for (int v = 0; v < 4; ++v)
+        expectPoint(tilt, legacy[1].vertices[v].normal, "specified");
+
+    std::wstring m8 = scene.path("model8.msh");
+    ASSERT_EQ(IMPEXP_SUCCESS, runExport(m8, false, true).result);
+    std::vector<Mesh8Record> mesh8 = readMesh8File(m8);
+    ASSERT_EQ(2u, mesh8.size());
+    const Mesh8Vertex& shared = mesh8[0].vertices[3]; // face 1, corner 0: vertex 0
+    expectPoint(side, shared.cornerNormal, "corner of face 1");
+    expectPoint(up, shared.vertexNormal, "vertex 0: its first corner's");
+    expectPoint(tilt, mesh8[1].vertices[3].cornerNormal, "specified corner");
+    expectPoint(tilt, mesh8[1].vertices[3].vertexNormal, "specified vertex");
+}
+
+} // namespace

@@ -153,12 +153,16 @@ TEST_F(IGameTest, CornerNormalsFromSmoothingGroupsOrSpecifiedNormals) {
     expectPointNear(face0, mesh->GetNormal(0, 1, true));
     expectPointNear(face1, mesh->GetNormal(1, 0, true));
     expectPointNear(face1, mesh->GetNormal(mesh->GetFace(1), 2, true));
-    // InitializeData left the host mesh's vertex normals current.
-    expectPointNear(face0, max.getNormal(1));
+    // InitializeData leaves the host mesh's normals unbuilt; built, the shared vertex 1 has
+    // one normal per group.
+    EXPECT_DEATH(max.getNormal(3), "normals are not built");
+    max.checkNormals(TRUE);
     expectPointNear(face1, max.getNormal(3));
+    EXPECT_EQ(2u, max.getRVert(1).rFlags & NORCT_MASK);
 
     // Specified normals win where a corner has one.
     max.SpecifyNormals();
+    max.GetSpecifiedNormals()->SetNumFaces(2);
     Point3 down(0, -1, 0);
     max.GetSpecifiedNormals()->SetNormal(1, 1, down);
     EXPECT_TRUE(mesh->InitializeData());

@@ -25,14 +25,12 @@ struct FoldedPair {
     }
 };
 
-TEST_F(MeshTest, NewFacesAreSmoothVisibleAndMaterialZero) {
+TEST_F(MeshTest, NewFacesHaveNoSmoothingGroupAndNoFlags) {
     Mesh mesh;
     mesh.setNumFaces(2);
     for (int f = 0; f < 2; ++f) {
-        EXPECT_EQ(1u, mesh.faces[f].smGroup);
-        EXPECT_EQ(0, mesh.faces[f].getMatID());
-        for (int e = 0; e < 3; ++e)
-            EXPECT_NE(0, mesh.faces[f].getEdgeVis(e));
+        EXPECT_EQ(0u, mesh.faces[f].smGroup);
+        EXPECT_EQ(0u, mesh.faces[f].flags);
     }
     mesh.faces[0].setEdgeVisFlags(1, 1, 0);
     EXPECT_NE(0, mesh.faces[0].getEdgeVis(1));
@@ -83,14 +81,26 @@ TEST_F(MeshTest, SharedSmoothingGroupAveragesFaceNormals) {
 TEST_F(MeshTest, DifferentGroupsOrGroupZeroKeepFacesApart) {
     FoldedPair split(1, 2);
     split.mesh.buildNormals();
-    // The shared vertices take the normal of the first face that uses them.
-    expectPointNear(Point3(0, 0, 1), split.mesh.getNormal(0));
-    expectPointNear(Point3(0, 0, 1), split.mesh.getNormal(1));
+    // A shared vertex has a normal per group, read per corner; it has no single normal.
+    RVertex& shared = split.mesh.getRVert(0);
+    ASSERT_EQ(2u, shared.rFlags & NORCT_MASK);
+    EXPECT_EQ(1u, shared.ern[0].getSmGroup());
+    expectPointNear(Point3(0, 0, 1), shared.ern[0].getNormal());
+    EXPECT_EQ(2u, shared.ern[1].getSmGroup());
+    expectPointNear(Point3(0, 1, 0), shared.ern[1].getNormal());
     expectPointNear(Point3(0, 1, 0), split.mesh.getNormal(3));
+    {
+        MisuseRecorder misuse;
+        EXPECT_TRUE(std::isnan(split.mesh.getNormal(1).x));
+        ASSERT_EQ(1u, misuse.reports().size());
+        EXPECT_NE(std::string::npos, misuse.reports()[0].find("vertex 1 has 2 normals"));
+    }
 
+    // Faces in group 0 give their vertices no normal at all.
     FoldedPair faceted(0, 0);
     faceted.mesh.buildNormals();
-    expectPointNear(Point3(0, 0, 1), faceted.mesh.getNormal(0));
+    EXPECT_EQ(0u, faceted.mesh.getRVert(0).rFlags & NORCT_MASK);
+    EXPECT_DEATH(faceted.mesh.getNormal(2), "vertex 2 has 0 normals");
 
     // A face in groups 1 and 2 smooths with a face in group 2.
     FoldedPair bridged(3, 2);
@@ -98,12 +108,20 @@ TEST_F(MeshTest, DifferentGroupsOrGroupZeroKeepFacesApart) {
     expectPointNear(Point3(0, 1, 1).Normalize(), bridged.mesh.getNormal(0));
 }
 
-TEST_F(MeshTest, BuildNormalsReplacesSetNormals) {
+TEST_F(MeshTest, SetNormalValuesDoNotSurvive) {
     FoldedPair pair(1, 1);
+    EXPECT_DEATH(pair.mesh.getNormal(2), "normals are not built");
+    pair.mesh.buildNormals();
     pair.mesh.setNormal(2, Point3(1, 0, 0));
     expectPointNear(Point3(1, 0, 0), pair.mesh.getNormal(2));
-    pair.mesh.InvalidateGeomCache(); // invalidation keeps what was set
-    expectPointNear(Point3(1, 0, 0), pair.mesh.getNormal(2));
+    Mesh copy(pair.mesh);
+    EXPECT_DEATH(copy.getNormal(2), "normals are not built");
+    copy.buildNormals();
+    expectPointNear(Point3(0, 0, 1), copy.getNormal(2));
+
+    pair.mesh.InvalidateGeomCache();
+    EXPECT_DEATH(pair.mesh.getNormal(2), "normals are not built");
+    pair.mesh.setNormal(2, Point3(1, 0, 0));
     pair.mesh.buildNormals();
     expectPointNear(Point3(0, 0, 1), pair.mesh.getNormal(2));
 }
@@ -149,7 +167,12 @@ TEST_F(MeshTest, SpecifiedNormalsGiveEachCornerItsOwnNormal) {
     pair.mesh.SpecifyNormals();
     MeshNormalSpec* normalSpec = pair.mesh.GetSpecifiedNormals();
     ASSERT_NE(nullptr, normalSpec);
-    EXPECT_EQ(2, normalSpec->GetNumFaces());
+    // An empty spec: a corner is misuse until the faces are sized.
+    EXPECT_EQ(0, normalSpec->GetNumFaces());
+    Point3 early(0, 0, 1);
+    EXPECT_DEATH(normalSpec->SetNormal(0, 0, early), "SetNormal: face 0 corner 0 outside 0");
+    normalSpec->SetParent(&pair.mesh);
+    normalSpec->SetNumFaces(2);
     for (int f = 0; f < 2; ++f)
         for (int k = 0; k < 3; ++k) {
             Point3 n((float)f, (float)k, 1.0f);
@@ -169,10 +192,41 @@ TEST_F(MeshTest, SpecifiedNormalsGiveEachCornerItsOwnNormal) {
     EXPECT_EQ(1u, misuse.reports().size());
 }
 
+TEST_F(MeshTest, DocumentedSpecifiedNormalSequence) {
+    FoldedPair pair(1, 1);
+    pair.mesh.SpecifyNormals();
+    MeshNormalSpec* normalSpec = pair.mesh.GetSpecifiedNormals();
+    {
+        MisuseRecorder misuse;
+        normalSpec->CheckNormals();
+        ASSERT_EQ(1u, misuse.reports().size());
+        EXPECT_NE(std::string::npos, misuse.reports()[0].find("no parent mesh"));
+        normalSpec->SetParent(&pair.mesh);
+        normalSpec->CheckNormals();
+        ASSERT_EQ(2u, misuse.reports().size());
+        EXPECT_NE(std::string::npos, misuse.reports()[1].find("0 faces for a parent mesh of 2"));
+    }
+    // One normal per vertex, shared by its corners.
+    normalSpec->SetNumFaces(2);
+    normalSpec->SetNumNormals(4);
+    for (int v = 0; v < 4; ++v)
+        normalSpec->Normal(v) = Point3(float(v), 0, 1);
+    for (int f = 0; f < 2; ++f)
+        for (int k = 0; k < 3; ++k)
+            normalSpec->Face(f).SpecifyNormalID(k, int(pair.mesh.faces[f].v[k]));
+    normalSpec->SetAllExplicit();
+    normalSpec->CheckNormals();
+    EXPECT_EQ(4, normalSpec->GetNumNormals());
+    expectPointNear(Point3(3, 0, 1), normalSpec->GetNormal(1, 2));
+    expectPointNear(Point3(1, 0, 1), normalSpec->GetNormal(0, 1));
+}
+
 TEST_F(MeshTest, BuildNormalsFillsOnlyUnspecifiedCorners) {
     FoldedPair pair(1, 2);
     pair.mesh.SpecifyNormals();
     MeshNormalSpec* normalSpec = pair.mesh.GetSpecifiedNormals();
+    normalSpec->SetParent(&pair.mesh);
+    normalSpec->SetNumFaces(2);
     Point3 normal00(1, 0, 0);
     normalSpec->SetNormal(0, 0, normal00);
     normalSpec->BuildNormals();
@@ -217,6 +271,7 @@ TEST_F(MeshCopyTest, CopiesOwnTheirSpecifiedNormals) {
     original.setNumFaces(1);
     original.faces[0].setVerts(0, 1, 2);
     original.SpecifyNormals();
+    original.GetSpecifiedNormals()->SetNumFaces(1);
     Point3 normal00(0, 0, 1);
     original.GetSpecifiedNormals()->SetNormal(0, 0, normal00);
     Mesh copy;
@@ -251,6 +306,8 @@ TEST_F(MeshCopyTest, ComputeNormalsLeavesExplicitNormalsAlone) {
     mesh.faces[0].setVerts(0, 1, 2);
     mesh.SpecifyNormals();
     MeshNormalSpec* normalSpec = mesh.GetSpecifiedNormals();
+    normalSpec->SetParent(&mesh);
+    normalSpec->SetNumFaces(1);
     Point3 normal00(1, 0, 0);
     normalSpec->SetNormal(0, 0, normal00);
     normalSpec->BuildNormals();
@@ -272,9 +329,10 @@ TEST_F(MeshCopyTest, UnusedVerticesGetNoNormal) {
     mesh.verts[3] = Point3(5, 5, 5);
     mesh.setNumFaces(1);
     mesh.faces[0].setVerts(0, 1, 2);
+    mesh.faces[0].setSmGroup(1);
     mesh.setNormal(3, Point3(1, 1, 1));
     mesh.buildNormals();
-    expectPointNear(Point3(0, 0, 0), mesh.getNormal(3));
+    EXPECT_EQ(0u, mesh.getRVert(3).rFlags & NORCT_MASK);
     expectPointNear(Point3(0, 0, 1), mesh.getNormal(0));
 }
 

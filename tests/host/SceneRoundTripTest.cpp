@@ -27,10 +27,9 @@ protected:
         mesh.verts[2] = Point3(0, 2, 0);
         mesh.faces[0].setVerts(0, 1, 2);
         mesh.faces[0].setEdgeVisFlags(1, 1, 1);
-        for (int i = 0; i < 3; ++i) {
+        mesh.faces[0].setSmGroup(1);
+        for (int i = 0; i < 3; ++i)
             mesh.tVerts[i] = Point3(0.5f * (float)i, 0.25f, 0);
-            mesh.setNormal(i, Point3(0, 0, 1));
-        }
         mesh.tvFace[0].setTVerts(0, 1, 2);
         mesh.InvalidateGeomCache();
 
@@ -148,6 +147,7 @@ TEST_F(SceneRoundTripTest, IGameReadsWhatWasBuilt) {
     expectPointNear(Point3(1.0f, 0.25f, 0), mesh->GetMapVertex(channels[0], face->texCoord[2]));
     expectPointNear(Point3(2, 0, 0), mesh->GetVertex(face->vert[1], true));
     expectPointNear(Point3(0, 0, 1), mesh->GetNormal(face->norm[0], true));
+    mesh->GetMaxMesh()->checkNormals(TRUE);
     expectPointNear(Point3(0, 0, 1), mesh->GetMaxMesh()->getNormal(face->vert[0]));
 
     IGameSkin* skin = mesh->GetIGameSkin();

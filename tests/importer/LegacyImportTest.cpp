@@ -22,14 +22,23 @@ TEST_F(LegacyImport, TriangleMeshHasVerticesNormalsFacesAndThreeTextureVertices)
     Mesh* mesh = meshOf(node);
     ASSERT_NE(nullptr, mesh);
     ASSERT_EQ(3, mesh->getNumVerts());
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         EXPECT_EQ(Point3(float(i) + 0.5f, float(i * 2), -float(i)), mesh->verts[i]);
-        EXPECT_EQ(Point3(float(i), 0, 1), mesh->getNormal(i));
-    }
     ASSERT_EQ(1, mesh->getNumFaces());
     EXPECT_EQ(2u, mesh->faces[0].v[0]);
     EXPECT_EQ(1u, mesh->faces[0].v[1]);
     EXPECT_EQ(0u, mesh->faces[0].v[2]);
+    EXPECT_EQ(1u, mesh->faces[0].smGroup);
+    // The file's vertex normals are the corners' explicit specified normals.
+    MeshNormalSpec* normals = mesh->GetSpecifiedNormals();
+    ASSERT_NE(nullptr, normals);
+    ASSERT_EQ(1, normals->GetNumFaces());
+    for (int k = 0; k < 3; ++k) {
+        int v = int(mesh->faces[0].v[k]);
+        EXPECT_EQ(Point3(float(v), 0, 1), normals->GetNormal(0, k)) << k;
+        EXPECT_TRUE(normals->Face(0).GetSpecified(k));
+        EXPECT_TRUE(normals->GetNormalExplicit(normals->GetNormalIndex(0, k)));
+    }
     for (int e = 0; e < 3; ++e)
         EXPECT_NE(0, mesh->faces[0].getEdgeVis(e)) << e;
     ASSERT_EQ(3, mesh->getNumTVerts());

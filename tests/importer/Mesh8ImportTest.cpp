@@ -30,7 +30,6 @@ TEST_F(Mesh8Import, SharedEdgeWeldsToFourVerticesWithCornerDataKept) {
     ASSERT_NE(nullptr, mesh);
     ASSERT_EQ(4, mesh->getNumVerts());
     EXPECT_EQ(Point3(1, 1, 0), mesh->verts[2]);
-    EXPECT_EQ(Point3(0, 0, 1), mesh->getNormal(3));
     ASSERT_EQ(2, mesh->getNumFaces());
     const DWORD expected[2][3] = {{0, 1, 2}, {0, 2, 3}};
     for (int f = 0; f < 2; ++f) {
@@ -39,6 +38,7 @@ TEST_F(Mesh8Import, SharedEdgeWeldsToFourVerticesWithCornerDataKept) {
         EXPECT_NE(0, mesh->faces[f].getEdgeVis(0));
         EXPECT_NE(0, mesh->faces[f].getEdgeVis(1));
         EXPECT_EQ(0, mesh->faces[f].getEdgeVis(2));
+        EXPECT_EQ(1u, mesh->faces[f].smGroup);
     }
     ASSERT_EQ(6, mesh->getNumTVerts());
     EXPECT_EQ(UVVert(1.0f + 2.0f / 10.0f, 1.0f, 0.0f), mesh->tVerts[5]);
@@ -46,9 +46,12 @@ TEST_F(Mesh8Import, SharedEdgeWeldsToFourVerticesWithCornerDataKept) {
 
     MeshNormalSpec* normals = mesh->GetSpecifiedNormals();
     ASSERT_NE(nullptr, normals);
+    ASSERT_EQ(2, normals->GetNumFaces());
     for (int f = 0; f < 2; ++f)
-        for (int k = 0; k < 3; ++k)
+        for (int k = 0; k < 3; ++k) {
             EXPECT_EQ(Point3(float(f), float(k), 1.0f), normals->GetNormal(f, k)) << f << k;
+            EXPECT_TRUE(normals->GetNormalExplicit(normals->GetNormalIndex(f, k))) << f << k;
+        }
     EXPECT_EQ(nullptr, stackOf(node)); // unskinned: no modifier
 }
 
@@ -64,7 +67,7 @@ TEST_F(Mesh8Import, SamePositionDifferentNormalsGiveTwoVertices) {
     Mesh* mesh = meshOf(findNode(L"Crease"));
     ASSERT_NE(nullptr, mesh);
     EXPECT_EQ(3, mesh->getNumVerts());
-    EXPECT_EQ(Point3(1, 0, 0), mesh->getNormal(1));
+    EXPECT_EQ(Point3(0, 0, 0), mesh->verts[1]);
 }
 
 TEST_F(Mesh8Import, DegenerateFaceStillHasThreeTextureVerticesAndNormals) {
