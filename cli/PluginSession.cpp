@@ -7,34 +7,40 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 namespace mshtool {
 
+namespace {
+
+// The exporter's published options, as a script reaches them (exportOptions.exportBones).
+void setExportOption(const PluginModule& module, const MCHAR* name, bool answer) {
+    if (!setPublishedProperty(*module.descriptor(), L"exportOptions", name, answer ? TRUE : FALSE))
+        throw std::runtime_error(module.path().filename().string() + ": the export option " +
+                                 toUtf8(name) + " cannot be set");
+}
+
+} // namespace
+
 PluginSession::PluginSession() {
-    setMessageBoxHandler([this](const MessageBoxCall& call) {
-        if ((call.type & 0xF) == MB_YESNO) {
-            if (call.text == L"Export bones?")
-                return answerBones ? IDYES : IDNO;
-            if (call.text == L"Use Mesh8 structure?")
-                return answerMesh8 ? IDYES : IDNO;
-        }
+    // The plug-ins run with prompts suppressed: what their boxes would show is in the log.
+    setLogHandler([this](const LogEntryCall& entry) {
         ++messages;
-        // One line per line of the box, each with its caption, so every line can be found
-        // by the caption.
-        std::string caption = toUtf8(call.caption), text = toUtf8(call.text);
+        // One line per line of the entry, each with its title, so every line can be found
+        // by the title.
+        std::string title = toUtf8(entry.title), text = toUtf8(entry.text);
         for (size_t start = 0; start <= text.size();) {
             size_t end = std::min(text.find('\n', start), text.size());
             size_t cut = end > start && text[end - 1] == '\r' ? end - 1 : end;
             if (cut > start || text.empty())
-                printMessage(caption + ": " + text.substr(start, cut - start));
+                printMessage(title + ": " + text.substr(start, cut - start));
             start = end + 1;
         }
-        return unattendedAnswer(call.type);
     });
 }
 
 PluginSession::~PluginSession() {
-    setMessageBoxHandler(MessageBoxHandler());
+    setLogHandler(LogHandler());
 }
 
 bool PluginSession::importFile(const std::string& path) {
@@ -42,8 +48,7 @@ bool PluginSession::importFile(const std::string& path) {
         importer.reset(new PluginModule(importModuleName));
     std::unique_ptr<SceneImport> plugin = createImporter(*importer);
     std::wstring name = fromUtf8(path);
-    return plugin->DoImport(name.c_str(), importInterface(), GetCOREInterface(), FALSE) ==
-           IMPEXP_SUCCESS;
+    return importThroughHost(*plugin, name.c_str(), TRUE) == IMPEXP_SUCCESS;
 }
 
 bool PluginSession::exportFile(const std::string& path, bool bones, bool mesh8, bool selectedOnly) {
@@ -54,13 +59,12 @@ bool PluginSession::exportFile(const std::string& path, bool bones, bool mesh8, 
     std::error_code code;
     if (!folder.empty())
         std::filesystem::create_directories(folder, code);
-    answerBones = bones;
-    answerMesh8 = mesh8;
+    setExportOption(*exporter, L"exportBones", bones);
+    setExportOption(*exporter, L"useMesh8", mesh8);
     std::unique_ptr<SceneExport> plugin = createExporter(*exporter);
     std::wstring name = fromUtf8(path);
     DWORD options = selectedOnly ? SCENE_EXPORT_SELECTED : 0;
-    return plugin->DoExport(name.c_str(), exportInterface(), GetCOREInterface(), FALSE, options) ==
-           IMPEXP_SUCCESS;
+    return exportThroughHost(*plugin, name.c_str(), TRUE, options) == IMPEXP_SUCCESS;
 }
 
 } // namespace mshtool

@@ -1,7 +1,7 @@
 #pragma once
-// Imports and exports through the real plug-in modules on the in-memory scene, as 3ds Max
-// would run them, with the plug-ins' message boxes shown on stderr and the exporter's two
-// questions answered from the command line.
+// Imports and exports through the real plug-in modules on the in-memory scene, as a script
+// runs them in 3ds Max: with prompts suppressed, the exporter's two answers set through its
+// published options, and the plug-ins' messages taken from the host's log and shown on stderr.
 
 #include "cli/PluginModules.h"
 
@@ -12,7 +12,7 @@ namespace mshtool {
 
 class PluginSession {
 public:
-    /// Installs the message-box handler; the modules are loaded on first use.
+    /// Installs the log handler; the modules are loaded on first use.
     PluginSession();
     ~PluginSession();
     PluginSession(const PluginSession&) = delete;
@@ -21,21 +21,19 @@ public:
     /// DoImport of a fresh importer object on `path`. False when the importer reports failure
     /// (it has said why in a message).
     bool importFile(const std::string& path);
-    /// DoExport of a fresh exporter object to `path`, answering "Export bones?" with
-    /// `bones` and "Use Mesh8 structure?" with `mesh8`; `selectedOnly` passes the host's
-    /// export-selected option.
+    /// DoExport of a fresh exporter object to `path`, the answer to "Export bones?" set to
+    /// `bones` and to "Use Mesh8 structure?" to `mesh8` through the exporter's published
+    /// options; `selectedOnly` passes the host's export-selected option.
     bool exportFile(const std::string& path, bool bones, bool mesh8, bool selectedOnly);
 
-    /// True when a plug-in showed a message other than the export questions since the last
-    /// call of clearMessages (a missing parent or bone, a loss, a failure).
+    /// True when a plug-in logged a message since the last call of clearMessages (a missing
+    /// parent or bone, a loss, a failure).
     bool sawMessages() const { return messages > 0; }
     void clearMessages() { messages = 0; }
 
 private:
     std::unique_ptr<PluginModule> importer;
     std::unique_ptr<PluginModule> exporter;
-    bool answerBones = false;
-    bool answerMesh8 = false;
     int messages = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "exporter/BbxFile.h"
 #include "exporter/ExportFiles.h"
 #include "exporter/ExportPaths.h"
+#include "exporter/ExportPrompts.h"
 #include "exporter/RecordFiles.h"
 #include "exporter/SceneSaver.h"
 #include "format/MshError.h"
@@ -12,20 +13,6 @@
 #include <memory>
 
 namespace {
-
-const wchar_t* const kCaption = L"MSH Export";
-
-HWND ownerWindow(Interface* ip) {
-    return ip ? ip->GetMAXHWnd() : NULL;
-}
-
-bool askYes(Interface* ip, const wchar_t* question) {
-    return MessageBoxW(ownerWindow(ip), question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-void tell(Interface* ip, const std::wstring& text, UINT icon) {
-    MessageBoxW(ownerWindow(ip), text.c_str(), kCaption, MB_OK | icon);
-}
 
 /// Everything one export works with.
 struct ExportJob {
@@ -142,18 +129,18 @@ void exportMesh8(ExportJob& job, MshOutput& meshes) {
     }
 }
 
-int exportInto(const ExportRequest& request, ExportFiles& files) {
+int exportInto(const ExportRequest& request, const ExportPrompts& prompts, ExportFiles& files) {
     if (!request.scene || !request.scene->theScene || !request.ip) {
-        tell(request.ip, L"The export failed: the host gave no scene to export.", MB_ICONERROR);
+        prompts.tell(L"The export failed: the host gave no scene to export.", MB_ICONERROR);
         return IMPEXP_FAIL;
     }
     MshOutput* meshes = files.create(request.path);
     if (!meshes) {
-        tell(request.ip, files.failureMessage(), MB_ICONERROR);
+        prompts.tell(files.failureMessage(), MB_ICONERROR);
         return IMPEXP_FAIL;
     }
-    bool exportBones = askYes(request.ip, L"Export bones?");
-    bool useMesh8 = askYes(request.ip, L"Use Mesh8 structure?");
+    bool exportBones = prompts.askYes(L"Export bones?", request.scriptedBones);
+    bool useMesh8 = prompts.askYes(L"Use Mesh8 structure?", request.scriptedMesh8);
 
     ExportReport report;
     ExportJob job(request, files, report, exportBones);
@@ -163,34 +150,35 @@ int exportInto(const ExportRequest& request, ExportFiles& files) {
         exportLegacy(job, *meshes);
 
     if (!files.commitAll()) {
-        tell(request.ip, files.failureMessage(), MB_ICONERROR);
+        prompts.tell(files.failureMessage(), MB_ICONERROR);
         return IMPEXP_FAIL;
     }
     if (!report.empty())
-        tell(request.ip, report.messageText(EXPORT_REPORT_LISTED_ITEMS), MB_ICONWARNING);
+        prompts.tell(report.messageText(EXPORT_REPORT_LISTED_ITEMS), MB_ICONWARNING);
     return IMPEXP_SUCCESS;
 }
 
 } // namespace
 
 int runExport(const ExportRequest& request) {
+    ExportPrompts prompts(request.ip, request.suppressPrompts);
     ExportFiles files;
     try {
-        return exportInto(request, files);
+        return exportInto(request, prompts, files);
     } catch (...) {
         // Temporary files go before the user is told; replaced targets are listed.
         files.abandonAll();
-        return reportExportException(request.ip, &files);
+        return reportExportException(prompts, &files);
     }
 }
 
-int reportExportException(Interface* ip, const ExportFiles* files) {
+int reportExportException(const ExportPrompts& prompts, const ExportFiles* files) {
     try {
         std::wstring text = L"The export failed: " + fromUtf8(currentExceptionText()) + L".";
-        tell(ip, text + (files ? files->outcomeText() : L"\nNo file was changed."), MB_ICONERROR);
+        prompts.tell(text + (files ? files->outcomeText() : L"\nNo file was changed."),
+                     MB_ICONERROR);
     } catch (...) {
-        MessageBoxW(ownerWindow(ip), L"The export failed: not enough memory.", kCaption,
-                    MB_OK | MB_ICONERROR);
+        prompts.tell(L"The export failed: not enough memory.", MB_ICONERROR);
     }
     return IMPEXP_FAIL;
 }

@@ -1,6 +1,8 @@
 #include "exporter/Talvex_MSH_EXPORT.h"
 
 #include "exporter/ExportFlow.h"
+#include "exporter/ExportOptions.h"
+#include "exporter/ExportPrompts.h"
 #include "plugin/AutoKeyOffScope.h"
 
 Talvex_MSH_EXPORT::Talvex_MSH_EXPORT() {}
@@ -50,7 +52,6 @@ void Talvex_MSH_EXPORT::ShowAbout(HWND hWnd) {
 
 int Talvex_MSH_EXPORT::DoExport(const MCHAR* name, ExpInterface* ei, Interface* i,
                                 BOOL suppressPrompts, DWORD options) {
-    (void)suppressPrompts;
     AutoKeyOffScope noKeys;
     // runExport catches what the export throws; this catches what copying the path throws.
     // Nothing may unwind into the host.
@@ -58,11 +59,15 @@ int Talvex_MSH_EXPORT::DoExport(const MCHAR* name, ExpInterface* ei, Interface* 
         ExportRequest request;
         request.path = name ? name : _M("");
         request.selectedOnly = (options & SCENE_EXPORT_SELECTED) != 0;
+        // A script's #noPrompt: the answers come from the published options.
+        request.suppressPrompts = suppressPrompts != FALSE;
+        request.scriptedBones = exportOptions().GetExportBones() != FALSE;
+        request.scriptedMesh8 = exportOptions().GetUseMesh8() != FALSE;
         request.scene = ei;
         request.ip = i;
         return runExport(request);
     } catch (...) {
-        return reportExportException(i, NULL);
+        return reportExportException(ExportPrompts(i, suppressPrompts != FALSE), NULL);
     }
 }
 

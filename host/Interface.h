@@ -21,6 +21,8 @@
 #define REDRAW_END (1 << 2)
 #define REDRAW_NORMAL (1 << 3)
 
+class LogSys;
+
 /// The host's core interface: the scene, the selection, the main window and viewports.
 class Interface : public MaxHeapOperators {
 public:
@@ -43,6 +45,13 @@ public:
     virtual void RedrawViews(TimeValue t, DWORD vpFlags = REDRAW_NORMAL,
                              ReferenceTarget* change = NULL) = 0;
     virtual void ForceCompleteRedraw(BOOL doDisabled = TRUE) = 0;
+    /// The system log (host/Log.h).
+    virtual LogSys* Log() = 0;
+    /// Sets whether no dialog may be shown to the user; returns the previous setting.
+    virtual BOOL SetQuietMode(BOOL onOff) = 0;
+    /// Whether no dialog may be shown; asked before showing any. With checkServerMode, also
+    /// TRUE when the host runs without a user interface (the in-memory host always has one).
+    virtual BOOL GetQuietMode(BOOL checkServerMode = TRUE) = 0;
 };
 
 /// The later core interface that can name a node as it creates it.

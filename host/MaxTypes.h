@@ -31,6 +31,7 @@ typedef unsigned int UINT;
 typedef unsigned int ULONG;
 typedef int LONG;
 typedef unsigned short WORD;
+typedef unsigned short USHORT;
 typedef unsigned char BYTE;
 typedef intptr_t INT_PTR;
 typedef uintptr_t UINT_PTR;

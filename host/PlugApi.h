@@ -16,6 +16,7 @@
 
 #include "host/MaxHeap.h"
 #include "host/MaxTypes.h"
+#include "host/Tab.h"
 
 #define MAX_RELEASE_R13 13000
 #define MAX_RELEASE_R14 14000
@@ -116,6 +117,7 @@ public:
 class Interface;
 class ImpInterface;
 class ExpInterface;
+class FPInterface;
 
 #define IMPEXP_FAIL 0
 #define IMPEXP_SUCCESS 1
@@ -126,7 +128,10 @@ class ExpInterface;
 #define SCENE_EXPORT_SELECTED (1 << 0)
 
 /// Describes one plug-in class to the host and creates its objects.
-class ClassDesc : public MaxHeapOperators {
+class MAXHOST_API ClassDesc : public MaxHeapOperators {
+private:
+    Tab<FPInterface*> interfaces; // the function-published interfaces of the class
+
 public:
     virtual ~ClassDesc() {}
     virtual int IsPublic() = 0;
@@ -154,6 +159,22 @@ public:
     }
     virtual HINSTANCE HInstance() {
         return NULL;
+    }
+    virtual int NumInterfaces() {
+        return interfaces.Count();
+    }
+    virtual FPInterface* GetInterfaceAt(int i) {
+        return interfaces[i];
+    }
+    /// The published interface with that ID, or NULL.
+    virtual FPInterface* GetInterface(Interface_ID id);
+    /// The published interface of that internal name (case-insensitive, as scripts name it),
+    /// or NULL.
+    virtual FPInterface* GetInterface(const MCHAR* name);
+    /// Publishes fpi with this class (what an interface descriptor given this class does).
+    virtual void AddInterface(FPInterface* fpi);
+    virtual void ClearInterfaces() {
+        interfaces.ZeroCount();
     }
 };
 

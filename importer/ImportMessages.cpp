@@ -2,7 +2,9 @@
 
 #include "format/TextField.h"
 #include "importer/FindNodeByName.h"
+#include "importer/ImportPrompts.h"
 
+#include "host/Log.h"
 #include "host/WinApi.h"
 
 namespace {
@@ -11,14 +13,17 @@ std::string verticesText(int count) {
     return numberText(count) + (count == 1 ? " vertex" : " vertices");
 }
 
+// A part of the file that could not be built as it says: a warning in the log.
 void showNotice(const std::string& text) {
-    MessageBoxA(NULL, text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
+    if (!logInsteadOfBox(text.c_str(), L"MSHImp", SYSLOG_WARN))
+        MessageBoxA(NULL, text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
 }
 
 // The file path may hold characters outside the ANSI code page, so problems that name the
-// file are shown as wide text.
-void showWideNotice(const std::wstring& text) {
-    MessageBoxW(NULL, text.c_str(), L"MSHImp", MB_OK);
+// file are shown as wide text. `type`: SYSLOG_ERROR when the import stopped.
+void showWideNotice(const std::wstring& text, DWORD type = SYSLOG_WARN) {
+    if (!logInsteadOfBox(text.c_str(), L"MSHImp", type))
+        MessageBoxW(NULL, text.c_str(), L"MSHImp", MB_OK);
 }
 
 } // namespace
@@ -68,7 +73,7 @@ std::wstring describeForUser(const MshError& error) {
 }
 
 void reportImportStopped(const MshError& error) {
-    showWideNotice(L"Import stopped: " + describeForUser(error));
+    showWideNotice(L"Import stopped: " + describeForUser(error), SYSLOG_ERROR);
 }
 
 void reportInconsistentRecord(const MshError& error) {
@@ -92,8 +97,10 @@ void reportImportException(const std::wstring& fileName, const ImportRecordPlace
         if (place.record >= 0)
             where += L": record " + fromUtf8(numberText(place.record));
         showWideNotice(L"Import stopped: " + where + L": " + fromUtf8(currentExceptionText()) +
-                       MSH_IMPORT_EXCEPTION_ENDING);
+                           MSH_IMPORT_EXCEPTION_ENDING,
+                       SYSLOG_ERROR);
     } catch (...) {
-        MessageBoxA(NULL, "Import stopped: not enough memory", MSH_IMPORT_CAPTION, MB_OK);
+        if (!logInsteadOfBox("Import stopped: not enough memory", L"MSHImp", SYSLOG_ERROR))
+            MessageBoxA(NULL, "Import stopped: not enough memory", MSH_IMPORT_CAPTION, MB_OK);
     }
 }

@@ -1,6 +1,7 @@
 #include "importer/Talvex_MSH_IMPORT_15.h"
 
 #include "importer/ImportMessages.h"
+#include "importer/ImportPrompts.h"
 #include "importer/SceneBuildingSink.h"
 #include "plugin/AutoKeyOffScope.h"
 
@@ -61,13 +62,13 @@ int Talvex_MSH_IMPORT_15::ZoomExtents() {
 
 int Talvex_MSH_IMPORT_15::DoImport(const MCHAR* name, ImpInterface* ii, Interface* i,
                                    BOOL suppressPrompts) {
-    // Every message shows whatever suppressPrompts says; ii is not needed, the core
-    // interface does all scene work.
+    // ii is not needed: the core interface does all scene work.
     (void)ii;
-    (void)suppressPrompts;
     if (name == NULL || i == NULL)
         return IMPEXP_FAIL;
     AutoKeyOffScope noKeys;
+    // A script's #noPrompt (or quiet mode): every message goes to the log, no dialog shows.
+    ImportPromptScope prompts(i, suppressPrompts != FALSE);
     SceneBuildingSink sink(i);
     // Nothing may unwind into the host: an exception (a record list the heap cannot hold, or
     // one thrown by the host) ends the import as a damaged file does.

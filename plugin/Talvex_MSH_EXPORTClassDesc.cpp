@@ -1,5 +1,6 @@
 #include "plugin/Talvex_MSH_EXPORTClassDesc.h"
 
+#include "exporter/ExportOptions.h"
 #include "exporter/Talvex_MSH_EXPORT.h"
 #include "plugin/LibraryEntry.h"
 #include "plugin/ModuleInstance.h"
@@ -56,7 +57,9 @@ HINSTANCE Talvex_MSH_EXPORTClassDesc::HInstance() {
 }
 
 ClassDesc* libraryClassDesc() {
-    // Built on the first LibClassDesc(0) and destroyed with the library's static data.
+    // Built on the first LibClassDesc(0) and destroyed with the library's static data; the
+    // export options are published with it (and destroyed before it).
     static Talvex_MSH_EXPORTClassDesc descriptor;
+    exportOptions(&descriptor);
     return &descriptor;
 }

@@ -3,6 +3,8 @@
 #ifndef HOST_EMBED_MEMORYHOST_H
 #define HOST_EMBED_MEMORYHOST_H
 
+#include "host/FunctionPublishing.h"
+#include "host/Log.h"
 #include "host/max.h"
 
 #include <deque>
@@ -68,6 +70,53 @@ private:
 
     int respond(const MessageBoxCall& call);
 };
+
+/// One entry a plug-in wrote to the system log (Interface::Log()->LogEntry), formatted.
+struct LogEntryCall {
+    DWORD type;    // SYSLOG_ERROR, SYSLOG_WARN, ...
+    BOOL dialogue; // NO_DIALOG or DISPLAY_DIALOG
+    std::wstring title, text;
+};
+using LogHandler = std::function<void(const LogEntryCall&)>;
+
+/// Routes log entries to handler. Empty: print "log [TITLE] error: TEXT" (or warning, info,
+/// debug) to stderr.
+MAXHOST_API void setLogHandler(LogHandler handler);
+MAXHOST_API LogHandler logHandler();
+
+/// Records every log entry while it lives.
+class MAXHOST_API LogRecorder {
+public:
+    LogRecorder();
+    ~LogRecorder();
+    const std::vector<LogEntryCall>& entries() const { return recorded; }
+    void clear() { recorded.clear(); }
+
+private:
+    LogRecorder(const LogRecorder&); // not copyable: it owns the handler
+    LogRecorder& operator=(const LogRecorder&);
+
+    std::vector<LogEntryCall> recorded;
+    LogHandler previous;
+};
+
+/// DoImport of `plugin` with the host's interfaces, as Interface::ImportFromFile calls it.
+/// With suppressPrompts TRUE (a script's #noPrompt) a message box shown during the call is
+/// host misuse, as it is whenever Interface::GetQuietMode() is TRUE.
+MAXHOST_API int importThroughHost(SceneImport& plugin, const MCHAR* name, BOOL suppressPrompts);
+/// DoExport of `plugin` with the host's interfaces, as Interface::ExportToFile calls it;
+/// suppressPrompts as for importThroughHost.
+MAXHOST_API int exportThroughHost(SceneExport& plugin, const MCHAR* name, BOOL suppressPrompts,
+                                  DWORD options = 0);
+
+/// Sets the property `name` (case-insensitive, as scripts name it) of the function-published
+/// interface `interfaceName` of `desc` to `value`, through the interface's setter, as a script
+/// does. False when the class has no such interface or property, or the call fails.
+MAXHOST_API bool setPublishedProperty(ClassDesc& desc, const MCHAR* interfaceName,
+                                      const MCHAR* name, BOOL value);
+/// Reads such a property through its getter into `value`; false as for setPublishedProperty.
+MAXHOST_API bool getPublishedProperty(ClassDesc& desc, const MCHAR* interfaceName,
+                                      const MCHAR* name, BOOL& value);
 
 /// Objects for scenes built from outside; none converts to a triangle object.
 MAXHOST_API Object* createHelperObject();

@@ -50,6 +50,12 @@ int unattendedAnswer(unsigned type) {
 
 namespace hostimpl {
 int showMessageBox(const MessageBoxCall& call) {
+    // The SDK: with suppressPrompts "the plug-in must not display any dialogs requiring user
+    // input" (impexp.h), and GetQuietMode "should be called before displaying any dialogs"
+    // (maxapi.h).
+    if (dialogsForbidden())
+        misuse("MessageBox \"" + narrow(call.text) +
+               "\" shown while prompts are suppressed or the host is in quiet mode");
     if (currentHandler())
         return currentHandler()(call);
     int answer = unattendedAnswer(call.type);

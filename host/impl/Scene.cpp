@@ -114,6 +114,10 @@ public:
     // Nothing is drawn in memory.
     void RedrawViews(TimeValue, DWORD, ReferenceTarget*) override {}
     void ForceCompleteRedraw(BOOL) override {}
+    LogSys* Log() override { return systemLog(); }
+    BOOL SetQuietMode(BOOL onOff) override { return setQuietMode(onOff); }
+    // The in-memory host always has its user interface, so checkServerMode adds nothing.
+    BOOL GetQuietMode(BOOL) override { return quietModeOn(); }
 };
 
 CoreInterface& coreInterface() {

@@ -88,6 +88,15 @@ Object* evaluatePipeline(Object* obj, INode* node);
 /// Hands a message box to the embedding program's handler, or answers it unattended.
 int showMessageBox(const MessageBoxCall& call);
 
+/// The system log Interface::Log() returns.
+LogSys* systemLog();
+/// Interface::SetQuietMode and GetQuietMode.
+BOOL setQuietMode(BOOL onOff);
+BOOL quietModeOn();
+/// True during a call made with suppressPrompts TRUE or while quiet mode is on: no dialog
+/// may be shown.
+bool dialogsForbidden();
+
 /// wide <-> UTF-8 for stderr output and file system paths.
 std::string narrow(const std::wstring& text);
 

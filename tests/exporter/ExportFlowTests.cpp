@@ -3,6 +3,7 @@
 
 #include "ExportScene.h"
 
+#include "exporter/ExportOptions.h"
 #include "exporter/Talvex_MSH_EXPORT.h"
 #include "format/MshOutput.h"
 #include "format/TextField.h"
@@ -82,7 +83,7 @@ TEST_F(ExportFlow, OnlyIdYesCountsAsYes) {
     recorder.queueAnswers({IDOK, IDCANCEL});
     Talvex_MSH_EXPORT exporter;
     EXPECT_EQ(IMPEXP_SUCCESS,
-              exporter.DoExport(msh.c_str(), exportInterface(), GetCOREInterface(), TRUE, 0));
+              exporter.DoExport(msh.c_str(), exportInterface(), GetCOREInterface(), FALSE, 0));
     EXPECT_EQ(2u, recorder.calls().size());
     EXPECT_EQ(std::string("\0\0", 2), readBytes(msh));
     EXPECT_FALSE(fileExists(bn));
@@ -289,6 +290,72 @@ TEST_F(ExportFlow, UnwritableFolderIsReportedAndFails) {
     EXPECT_NE(std::wstring::npos, box.text.find(L"cannot create"));
     EXPECT_EQ(static_cast<unsigned>(MB_OK), box.type & MB_TYPEMASK);
     EXPECT_FALSE(fileExists(missing));
+}
+
+// Sets an answer through the published interface, as a script sets the property.
+void setOption(FunctionID setter, bool answer) {
+    FPParams value(1, TYPE_BOOL, answer ? TRUE : FALSE);
+    EXPECT_EQ(FPS_OK, exportOptions().Invoke(setter, &value));
+}
+
+// A script's #noPrompt: no box; the published options answer the two questions and the
+// closing report goes to the log. Each answer pair writes what the same answers in the boxes
+// write.
+TEST_F(ExportFlow, WithPromptsSuppressedThePublishedOptionsAnswer) {
+    INode* bone = addNode(L"Bone", makeTetra(), moved(0, 0, 0));
+    bone->SetBoneNodeOnOff(TRUE, 0);
+    addNode(L"Tri\u0411",
+            makeMesh({Point3(0, 0, 0), Point3(1, 0, 0), Point3(0, 1, 0)}, {{0, 1, 2}}),
+            moved(1, 0, 0));
+    Talvex_MSH_EXPORT exporter;
+    for (int answers = 0; answers < 4; ++answers) {
+        bool bones = (answers & 1) != 0, mesh8 = (answers & 2) != 0;
+        for (const std::wstring& file : {msh, bn, bbx})
+            std::filesystem::remove(std::filesystem::path(file));
+        ExportRun asked = runExport(msh, bones, mesh8);
+        ASSERT_EQ(3u, asked.boxes.size()) << answers;
+        std::vector<std::string> written;
+        for (const std::wstring& file : {msh, bn, bbx}) {
+            bool exists = false;
+            written.push_back(readBytes(file, &exists) + (exists ? "" : "(none)"));
+            std::filesystem::remove(std::filesystem::path(file));
+        }
+        setOption(ExportOptions::setExportBones, bones);
+        setOption(ExportOptions::setUseMesh8, mesh8);
+        MessageBoxRecorder boxes;
+        LogRecorder log;
+        EXPECT_EQ(IMPEXP_SUCCESS, exportThroughHost(exporter, msh.c_str(), TRUE));
+        EXPECT_TRUE(boxes.calls().empty());
+        size_t f = 0;
+        for (const std::wstring& file : {msh, bn, bbx}) {
+            bool exists = false;
+            EXPECT_EQ(written[f++], readBytes(file, &exists) + (exists ? "" : "(none)"))
+                << toUtf8(file) << " for answers " << answers;
+        }
+        ASSERT_EQ(1u, log.entries().size());
+        EXPECT_EQ(asked.boxes[2].text, log.entries()[0].text);
+        EXPECT_EQ(L"MSH Export", log.entries()[0].title);
+        EXPECT_EQ(DWORD(SYSLOG_WARN), log.entries()[0].type);
+        EXPECT_EQ(NO_DIALOG, log.entries()[0].dialogue);
+    }
+    setOption(ExportOptions::setExportBones, false);
+    setOption(ExportOptions::setUseMesh8, false);
+}
+
+// Quiet mode asks no question either: the options' answers (No, No) and the failure logged.
+TEST_F(ExportFlow, InQuietModeAFailureIsLoggedAsAnError) {
+    std::wstring missing = scene.path("no-such-folder/model.msh");
+    MessageBoxRecorder boxes;
+    LogRecorder log;
+    GetCOREInterface()->SetQuietMode(TRUE);
+    Talvex_MSH_EXPORT exporter;
+    EXPECT_EQ(IMPEXP_FAIL, exportThroughHost(exporter, missing.c_str(), FALSE));
+    GetCOREInterface()->SetQuietMode(FALSE);
+    EXPECT_TRUE(boxes.calls().empty());
+    ASSERT_EQ(1u, log.entries().size());
+    EXPECT_EQ(DWORD(SYSLOG_ERROR), log.entries()[0].type);
+    EXPECT_NE(std::wstring::npos, log.entries()[0].text.find(L"cannot create"));
+    EXPECT_NE(std::wstring::npos, log.entries()[0].text.find(missing));
 }
 
 class FailedWrites : public ExportFlow, public ::testing::WithParamInterface<bool> {};

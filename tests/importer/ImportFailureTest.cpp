@@ -136,6 +136,37 @@ TEST_F(ImportFailure, MissingParentsAndBonesStillSucceed) {
               texts(boxes));
 }
 
+// A script's #noPrompt, or the host in quiet mode: no box, the same words in the log.
+TEST_F(ImportFailure, WithPromptsSuppressedEveryMessageGoesToTheLog) {
+    Mesh8Record lonely = quad("Lonely", true);
+    setField(lonely.header.parentName, "Nobody");
+    std::wstring file = temp.path(L"lonely.msh");
+    writeBytes(file, mesh8Bytes({lonely}));
+    std::wstring damaged = temp.path(L"damaged.msh");
+    writeBytes(damaged, mesh8Bytes({quad("Cut")}).substr(0, 40));
+    Talvex_MSH_IMPORT_15 importer;
+    for (bool quietMode : {false, true}) {
+        resetScene();
+        LogRecorder log;
+        GetCOREInterface()->SetQuietMode(quietMode);
+        EXPECT_EQ(IMPEXP_SUCCESS, importThroughHost(importer, file.c_str(), !quietMode));
+        EXPECT_EQ(IMPEXP_FAIL, importThroughHost(importer, damaged.c_str(), !quietMode));
+        GetCOREInterface()->SetQuietMode(FALSE);
+        EXPECT_TRUE(boxes.calls().empty());
+        ASSERT_EQ(3u, log.entries().size());
+        EXPECT_EQ(parentMessage("Lonely", "Nobody"), log.entries()[0].text);
+        EXPECT_EQ(boneMessage("Lonely", "Bone"), log.entries()[1].text);
+        EXPECT_EQ(readerMessage(damaged), log.entries()[2].text);
+        for (const LogEntryCall& entry : log.entries()) {
+            EXPECT_EQ(L"MSHImp", entry.title);
+            EXPECT_EQ(NO_DIALOG, entry.dialogue);
+        }
+        EXPECT_EQ(DWORD(SYSLOG_WARN), log.entries()[0].type);
+        EXPECT_EQ(DWORD(SYSLOG_ERROR), log.entries()[2].type);
+        EXPECT_NE(nullptr, findNode(L"Lonely"));
+    }
+}
+
 TEST_F(ImportFailure, MoreWeldedVerticesThanNumVertsBuildsAllOfThemWithoutWeights) {
     GetCOREInterface()->CreateObjectNode(CreateNewTriObject())->SetName(L"Bone");
     Mesh8Record bad = quad("Short", true);

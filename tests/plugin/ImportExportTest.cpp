@@ -96,6 +96,43 @@ TEST_P(PluginsInOneHost, ExportThroughTheModuleAnsweredNoTwiceWritesOnlyLegacyMs
     EXPECT_FALSE(fs::exists(folder / "out.BBX"));
 }
 
+// A batch as a script runs it (#noPrompt): the answers set on the exporter class's published
+// options, no dialog from either plug-in.
+TEST_P(PluginsInOneHost, ScriptedBatchTakesThePublishedAnswersAndShowsNoDialog) {
+    LibraryExports exports;
+    std::string why;
+    ASSERT_TRUE(findLibraryExports(exporterUnderTest(), exports, why)) << why;
+    ClassDesc& exporterClass = *exports.LibClassDesc(0);
+    BOOL bones = TRUE, mesh8 = TRUE;
+    ASSERT_TRUE(getPublishedProperty(exporterClass, L"exportOptions", L"exportBones", bones));
+    ASSERT_TRUE(getPublishedProperty(exporterClass, L"exportOptions", L"useMesh8", mesh8));
+    EXPECT_FALSE(bones) << "No, the answer of a question left unanswered";
+    EXPECT_FALSE(mesh8);
+    EXPECT_FALSE(setPublishedProperty(exporterClass, L"exportOptions", L"noSuchOption", TRUE));
+
+    MessageBoxRecorder boxes;
+    LogRecorder log;
+    for (const std::wstring& path : {files.skeletonPath, files.meshPath}) {
+        auto importer = create<SceneImport>(importerUnderTest());
+        ASSERT_NE(importer, nullptr);
+        EXPECT_EQ(importThroughHost(*importer, path.c_str(), TRUE), IMPEXP_SUCCESS);
+    }
+    // Script names are case-insensitive.
+    ASSERT_TRUE(setPublishedProperty(exporterClass, L"ExportOptions", L"EXPORTBONES", TRUE));
+    const std::wstring target = folder.wstring() + L"/out.msh";
+    auto exporter = create<SceneExport>(exporterUnderTest());
+    ASSERT_NE(exporter, nullptr);
+    EXPECT_EQ(exportThroughHost(*exporter, target.c_str(), TRUE), IMPEXP_SUCCESS);
+    ASSERT_TRUE(setPublishedProperty(exporterClass, L"exportOptions", L"exportBones", FALSE));
+
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_TRUE(log.entries().empty()) << "every parent and bone is present, nothing is lost";
+    std::vector<std::string> problems = exportedSampleProblems(target, texture());
+    EXPECT_TRUE(problems.empty()) << joinProblems(problems);
+    EXPECT_TRUE(fs::exists(folder / "out.bn"));
+    EXPECT_TRUE(fs::exists(folder / "out.BBX"));
+}
+
 INSTANTIATE_TEST_SUITE_P(SkinUpdate, PluginsInOneHost, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& run) {
                              return run.param ? "Evaluates" : "UpdatesOnly";
