@@ -108,8 +108,6 @@ TriObject* buildTriObject(const MeshData* mesh, std::vector<int>& vertexOf) {
             continue;
         placed[size_t(v)] = true;
         out.setVert(v, mesh->positions[i]);
-        if (!mesh->normals.empty())
-            out.setNormal(v, mesh->normals[i]);
     }
     out.setNumFaces(faceCount);
     bool uvs = !mesh->uvs.empty();
@@ -122,13 +120,19 @@ TriObject* buildTriObject(const MeshData* mesh, std::vector<int>& vertexOf) {
     for (int f = 0; f < faceCount; ++f) {
         const uint32_t* corner = &mesh->triangles[size_t(f) * 3];
         out.faces[f].setVerts(vertexOf[corner[0]], vertexOf[corner[1]], vertexOf[corner[2]]);
+        // New faces have no smoothing group; one group shades the mesh smooth wherever the
+        // specified normals are not used (renders).
+        out.faces[f].setSmGroup(1);
         if (uvs)
             out.tvFace[f].setTVerts(int(corner[0]), int(corner[1]), int(corner[2]));
     }
-    if (mesh->specifiedNormals && !mesh->normals.empty()) {
+    // The glTF's normals reach the scene only as specified normals: a value set with
+    // setNormal is gone with the next copy of the mesh.
+    if (!mesh->normals.empty()) {
         out.SpecifyNormals();
         MeshNormalSpec* normalSpec = out.GetSpecifiedNormals();
         if (normalSpec) {
+            normalSpec->SetParent(&out);
             normalSpec->SetNumFaces(faceCount);
             for (int f = 0; f < faceCount; ++f)
                 for (int k = 0; k < 3; ++k) {

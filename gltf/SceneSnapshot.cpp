@@ -122,15 +122,18 @@ public:
         normalSpec = mesh.GetSpecifiedNormals();
         specified = normalSpec && normalSpec->GetNumFaces() == mesh.numFaces;
         uvs = mesh.numTVerts > 0 && mesh.tvFace && mesh.getNumTVFaces() == mesh.numFaces;
+        // A face past the vertices is left out of the glTF; the host builds no normals then.
+        rendered = !specified && indicesInMesh();
+        if (rendered)
+            mesh.checkNormals(TRUE);
     }
     bool hasSpecifiedNormals() const { return specified; }
     bool hasUvs() const { return uvs; }
 
     Point3 normal(int face, int k) const {
-        const Face& corners = mesh.faces[face];
         int id = specified ? normalSpec->GetNormalIndex(face, k) : -1;
         Point3 n = id >= 0 && id < normalSpec->GetNumNormals() ? normalSpec->GetNormal(face, k)
-                                                               : mesh.getNormal(int(corners.v[k]));
+                                                               : smoothingGroupNormal(face, k);
         return unitNormal(n, mesh, face);
     }
     Point2 uv(int face, int k) const {
@@ -143,9 +146,37 @@ public:
     }
 
 private:
+    // A vertex has one normal per smoothing group meeting there: the one of this face's group
+    // (the SDK's ASCII exporter reads them so); a face in no group shows its face normal.
+    Point3 smoothingGroupNormal(int face, int k) const {
+        const Face& corners = mesh.faces[face];
+        if (rendered && corners.smGroup != 0) {
+            RVertex* rv = mesh.getRVertPtr(int(corners.v[k]));
+            DWORD count = rv->rFlags & NORCT_MASK;
+            if (count == 1)
+                return rv->rn.getNormal();
+            for (DWORD i = 0; i < count; ++i)
+                if (rv->ern[i].getSmGroup() & corners.smGroup)
+                    return rv->ern[i].getNormal();
+        }
+        return faceNormal(mesh, face);
+    }
+    bool indicesInMesh() const {
+        for (int f = 0; f < mesh.numFaces; ++f)
+            for (int k = 0; k < 3; ++k)
+                if (mesh.faces[f].v[k] >= DWORD(mesh.numVerts))
+                    return false;
+        for (int f = 0; f < mesh.getNumTVFaces(); ++f)
+            for (int k = 0; k < 3; ++k)
+                if (mesh.tvFace[f].t[k] >= DWORD(mesh.numTVerts))
+                    return false;
+        return true;
+    }
+
     Mesh& mesh;
     MeshNormalSpec* normalSpec;
     bool specified;
+    bool rendered;
     bool uvs;
 };
 

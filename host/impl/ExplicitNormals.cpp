@@ -141,6 +141,8 @@ MeshNormalFace& MeshNormalSpec::Face(int faceID) const {
     return faces[faceID];
 }
 
+// A corner of a face outside the array is misuse: the SDK indexes mpFace unchecked
+// (MeshNormalSpec.h, Face), and SpecifyNormals sizes nothing here.
 bool MeshNormalSpec::checkCorner(int face, int corner, const char* operation) const {
     if (face >= 0 && face < numFaces && corner >= 0 && corner < 3)
         return true;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 using clitest::mshtool;
@@ -30,6 +31,42 @@ TEST(ConvertCommand, LegacyToMesh8AndBackKeepsTheMeshes) {
     }
     EXPECT_TRUE(fs::exists(dir + "/legacy.bn"));
     EXPECT_TRUE(fs::exists(dir + "/legacy.BBX"));
+}
+
+namespace {
+
+// A re-exported file's bytes with each texture path as the sample holds it: the importer
+// roots the bare file name in the imported file's folder.
+std::vector<unsigned char> withBareTexturePaths(const std::string& path, const std::string& dir) {
+    std::vector<unsigned char> bytes = clitest::bytesOf(path);
+    std::string rooted = dir + "/hero.png";
+    std::string bare = "hero.png";
+    auto at = bytes.begin();
+    while ((at = std::search(at, bytes.end(), rooted.begin(), rooted.end())) != bytes.end()) {
+        std::fill(std::copy(bare.begin(), bare.end(), at), at + long(rooted.size()), 0);
+        at += long(rooted.size());
+    }
+    return bytes;
+}
+
+} // namespace
+
+// The files' normals reach the scene and come back out: either sample, imported and exported
+// again, keeps its bytes.
+TEST(ConvertCommand, ReExportOfEitherSampleIsByteIdentical) {
+    std::string dir = clitest::makeSample("convert-again");
+    fs::create_directories(dir + "/again");
+    clitest::Run run =
+        mshtool({"convert", dir + "/hero.msh", "-o", dir + "/again/hero.msh", "--export-bones"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(withBareTexturePaths(dir + "/again/hero.msh", dir),
+              clitest::bytesOf(dir + "/hero.msh"));
+    EXPECT_EQ(clitest::bytesOf(dir + "/again/hero.bn"), clitest::bytesOf(dir + "/hero.bn"));
+    run = mshtool({"convert", dir + "/hero_mesh8.msh", "--bones", dir + "/hero.bn", "-o",
+                   dir + "/again/hero_mesh8.msh", "--mesh8"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(withBareTexturePaths(dir + "/again/hero_mesh8.msh", dir),
+              clitest::bytesOf(dir + "/hero_mesh8.msh"));
 }
 
 TEST(ConvertCommand, MissingInputExitsOneWrongUsageTwo) {

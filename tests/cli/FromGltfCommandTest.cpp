@@ -46,9 +46,8 @@ std::string lastComponent(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-// The legacy exporter recomputes vertex normals from smoothing groups, which the importer
-// does not restore; `normals` is the record whose normals the copy must have: the original,
-// or what the plug-ins' own import and export give.
+// `normals` is the record whose normals the copy must have: what the plug-ins' own import and
+// export give.
 void expectSameLegacy(const LegacyRecord& a, const LegacyRecord& b, const LegacyRecord& normals) {
     SCOPED_TRACE(textOf(a.header.name));
     EXPECT_EQ(textOf(b.header.name), textOf(a.header.name));

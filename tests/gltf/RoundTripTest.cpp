@@ -43,6 +43,23 @@ ISkin* skinOf(INode* node) {
     return nullptr;
 }
 
+// The normal a corner shows: its specified normal, else the one of its face's smoothing group.
+Point3 cornerNormal(Mesh& mesh, int f, int k) {
+    MeshNormalSpec* specified = mesh.GetSpecifiedNormals();
+    if (specified && specified->GetNumFaces() == mesh.numFaces)
+        return specified->GetNormal(f, k);
+    mesh.checkNormals(TRUE);
+    const Face& face = mesh.faces[f];
+    RVertex& rv = mesh.getRVert(int(face.v[k]));
+    DWORD count = rv.rFlags & NORCT_MASK;
+    if (face.smGroup != 0 && count == 1)
+        return rv.rn.getNormal();
+    for (DWORD i = 0; face.smGroup != 0 && i < count; ++i)
+        if (rv.ern[i].getSmGroup() & face.smGroup)
+            return rv.ern[i].getNormal();
+    return mesh.getFaceNormal(f);
+}
+
 std::map<std::wstring, NodeView> viewScene() {
     std::map<std::wstring, NodeView> views;
     for (INode* node : allNodesDepthFirst()) {
@@ -64,7 +81,7 @@ std::map<std::wstring, NodeView> viewScene() {
             for (int k = 0; k < 3; ++k) {
                 int vert = int(mesh.faces[f].v[k]);
                 v.cornerPositions.push_back(mesh.verts[vert]);
-                v.cornerNormals.push_back(mesh.getNormal(vert));
+                v.cornerNormals.push_back(cornerNormal(mesh, f, k));
                 if (mesh.tvFace)
                     v.cornerUvs.push_back(mesh.tVerts[mesh.tvFace[f].t[k]]);
                 std::map<std::wstring, float> weights;
