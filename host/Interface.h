@@ -17,6 +17,9 @@
 #define REDRAW_END (1 << 2)
 #define REDRAW_NORMAL (1 << 3)
 
+class MtlBase;
+class Mtl;
+
 /// The host's core interface: the scene, the selection, the main window and viewports.
 class Interface : public MaxHeapOperators {
 public:
@@ -39,6 +42,9 @@ public:
     virtual void RedrawViews(TimeValue t, DWORD vpFlags = REDRAW_NORMAL,
                              ReferenceTarget* change = NULL) = 0;
     virtual void ForceCompleteRedraw(BOOL doDisabled = TRUE) = 0;
+    /// Shows the map tx in viewports; mtl is the top-level material that holds it (subNum:
+    /// the branch of a multi-material that does).
+    MAXHOST_API void ActivateTexture(MtlBase* tx, Mtl* mtl, int subNum = -1);
 };
 
 /// The later core interface that can name a node as it creates it.

@@ -3,18 +3,25 @@
 #include "format/TextField.h"
 #include "importer/FindNodeByName.h"
 
+#include "host/Interface.h"
 #include "host/WinApi.h"
 
 namespace {
 
+// Owned by the main window, so the scene cannot be changed while a box waits.
+HWND ownerWindow() {
+    Interface* ip = GetCOREInterface();
+    return ip ? ip->GetMAXHWnd() : NULL;
+}
+
 void showNotice(const std::string& text) {
-    MessageBoxA(NULL, text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
+    MessageBoxA(ownerWindow(), text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
 }
 
 // The file path may hold characters outside the ANSI code page, so problems that name the
 // file are shown as wide text.
 void showWideNotice(const std::wstring& text) {
-    MessageBoxW(NULL, text.c_str(), L"MSHImp", MB_OK);
+    MessageBoxW(ownerWindow(), text.c_str(), L"MSHImp", MB_OK);
 }
 
 } // namespace
@@ -62,6 +69,14 @@ void reportImportException(const std::wstring& fileName, const ImportRecordPlace
         showWideNotice(L"Import stopped: " + where + L": " + fromUtf8(currentExceptionText()) +
                        MSH_IMPORT_EXCEPTION_ENDING);
     } catch (...) {
-        MessageBoxA(NULL, "Import stopped: not enough memory", MSH_IMPORT_CAPTION, MB_OK);
+        MessageBoxA(ownerWindow(), "Import stopped: not enough memory", MSH_IMPORT_CAPTION, MB_OK);
     }
+}
+
+void reportUnreadableTexture(const std::wstring& objectName, const std::wstring& bitmapPath,
+                             bool missing) {
+    showWideNotice(L"Texture for [" + objectName + L"] " +
+                   (missing ? L"not found: " : L"could not be read (not an image, or damaged): ") +
+                   bitmapPath + L"; the material keeps this path, so the map shows once the " +
+                   L"file is there");
 }
