@@ -87,16 +87,19 @@ class IGameSession {
 public:
     explicit IGameSession(bool selectedOnly) : scene(GetIGameInterface()) {
         GetConversionManager()->SetCoordSystem(IGameConversionManager::IGAME_MAX);
-        scene->InitialiseIGame(selectedOnly);
+        initialised = scene->InitialiseIGame(selectedOnly);
         scene->SetStaticFrame(0);
     }
     ~IGameSession() { scene->ReleaseIGame(); }
     IGameScene* operator->() { return scene; }
+    /// False when IGame could not take the scene in (its installation is broken).
+    bool ready() const { return initialised; }
 
 private:
     IGameSession(const IGameSession&);
     IGameSession& operator=(const IGameSession&);
     IGameScene* scene;
+    bool initialised;
 };
 
 bool takesMesh8Node(INode* node, bool selectedOnly) {
@@ -110,6 +113,11 @@ void exportMesh8(ExportJob& job, MshOutput& meshes) {
         return;
     }
     IGameSession game(job.request.selectedOnly);
+    if (!game.ready()) {
+        job.files.fail(job.request.path,
+                       L"IGame could not take in the scene; its installation may be damaged");
+        return;
+    }
     Tab<IGameNode*> nodes = game->GetIGameNodeByType(IGameObject::IGAME_MESH);
     std::wstring label = fileNameOf(job.request.path);
     AssemblyContext context(job.request.ip, &job.report, label);

@@ -56,8 +56,7 @@ bool finitePositions(const Mesh& mesh, const std::wstring& label, ExportReport& 
     return true;
 }
 
-void fillMeshPart(MshObject& record, Mesh& mesh, INode* node, Object* object,
-                  const AssemblyContext& context) {
+void fillMeshPart(MshObject& record, Mesh& mesh, INode* node) {
     MshObjectHeader& header = record.header;
     header.numVerts = static_cast<uint16_t>(mesh.getNumVerts());
     header.numFaces = static_cast<uint16_t>(mesh.getNumFaces());
@@ -95,10 +94,10 @@ void fillMeshPart(MshObject& record, Mesh& mesh, INode* node, Object* object,
         }
     }
 
-    mesh.buildBoundingBox();
-    Box3 box = mesh.getBoundingBox();
-    object->GetWorldBoundBox(kTime, node, &context.ip->GetActiveViewExp(), box);
-    storeBounds(header, box);
+    // From the mesh itself: GetWorldBoundBox of many objects is empty without a live
+    // viewport, which a batch session may not have.
+    Matrix3 objectTM = node->GetObjectTM(kTime);
+    storeBounds(header, mesh.getBoundingBox(&objectTM));
 }
 
 // A bone without geometry still has a place in the skeleton box: its pivot.
@@ -151,7 +150,7 @@ bool buildMshObject(MshObject& record, INode* node, bool emptyGeometryAllowed,
                finitePositions(tri->GetMesh(), label, *context.report);
         if (kept) {
             tri->GetMesh().buildNormals();
-            fillMeshPart(record, tri->GetMesh(), node, tri, context);
+            fillMeshPart(record, tri->GetMesh(), node);
         }
     } else {
         fillEmptyGeometry(record, node, object, context);

@@ -74,8 +74,34 @@ std::vector<VertexSkin> readVertexSkins(IGameSkin* skin, int numVerts) {
     return skins;
 }
 
+/// Where a face's texture coordinates come from: the first texture channel the mesh has.
+struct UvSource {
+    int channel; ///< 0 when the mesh has none
+    DWORD faceIndex[3];
+};
+
+// IGame lists every active channel, vertex colours (0) and the hidden maps (-1, -2)
+// included; texture coordinates live in channels 1 and up.
+int firstTextureChannel(IGameMesh* mesh) {
+    Tab<int> channels = mesh->GetActiveMapChannelNum();
+    int first = 0;
+    for (int i = 0; i < channels.Count(); ++i)
+        if (channels[i] >= 1 && (first == 0 || channels[i] < first))
+            first = channels[i];
+    return first;
+}
+
+// The channel's own faces index its vertices; FaceEx::texCoord indexes channel 1 only.
+UvSource uvSourceOf(IGameMesh* mesh, int channel, int faceIndex) {
+    UvSource source;
+    source.channel = channel;
+    if (channel == 0 || !mesh->GetMapFaceIndex(channel, faceIndex, source.faceIndex))
+        source.channel = 0;
+    return source;
+}
+
 Mesh8Vertex cornerVertex(IGameMesh* mesh, const std::vector<Point3>& vertexNormals,
-                         const FaceEx& face, int corner, const Tab<int>& channels,
+                         const FaceEx& face, int corner, const UvSource& uvs,
                          const VertexSkin* skin) {
     Mesh8Vertex vertex;
     memset(&vertex, 0, sizeof vertex);
@@ -86,9 +112,10 @@ Mesh8Vertex cornerVertex(IGameMesh* mesh, const std::vector<Point3>& vertexNorma
             vertex.weight[k] = skin->influences[k].weight;
     if (v < vertexNormals.size())
         copyPoint(vertex.vertexNormal, vertexNormals[v]);
-    // Without an active map channel the corner has no texture coordinate.
-    if (channels.Count() > 0) {
-        Point3 uv = mesh->GetMapVertex(channels[0], static_cast<int>(face.texCoord[corner]));
+    // Without a texture channel the corner has no texture coordinate.
+    Point3 uv;
+    if (uvs.channel != 0 &&
+        mesh->GetMapVertex(uvs.channel, static_cast<int>(uvs.faceIndex[corner]), uv)) {
         vertex.uv[0] = uv.x;
         vertex.uv[1] = uv.y;
     }
@@ -130,24 +157,49 @@ void fillTexture(Mesh8ExportObject& record, IGameNode* node, const std::wstring&
                           label + L": texture path", report);
 }
 
+// The IGame object's data is freed as soon as the node's record is built, not at the end of
+// the export: a large scene would otherwise hold every converted mesh at once.
+class IGameObjectRelease {
+public:
+    explicit IGameObjectRelease(Mesh8ExportObject& built) : record(built) {}
+    ~IGameObjectRelease() {
+        if (record.gameObject)
+            record.gameNode->ReleaseIGameObject();
+        record.gameObject = NULL;
+    }
+
+private:
+    IGameObjectRelease(const IGameObjectRelease&);
+    IGameObjectRelease& operator=(const IGameObjectRelease&);
+    Mesh8ExportObject& record;
+};
+
+// IGame swaps corners 1 and 2 of a node whose object transform mirrors; the record keeps the
+// mesh's own winding, as the legacy layout and the importer expect, so they are read back in
+// mesh order.
+const int kMeshCorners[3] = {0, 1, 2};
+const int kMirroredCorners[3] = {0, 2, 1};
+
 } // namespace
 
 bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
                             const AssemblyContext& context) {
     record.gameNode = node;
     record.gameObject = node->GetIGameObject();
+    IGameObjectRelease release(record);
     IGameObject* object = record.gameObject;
-    if (!object)
+    if (!object || object->GetIGameType() != IGameObject::IGAME_MESH)
         return false;
-    object->InitializeData();
-    if (object->GetIGameType() != IGameObject::IGAME_MESH)
+    std::wstring label = context.nodeLabel(node->GetName());
+    if (!object->InitializeData()) {
+        context.report->add(label + L" left out: IGame could not convert it to a mesh");
         return false;
+    }
     IGameMesh* mesh = static_cast<IGameMesh*>(object);
     IGameSkin* skin = object->GetIGameSkin();
     // A Skin without bones binds nothing; it is written as no skin, as in the legacy layout.
     if (skin && skin->GetTotalSkinBoneCount() == 0)
         skin = NULL;
-    std::wstring label = context.nodeLabel(node->GetName());
     // The skin's vertices are those entering the Skin; a modifier above it may change them.
     if (skin && skin->GetNumOfSkinnedVerts() != mesh->GetNumberOfVerts()) {
         context.report->add(
@@ -166,7 +218,6 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
     std::vector<VertexSkin> skins;
     if (skin)
         skins = readVertexSkins(skin, numVerts);
-    Tab<int> channels = mesh->GetActiveMapChannelNum();
     // The host mesh's vertex normals, read per corner: IGame need not have built them.
     std::vector<Point3> vertexNormals;
     if (Mesh* maxMesh = mesh->GetMaxMesh()) {
@@ -174,6 +225,8 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
         readCornerNormals(*maxMesh, cornerNormals);
         vertexNormalsFromCorners(*maxMesh, cornerNormals, vertexNormals);
     }
+    int uvChannel = firstTextureChannel(mesh);
+    const int* cornerOrder = node->GetObjectTM(kTime).Parity() ? kMirroredCorners : kMeshCorners;
     std::vector<int> cornerSource;
     // One vertex per corner: room for all of them at once, not regrown corner by corner.
     size_t corners = 3 * static_cast<size_t>(numFaces);
@@ -182,13 +235,15 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
     cornerSource.reserve(corners);
     for (int f = 0; f < numFaces; ++f) {
         FaceEx* face = mesh->GetFace(f);
-        for (int c = 0; c < 3; ++c) {
+        UvSource uvs = uvSourceOf(mesh, uvChannel, f);
+        for (int i = 0; i < 3; ++i) {
+            int c = cornerOrder[i];
             int v = static_cast<int>(face->vert[c]);
             const VertexSkin* vertexSkin =
                 v >= 0 && v < static_cast<int>(skins.size()) ? &skins[v] : NULL;
             record.vertices.push_back(
-                cornerVertex(mesh, vertexNormals, *face, c, channels, vertexSkin));
-            record.indices.push_back(static_cast<uint16_t>(3 * f + c));
+                cornerVertex(mesh, vertexNormals, *face, c, uvs, vertexSkin));
+            record.indices.push_back(static_cast<uint16_t>(3 * f + i));
             cornerSource.push_back(v);
         }
     }

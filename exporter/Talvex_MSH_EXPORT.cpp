@@ -71,8 +71,9 @@ int Talvex_MSH_EXPORT::DoExport(const MCHAR* name, ExpInterface* ei, Interface* 
     }
 }
 
+// "TRUE if all option bits set are supported" (impexp.h SupportsOptions): export-selected is
+// the only option this exporter knows.
 BOOL Talvex_MSH_EXPORT::SupportsOptions(int ext, DWORD options) {
     (void)ext;
-    (void)options;
-    return TRUE;
+    return (options & ~static_cast<DWORD>(SCENE_EXPORT_SELECTED)) == 0 ? TRUE : FALSE;
 }

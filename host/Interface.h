@@ -22,6 +22,8 @@
 #define REDRAW_NORMAL (1 << 3)
 
 class LogSys;
+class MtlBase;
+class Mtl;
 
 /// The host's core interface: the scene, the selection, the main window and viewports.
 class Interface : public MaxHeapOperators {
@@ -52,6 +54,9 @@ public:
     /// Whether no dialog may be shown; asked before showing any. With checkServerMode, also
     /// TRUE when the host runs without a user interface (the in-memory host always has one).
     virtual BOOL GetQuietMode(BOOL checkServerMode = TRUE) = 0;
+    /// Shows the map tx in viewports; mtl is the top-level material that holds it (subNum:
+    /// the branch of a multi-material that does).
+    MAXHOST_API void ActivateTexture(MtlBase* tx, Mtl* mtl, int subNum = -1);
 };
 
 /// The later core interface that can name a node as it creates it.

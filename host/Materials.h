@@ -35,6 +35,9 @@
 #define ID_DP 11
 #define NTEXMAPS 12
 
+// Material flags (SetMtlFlag / TestMtlFlag).
+#define MTL_TEX_DISPLAY_ENABLED (1 << 3) ///< the map is shown in viewports
+
 class Texmap;
 
 /// Something with sub-texture maps.
@@ -60,6 +63,11 @@ public:
     MSTR GetFullName() { return name; }
     void SetMtlFlag(int mask, BOOL val = TRUE);
     BOOL TestMtlFlag(int mask);
+    /// Whether the map can be shown in viewports (bitmap textures can).
+    virtual BOOL SupportTexDisplay() { return FALSE; }
+    /// Tells the map that viewports use it; it does not show the map, only
+    /// Interface::ActivateTexture does.
+    virtual void ActivateTexDisplay(BOOL onoff) { (void)onoff; }
 
 private:
     MSTR name;
@@ -205,12 +213,21 @@ public:
     virtual void DeleteThis() = 0;
 };
 
-/// Loads bitmaps.
+/// Loads bitmaps. Outside silent mode, a file that cannot be read raises the host's image IO
+/// error dialog.
 class BitmapManager : public MaxHeapOperators {
 public:
     virtual ~BitmapManager() {}
+    /// TRUE when error dialogs are suppressed.
+    virtual BOOL SilentMode() = 0;
+    /// Turns the suppression of error dialogs on or off; returns the previous state.
+    virtual BOOL SetSilentMode(BOOL s) = 0;
+    /// Reads the header of bi's file (or of filename, which then becomes bi's name) without
+    /// loading its pixels: BMMRES_SUCCESS, BMMRES_FILENOTFOUND or BMMRES_INVALIDFORMAT.
+    virtual BMMRES GetImageInfo(BitmapInfo* bi, const MCHAR* filename = NULL) = 0;
     /// The bitmap of bi's file, owned by the manager (freed with the scene or by DeleteThis);
-    /// NULL with status BMMRES_FILENOTFOUND when the file is not there.
+    /// NULL with status BMMRES_FILENOTFOUND when the file is not there, BMMRES_INVALIDFORMAT
+    /// when it holds no image.
     virtual Bitmap* Load(BitmapInfo* bi, BMMRES* status = NULL) = 0;
     /// A new empty bitmap described by bi.
     virtual Bitmap* Create(BitmapInfo* bi) = 0;

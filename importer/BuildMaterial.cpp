@@ -1,7 +1,9 @@
 #include "importer/BuildMaterial.h"
 
 #include "format/TextField.h"
+#include "host/Interface.h"
 #include "host/Materials.h"
+#include "importer/ImportMessages.h"
 #include "importer/ImportPath.h"
 
 std::wstring textureNameOf(const MshObjectHeader& header) {
@@ -21,22 +23,31 @@ void setMaterialColours(StdMat2* material) {
     material->SetShinStr(0.7f, 0);
 }
 
-void setDiffuseMap(StdMat2* material, const std::wstring& bitmapPath) {
+// Only the file's header is read: the texture loads its own pixels when a viewport or the
+// renderer needs them. Silent, so a bad file is one line of the importer's instead of a host
+// dialog in the middle of the import.
+void checkBitmap(const std::wstring& bitmapPath, INode* node) {
+    BitmapInfo probe(bitmapPath.c_str());
+    BOOL wasSilent = TheManager->SetSilentMode(TRUE);
+    BMMRES status = TheManager->GetImageInfo(&probe);
+    TheManager->SetSilentMode(wasSilent);
+    if (status != BMMRES_SUCCESS) {
+        const MCHAR* name = node->GetName();
+        reportUnreadableTexture(name ? name : L"", bitmapPath, status == BMMRES_FILENOTFOUND);
+    }
+}
+
+// The map is made from the path alone, whether or not the file is there.
+BitmapTex* setDiffuseMap(StdMat2* material, const std::wstring& bitmapPath) {
     BitmapInfo info(bitmapPath.c_str());
-    // The bitmap need not exist: the map is made from the path alone.
-    BMMRES status = BMMRES_SUCCESS;
-    Bitmap* loaded = TheManager->Load(&info, &status);
-    // The texture takes the path alone; a bitmap left loaded would keep its pixels for the
-    // rest of the session.
-    if (loaded != NULL)
-        loaded->DeleteThis();
     BitmapTex* texture = NewDefaultBitmapTex();
     if (texture == NULL)
-        return;
+        return NULL;
     texture->SetMap(info.GetAsset(), false);
     material->SetSubTexmap(ID_DI, texture);
     material->SetTexmapAmt(ID_DI, 1.0f, 0);
     material->EnableMap(ID_DI, TRUE);
+    return texture;
 }
 
 } // namespace
@@ -51,6 +62,12 @@ void buildMaterial(const MshObjectHeader& header, const std::wstring& textureDir
     material->SetTwoSided(header.twoSided != 0 ? TRUE : FALSE);
     material->SetName(MSTR(textureName.c_str()));
     setMaterialColours(material);
-    setDiffuseMap(material, textureDir + textureName);
+    std::wstring bitmapPath = textureDir + textureName;
+    BitmapTex* texture = setDiffuseMap(material, bitmapPath);
     node->SetMtl(material);
+    // Without this the viewports show the material's plain red, not its map.
+    Interface* ip = GetCOREInterface();
+    if (texture != NULL && ip != NULL)
+        ip->ActivateTexture(texture, material);
+    checkBitmap(bitmapPath, node);
 }

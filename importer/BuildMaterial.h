@@ -12,8 +12,9 @@
 std::wstring textureNameOf(const MshObjectHeader& header);
 
 /// Gives the node a new standard material named after the record's texture, with that file
-/// in `textureDir` as its diffuse map; two-sided when the record says so. A record without a
-/// texture name gets no material.
+/// in `textureDir` as its diffuse map, shown in viewports; two-sided when the record says so.
+/// A record without a texture name gets no material. A bitmap that is missing or no readable
+/// image is reported in one box; the material refers to it all the same.
 void buildMaterial(const MshObjectHeader& header, const std::wstring& textureDir, INode* node);
 
 #endif

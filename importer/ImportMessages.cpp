@@ -4,6 +4,7 @@
 #include "importer/FindNodeByName.h"
 #include "importer/ImportPrompts.h"
 
+#include "host/Interface.h"
 #include "host/Log.h"
 #include "host/WinApi.h"
 
@@ -13,17 +14,23 @@ std::string verticesText(int count) {
     return numberText(count) + (count == 1 ? " vertex" : " vertices");
 }
 
+// Owned by the main window, so the scene cannot be changed while a box waits.
+HWND ownerWindow() {
+    Interface* ip = GetCOREInterface();
+    return ip ? ip->GetMAXHWnd() : NULL;
+}
+
 // A part of the file that could not be built as it says: a warning in the log.
 void showNotice(const std::string& text) {
     if (!logInsteadOfBox(text.c_str(), L"MSHImp", SYSLOG_WARN))
-        MessageBoxA(NULL, text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
+        MessageBoxA(ownerWindow(), text.c_str(), MSH_IMPORT_CAPTION, MB_OK);
 }
 
 // The file path may hold characters outside the ANSI code page, so problems that name the
 // file are shown as wide text. `type`: SYSLOG_ERROR when the import stopped.
 void showWideNotice(const std::wstring& text, DWORD type = SYSLOG_WARN) {
     if (!logInsteadOfBox(text.c_str(), L"MSHImp", type))
-        MessageBoxW(NULL, text.c_str(), L"MSHImp", MB_OK);
+        MessageBoxW(ownerWindow(), text.c_str(), L"MSHImp", MB_OK);
 }
 
 } // namespace
@@ -101,6 +108,15 @@ void reportImportException(const std::wstring& fileName, const ImportRecordPlace
                        SYSLOG_ERROR);
     } catch (...) {
         if (!logInsteadOfBox("Import stopped: not enough memory", L"MSHImp", SYSLOG_ERROR))
-            MessageBoxA(NULL, "Import stopped: not enough memory", MSH_IMPORT_CAPTION, MB_OK);
+            MessageBoxA(ownerWindow(), "Import stopped: not enough memory", MSH_IMPORT_CAPTION,
+                        MB_OK);
     }
+}
+
+void reportUnreadableTexture(const std::wstring& objectName, const std::wstring& bitmapPath,
+                             bool missing) {
+    showWideNotice(L"Texture for [" + objectName + L"] " +
+                   (missing ? L"not found: " : L"could not be read (not an image, or damaged): ") +
+                   bitmapPath + L"; the material keeps this path, so the map shows once the " +
+                   L"file is there");
 }

@@ -53,6 +53,11 @@ void reportMoreVerticesThanNumVerts(const MshError& error);
 /// it (`error` describes the first) and were left out.
 void reportSkippedSkinEntries(const MshError& error, size_t skipped);
 
+/// Tells the user, in one OK box, that the bitmap an object's material refers to could not be
+/// found (`missing`) or read.
+void reportUnreadableTexture(const std::wstring& objectName, const std::wstring& bitmapPath,
+                             bool missing);
+
 /// How the message about an exception ends (a test that wants none looks for it).
 #define MSH_IMPORT_EXCEPTION_ENDING L"; what was built before it stays in the scene"
 

@@ -21,7 +21,11 @@ MAXHOST_API ImpInterface* importInterface();
 /// Its theScene enumerates the current scene.
 MAXHOST_API ExpInterface* exportInterface();
 
-/// One message box as the plug-in asked for it.
+/// Caption of the host's own image IO error dialog, recorded like a message box.
+#define HOST_IMAGE_IO_ERROR_CAPTION L"Image IO Error"
+
+/// One message box as the plug-in asked for it (or a dialog the host raised itself). A box
+/// without an owner window is host misuse: nothing would be disabled while it waits.
 struct MessageBoxCall {
     std::wstring text, caption;
     unsigned type;
@@ -143,6 +147,21 @@ MAXHOST_API std::vector<std::wstring> loadedBitmaps();
 /// The bitmaps the manager holds now: loaded or created and not yet handed back with
 /// Bitmap::DeleteThis (each would keep its pixels in the real host).
 MAXHOST_API size_t heldBitmapCount();
+/// The map Interface::ActivateTexture showed in viewports for mtl, or NULL.
+MAXHOST_API MtlBase* viewportMapOf(Mtl* mtl);
+
+/// Failure switches of IGame, cleared by resetScene: InitialiseIGame returns false (as when
+/// IGame's property file is missing), or InitializeData returns false for node's object (as
+/// for an object IGame cannot convert).
+MAXHOST_API void setIGameInitialiseFails(bool fails);
+MAXHOST_API void setIGameDataFails(INode* node);
+/// IGame objects freed by a ReleaseIGameObject that matched the last GetIGameObject, since the
+/// reset.
+MAXHOST_API size_t releasedIGameObjectCount();
+
+/// Makes the active viewport dead (IsAlive FALSE) or alive again; cleared by resetScene.
+MAXHOST_API void setActiveViewportAlive(bool alive);
+
 /// The number of scene items (Animatables) alive; for ownership tests.
 MAXHOST_API size_t liveObjectCount();
 

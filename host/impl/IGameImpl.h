@@ -20,6 +20,8 @@ std::unique_ptr<IGameObject> makeIGameObject(INode* node);
 IGameNode* igameNodeFor(INode* node);
 /// The IGame scene singleton's lookup of material wrappers (created on demand).
 IGameMaterial* igameMaterialFor(Mtl* mtl);
+/// Whether setIGameDataFails named node.
+bool igameDataFails(INode* node);
 
 } // namespace hostimpl
 

@@ -136,7 +136,7 @@ public:
     PlainObjectView(INode* maxNode, ObjectTypes objectType)
         : node(maxNode), type(objectType), modifiers(maxNode) {}
     ObjectTypes GetIGameType() override { return type; }
-    bool InitializeData() override { return true; }
+    bool InitializeData() override { return !hostimpl::igameDataFails(node); }
     void GetBoundingBox(Box3& bb) override { bb.Init(); }
     Object* GetMaxObject() override { return node->EvalWorldState(0).obj; }
     bool IsObjectSkinned() override { return modifiers.skin() != nullptr; }
@@ -291,11 +291,15 @@ private:
     }
     bool snapshotChannels();
     void snapshotNormals();
+    void swapMirroredCorners();
 };
 
+// IGame source: the list holds "all active channels including the standard ones such as
+// Texture Coordinates, Vertex Colors, Illum, and Alpha" (IGameObject.h GetActiveMapChannelNum):
+// the hidden maps -2, -1 and vertex colours 0 as well, ascending.
 bool MeshView::snapshotChannels() {
     channels.clear();
-    for (int ch = 1; ch < mesh->getNumMaps(); ++ch) {
+    for (int ch = -NUM_HIDDENMAPS; ch < mesh->getNumMaps(); ++ch) {
         if (!mesh->mapSupport(ch))
             continue;
         int faceCount = mesh->getNumMapFaces(ch), vertCount = mesh->getNumMapVerts(ch);
@@ -337,11 +341,31 @@ void MeshView::snapshotNormals() {
         }
 }
 
+// IGame source: "Mirroring is taken into account so the data you retrieve is swapped"
+// (IGameObject.h IGameMesh): on a node whose object transform mirrors, corners 1 and 2 of every
+// face trade places (vertices, normals, map faces).
+void MeshView::swapMirroredCorners() {
+    if (GMatrix(node->GetObjectTM(0)).Parity() == 0)
+        return;
+    for (FaceEx& face : faces) {
+        std::swap(face.vert[1], face.vert[2]);
+        std::swap(face.norm[1], face.norm[2]);
+        std::swap(face.texCoord[1], face.texCoord[2]);
+    }
+    for (auto& entry : channels)
+        for (TVFace& face : entry.second.faces)
+            std::swap(face.t[1], face.t[2]);
+}
+
 bool MeshView::InitializeData() {
     verts.clear();
     faces.clear();
     normals.clear();
     channels.clear();
+    // IGame source: "It will return FALSE when data has not been converted, this object should
+    // not be exported" (IGameObject.h InitializeData).
+    if (hostimpl::igameDataFails(node))
+        return false;
     mesh = hostimpl::evaluatedMesh(node);
     if (!mesh || !hostimpl::checkMeshIndices(*mesh, "IGameMesh::InitializeData") ||
         !snapshotChannels())
@@ -369,6 +393,7 @@ bool MeshView::InitializeData() {
         face.meshFaceIndex = f;
         faces.push_back(face);
     }
+    swapMirroredCorners();
     return true;
 }
 

@@ -66,15 +66,44 @@ private:
 
 int materialIndexOf(Mtl* mtl);
 
+// Failure switches and the release count; cleared with the scene.
+struct IGameSwitches {
+    bool initialiseFails = false;
+    std::set<INode*> dataFails;
+    size_t releasedObjects = 0;
+};
+
+IGameSwitches& switches() {
+    static IGameSwitches* state = [] {
+        auto* created = new IGameSwitches(); // outlives static teardown
+        hostimpl::addResetHook([created] { *created = IGameSwitches(); });
+        return created;
+    }();
+    return *state;
+}
+
 class NodeView : public IGameNode {
 public:
     explicit NodeView(INode* maxNode) : node(maxNode) {}
     IGameObject* GetIGameObject() override {
         if (!object)
             object = hostimpl::makeIGameObject(node);
+        ++users;
         return object.get();
     }
-    void ReleaseIGameObject() override { object.reset(); }
+    // IGame source: "IGameObject will be released only in case of matching
+    // GetIGameObject/ReleaseIGameObject calls" (IGame.h ReleaseIGameObject).
+    void ReleaseIGameObject() override {
+        if (users == 0) {
+            misuse("IGameNode::ReleaseIGameObject: no GetIGameObject to match for node \"" +
+                   hostimpl::narrow(node->GetName()) + "\"");
+            return;
+        }
+        if (--users == 0) {
+            object.reset();
+            ++switches().releasedObjects;
+        }
+    }
     const MCHAR* GetName() override { return node->GetName(); }
     int GetNodeID() override { return (int)node->GetHandle(); }
     INode* GetMaxNode() override { return node; }
@@ -109,6 +138,7 @@ public:
 private:
     INode* node;
     std::unique_ptr<IGameObject> object;
+    int users = 0;
 };
 
 class SceneView : public IGameScene {
@@ -120,6 +150,8 @@ public:
         });
     }
     bool InitialiseIGame(bool selected) override {
+        if (initialiseFails())
+            return false;
         std::vector<INode*> chosen;
         for (INode* node : allNodesDepthFirst())
             if (!selected || node->Selected())
@@ -137,6 +169,8 @@ public:
         return InitialiseIGame(nodes, hierarchy);
     }
     bool InitialiseIGame(Tab<INode*> nodes, bool hierarchy) override {
+        if (initialiseFails())
+            return false;
         std::set<INode*> wanted;
         for (int i = 0; i < nodes.Count(); ++i)
             if (nodes[i])
@@ -209,6 +243,14 @@ private:
     int frame = 0;
 
     void takeIn(const std::vector<INode*>& nodes) { takenIn = nodes; }
+    // IGame source: "A Possible reason for failure is that the ... IGameProp.XML file was not
+    // found or not parsed correctly" (IGame.h InitialiseIGame); nothing is taken in then.
+    bool initialiseFails() {
+        if (!switches().initialiseFails)
+            return false;
+        takenIn.clear();
+        return true;
+    }
     void addNode(INode* node, bool hierarchy, std::set<INode*>& wanted) {
         if (!node->IsRootNode())
             wanted.insert(node);
@@ -265,7 +307,22 @@ IGameNode* igameNodeFor(INode* node) {
 IGameMaterial* igameMaterialFor(Mtl* mtl) {
     return sceneView().GetIGameMaterial(mtl);
 }
+bool igameDataFails(INode* node) {
+    return switches().dataFails.count(node) > 0;
+}
 } // namespace hostimpl
+
+void setIGameInitialiseFails(bool fails) {
+    switches().initialiseFails = fails;
+}
+
+void setIGameDataFails(INode* node) {
+    switches().dataFails.insert(node);
+}
+
+size_t releasedIGameObjectCount() {
+    return switches().releasedObjects;
+}
 
 IGameScene* GetIGameInterface() {
     return &sceneView();

@@ -110,6 +110,7 @@ class BitmapTexture : public BitmapTex {
 public:
     Class_ID ClassID() override { return Class_ID(BMTEX_CLASS_ID, 0); }
     SClass_ID SuperClassID() override { return TEXMAP_CLASS_ID; }
+    BOOL SupportTexDisplay() override { return TRUE; }
     void SetMapName(const MCHAR* fileName, bool) override {
         asset = MaxSDK::AssetManagement::AssetUser(fileName ? fileName : L"");
     }
@@ -121,7 +122,57 @@ private:
     MaxSDK::AssetManagement::AssetUser asset;
 };
 
+// Whether map is one of mtl's maps, directly or through its sub-maps and sub-materials.
+bool holdsMap(MtlBase* holder, MtlBase* map, int depth) {
+    if (holder == map)
+        return true;
+    if (depth > 32) // a cycle of maps; the host would never build one
+        return false;
+    for (int i = 0; i < holder->NumSubTexmaps(); ++i)
+        if (Texmap* sub = holder->GetSubTexmap(i))
+            if (holdsMap(sub, map, depth + 1))
+                return true;
+    if (Mtl* material = dynamic_cast<Mtl*>(holder))
+        for (int i = 0; i < material->NumSubMtls(); ++i)
+            if (Mtl* sub = material->GetSubMtl(i))
+                if (holdsMap(sub, map, depth + 1))
+                    return true;
+    return false;
+}
+
+std::map<Mtl*, MtlBase*>& viewportMaps() {
+    static std::map<Mtl*, MtlBase*>* maps = [] {
+        auto* created = new std::map<Mtl*, MtlBase*>(); // outlives static teardown
+        hostimpl::addResetHook([created] { created->clear(); });
+        return created;
+    }();
+    return *maps;
+}
+
 } // namespace
+
+// Viewport display source: only ActivateTexture shows a map; ActivateTexDisplay "does not
+// cause the texture map to be drawn in the viewport" (MtlBase.h; maxapi.h ActivateTexture,
+// "mtl is the TOP LEVEL of the material containing the texture map").
+void Interface::ActivateTexture(MtlBase* tx, Mtl* mtl, int) {
+    if (!tx || !mtl || tx == mtl) {
+        misuse("Interface::ActivateTexture: needs a map and the material that holds it");
+        return;
+    }
+    if (!holdsMap(mtl, tx, 0)) {
+        misuse("Interface::ActivateTexture: map \"" + hostimpl::narrow(tx->GetName().data()) +
+               "\" is not part of material \"" + hostimpl::narrow(mtl->GetName().data()) + "\"");
+        return;
+    }
+    tx->SetMtlFlag(MTL_TEX_DISPLAY_ENABLED, TRUE);
+    tx->ActivateTexDisplay(TRUE);
+    viewportMaps()[mtl] = tx;
+}
+
+MtlBase* viewportMapOf(Mtl* mtl) {
+    auto found = viewportMaps().find(mtl);
+    return found == viewportMaps().end() ? nullptr : found->second;
+}
 
 StdMat2* NewDefaultStdMat() {
     return new StandardMaterial();

@@ -55,7 +55,13 @@ Object* TriObject::ConvertToType(TimeValue, Class_ID obtype) {
     return obtype == Class_ID(TRIOBJ_CLASS_ID, 0) ? this : nullptr;
 }
 
-void TriObject::GetWorldBoundBox(TimeValue t, INode* inode, ViewExp*, Box3& box) {
+void TriObject::GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box) {
+    // Dead viewport: many object classes give an empty box (boolobj.cpp, camera.cpp
+    // GetWorldBoundBox: "if (!vpt || !vpt->IsAlive())").
+    if (!vpt || !vpt->IsAlive()) {
+        box.Init();
+        return;
+    }
     box = hostimpl::meshVertexBox(mesh, nullptr);
     if (inode)
         box = box * inode->GetObjectTM(t);

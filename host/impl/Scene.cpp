@@ -49,14 +49,20 @@ bool enumerateBelow(NodeImpl* node, ITreeEnumProc* proc) {
     return true;
 }
 
+// A batch or quiet session may have no live viewport (setActiveViewportAlive).
 class ViewportImpl : public ViewExp {
 public:
-    BOOL IsAlive() override { return TRUE; }
+    BOOL IsAlive() override { return alive ? TRUE : FALSE; }
+    bool alive = true;
 };
 
 ViewportImpl& activeViewport() {
-    static ViewportImpl viewport;
-    return viewport;
+    static ViewportImpl* viewport = [] {
+        auto* created = new ViewportImpl(); // outlives static teardown
+        addResetHook([created] { created->alive = true; });
+        return created;
+    }();
+    return *viewport;
 }
 
 class CoreInterface : public Interface7 {
@@ -217,6 +223,10 @@ std::vector<INode*> allNodesDepthFirst() {
     } collector;
     exportInterface()->theScene->EnumTree(&collector);
     return collector.nodes;
+}
+
+void setActiveViewportAlive(bool alive) {
+    hostimpl::activeViewport().alive = alive;
 }
 
 size_t liveObjectCount() {

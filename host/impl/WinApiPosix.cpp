@@ -36,13 +36,22 @@ std::map<HINSTANCE, std::map<UINT, std::wstring>>& stringTables() {
 
 extern "C" {
 
+// Windows: "If this parameter is NULL, the message box has no owner window", so the host
+// stays usable while the box waits (MessageBox, hWnd).
+static void checkOwner(HWND owner, const std::wstring& text) {
+    if (!owner)
+        hostimpl::misuse("MessageBox without an owner window: \"" + hostimpl::narrow(text) + "\"");
+}
+
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    checkOwner(owner, widenAnsi(text));
     MessageBoxCall call{widenAnsi(text), caption ? widenAnsi(caption) : L"Error", type, owner,
                         false};
     return hostimpl::showMessageBox(call);
 }
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    checkOwner(owner, text ? text : L"");
     MessageBoxCall call{text ? text : L"", caption ? caption : L"Error", type, owner, true};
     return hostimpl::showMessageBox(call);
 }

@@ -71,6 +71,9 @@ struct RoundTripScene {
 
         body = addNode(L"Body", makeTetra(), moved(1, 2, 3));
         body->SetObjOffsetPos(Point3(0, 0, 1));
+        // The bitmaps are there, so the import has nothing to report.
+        writeBytes(fixture.path("skin.png"), "\x89PNG\r\n\x1a\n");
+        writeBytes(fixture.path("prop.png"), "\x89PNG\r\n\x1a\n");
         body->SetMtl(texturedMaterial(fixture.path("skin.png"), false));
         // Vertex 0 has five influences; bones 0, 3, 4 and 5 are the ones in use.
         addSkin(body, bones,

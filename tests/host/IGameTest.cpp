@@ -138,6 +138,68 @@ TEST_F(IGameTest, NoTextureFacesMeansNoActiveChannel) {
     EXPECT_EQ(0u, mesh->GetFace(0)->texCoord[0]);
 }
 
+TEST_F(IGameTest, VertexColoursAreAChannelAndMirroredNodesSwapCorners) {
+    INode* node = quad(L"q", true);
+    Mesh& maxMesh = meshOf(node);
+    maxMesh.setNumVertCol(2);
+    maxMesh.setNumVCFaces(2);
+    maxMesh.vcFace[0].setTVerts(0, 0, 1);
+    maxMesh.vcFace[1].setTVerts(1, 1, 0);
+    maxMesh.setNumMapVerts(3, 1);
+    maxMesh.setNumMapFaces(3, 2);
+    game->InitialiseIGame(false);
+    IGameMesh* mesh = initialisedMesh(node);
+    Tab<int> channels = mesh->GetActiveMapChannelNum();
+    ASSERT_EQ(3, channels.Count());
+    EXPECT_EQ(0, channels[0]);
+    EXPECT_EQ(1, channels[1]);
+    EXPECT_EQ(3, channels[2]);
+    EXPECT_EQ(3u, mesh->GetFace(1)->texCoord[0]); // channel 1's faces, not the colours'
+
+    Matrix3 mirrored = ScaleMatrix(Point3(-1, 1, 1));
+    node->SetNodeTM(0, mirrored);
+    ASSERT_TRUE(mesh->InitializeData());
+    FaceEx* face = mesh->GetFace(1);
+    EXPECT_EQ(1u, face->vert[0]);
+    EXPECT_EQ(2u, face->vert[1]);
+    EXPECT_EQ(3u, face->vert[2]);
+    EXPECT_EQ(5u, face->texCoord[1]);
+    EXPECT_EQ(5u, face->norm[1]);
+    DWORD idx[3];
+    ASSERT_TRUE(mesh->GetMapFaceIndex(1, 1, idx));
+    EXPECT_EQ(5u, idx[1]);
+    EXPECT_EQ(4u, idx[2]);
+    ASSERT_TRUE(mesh->GetMapFaceIndex(0, 1, idx));
+    EXPECT_EQ(0u, idx[1]);
+}
+
+TEST_F(IGameTest, SwitchedFailuresAndMatchedReleases) {
+    INode* node = quad(L"q", false);
+    setIGameInitialiseFails(true);
+    EXPECT_FALSE(game->InitialiseIGame(false));
+    EXPECT_EQ(0, game->GetTotalNodeCount());
+    setIGameInitialiseFails(false);
+    ASSERT_TRUE(game->InitialiseIGame(false));
+
+    IGameNode* gameNode = game->GetIGameNode(node);
+    setIGameDataFails(node);
+    EXPECT_FALSE(gameNode->GetIGameObject()->InitializeData());
+    gameNode->GetIGameObject();
+    gameNode->ReleaseIGameObject();
+    EXPECT_EQ(0u, releasedIGameObjectCount()); // one GetIGameObject is still unmatched
+    gameNode->ReleaseIGameObject();
+    EXPECT_EQ(1u, releasedIGameObjectCount());
+    MisuseRecorder misuse;
+    gameNode->ReleaseIGameObject();
+    EXPECT_EQ(1u, misuse.reports().size());
+
+    resetScene();
+    INode* again = quad(L"q", false);
+    game->InitialiseIGame(false);
+    EXPECT_TRUE(initialisedMesh(again)->InitializeData()); // switches go with the scene
+    EXPECT_EQ(0u, releasedIGameObjectCount());
+}
+
 TEST_F(IGameTest, CornerNormalsFromSmoothingGroupsOrSpecifiedNormals) {
     // Fold the quad: vertex 3 lifted so the faces differ in normal.
     INode* node = quad(L"q", false);

@@ -56,28 +56,65 @@ TEST_F(MaterialTest, BitmapTextureTakesItsNameFromTheAsset) {
     EXPECT_STREQ(L"other.tga", tex->GetMap().GetFileName().data());
 }
 
-TEST_F(MaterialTest, MissingBitmapLoadsNothingAndIsLogged) {
-    BitmapInfo missing(L"/nonexistent/folder/tex.tga");
+// A missing file or one without an image header: NULL, and the Image IO Error dialog unless
+// silent mode is on.
+TEST_F(MaterialTest, UnreadableBitmapsRaiseTheImageDialogOutsideSilentMode) {
+    std::filesystem::path dir = std::filesystem::temp_directory_path();
+    std::filesystem::path png = dir / "host_test_bitmap.png", bad = dir / "host_test_bad.tga";
+    { std::ofstream(png, std::ios::binary) << "\x89PNG\r\n\x1a\n and the rest"; }
+    { std::ofstream(bad, std::ios::binary) << "x"; }
+    MessageBoxRecorder boxes;
+    BitmapInfo missing(L"/nonexistent/folder/tex.tga"), present(png.wstring().c_str()),
+        damaged(bad.wstring().c_str());
     BMMRES status = BMMRES_SUCCESS;
     EXPECT_EQ(nullptr, TheManager->Load(&missing, &status));
     EXPECT_EQ(BMMRES_FILENOTFOUND, status);
-
-    std::filesystem::path file = std::filesystem::temp_directory_path() / "host_test_bitmap.tga";
-    { std::ofstream(file) << "x"; }
-    BitmapInfo present(file.wstring().c_str());
     Bitmap* bitmap = TheManager->Load(&present, &status);
     EXPECT_NE(nullptr, bitmap);
     EXPECT_EQ(BMMRES_SUCCESS, status);
-    std::filesystem::remove(file);
+    EXPECT_EQ(nullptr, TheManager->Load(&damaged, &status));
+    EXPECT_EQ(BMMRES_INVALIDFORMAT, status);
+    ASSERT_EQ(2u, boxes.calls().size());
+    EXPECT_EQ(HOST_IMAGE_IO_ERROR_CAPTION, boxes.calls()[1].caption);
+    EXPECT_NE(std::wstring::npos, boxes.calls()[1].text.find(bad.wstring()));
+    EXPECT_EQ(ip()->GetMAXHWnd(), boxes.calls()[1].owner);
 
-    ASSERT_EQ(2u, bitmapLoadRequests().size());
+    EXPECT_FALSE(TheManager->SetSilentMode(TRUE));
+    EXPECT_EQ(BMMRES_INVALIDFORMAT, TheManager->GetImageInfo(&damaged));
+    EXPECT_EQ(BMMRES_SUCCESS, TheManager->GetImageInfo(&missing, png.wstring().c_str()));
+    EXPECT_EQ(nullptr, TheManager->Load(&damaged, &status));
+    EXPECT_EQ(2u, boxes.calls().size());
+    EXPECT_TRUE(TheManager->SilentMode());
+    std::filesystem::remove(png);
+    std::filesystem::remove(bad);
+
+    ASSERT_EQ(4u, bitmapLoadRequests().size()); // GetImageInfo loads nothing
     EXPECT_EQ(L"/nonexistent/folder/tex.tga", bitmapLoadRequests()[0]);
     ASSERT_EQ(1u, loadedBitmaps().size());
-    EXPECT_EQ(file.wstring(), loadedBitmaps()[0]);
+    EXPECT_EQ(png.wstring(), loadedBitmaps()[0]);
     bitmap->DeleteThis();
 
     resetScene();
     EXPECT_TRUE(bitmapLoadRequests().empty());
+    EXPECT_FALSE(TheManager->SilentMode());
+}
+
+TEST_F(MaterialTest, OnlyActivateTextureShowsAMapOfTheMaterialInViewports) {
+    StdMat2* mtl = NewDefaultStdMat();
+    BitmapTex* tex = NewDefaultBitmapTex();
+    tex->ActivateTexDisplay(TRUE);
+    EXPECT_EQ(nullptr, viewportMapOf(mtl));
+    MisuseRecorder misuse;
+    ip()->ActivateTexture(tex, mtl); // not yet a map of that material
+    EXPECT_EQ(1u, misuse.reports().size());
+    EXPECT_EQ(nullptr, viewportMapOf(mtl));
+
+    mtl->SetSubTexmap(ID_DI, tex);
+    ip()->ActivateTexture(tex, mtl);
+    EXPECT_EQ(tex, viewportMapOf(mtl));
+    EXPECT_TRUE(tex->TestMtlFlag(MTL_TEX_DISPLAY_ENABLED));
+    resetScene();
+    EXPECT_EQ(1u, misuse.reports().size());
 }
 
 } // namespace

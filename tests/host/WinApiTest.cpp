@@ -73,7 +73,9 @@ TEST(WinApiTest, MessageBoxesAreRecordedAndAnsweredFromTheScript) {
     EXPECT_EQ(IDYES,
               MessageBoxW(owner, L"Export bones?", L"MSH Export", MB_YESNO | MB_ICONQUESTION));
     EXPECT_EQ(IDNO, MessageBoxW(owner, L"Use Mesh8 structure?", L"MSH Export", MB_YESNO));
+    MisuseRecorder misuse;
     EXPECT_EQ(IDOK, MessageBoxA(nullptr, "Parent for [\xc4] not found", "MSHImp", MB_OK));
+    EXPECT_EQ(1u, misuse.reports().size()) << "a box without an owner leaves the host usable";
     ASSERT_EQ(3u, boxes.calls().size());
     EXPECT_EQ(L"Export bones?", boxes.calls()[0].text);
     EXPECT_EQ(MB_YESNO | MB_ICONQUESTION, boxes.calls()[0].type);
@@ -99,7 +101,8 @@ TEST(WinApiTest, UnattendedAnswersNeverDoMore) {
     }
     EXPECT_FALSE(messageBoxHandler() != nullptr); // the recorder restored "no handler"
     testing::internal::CaptureStderr();
-    EXPECT_EQ(IDNO, MessageBoxW(nullptr, L"Export bones?", L"MSH Export", MB_YESNO));
+    EXPECT_EQ(IDNO, MessageBoxW(GetCOREInterface()->GetMAXHWnd(), L"Export bones?", L"MSH Export",
+                                MB_YESNO));
     EXPECT_NE(std::string::npos,
               testing::internal::GetCapturedStderr().find("[MSH Export]: Export bones?"));
 }

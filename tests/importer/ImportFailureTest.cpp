@@ -38,7 +38,7 @@ protected:
         EXPECT_EQ(text, boxes.calls()[0].text);
         EXPECT_EQ(L"MSHImp", boxes.calls()[0].caption);
         EXPECT_EQ(unsigned(MB_OK), boxes.calls()[0].type);
-        EXPECT_EQ(nullptr, boxes.calls()[0].owner);
+        EXPECT_EQ(GetCOREInterface()->GetMAXHWnd(), boxes.calls()[0].owner);
     }
 };
 

@@ -258,7 +258,7 @@ std::vector<std::wstring> texts(const MessageBoxRecorder& recorder) {
     for (const MessageBoxCall& call : recorder.calls()) {
         EXPECT_EQ(L"MSHImp", call.caption);
         EXPECT_EQ(unsigned(MB_OK), call.type);
-        EXPECT_EQ(nullptr, call.owner);
+        EXPECT_EQ(GetCOREInterface()->GetMAXHWnd(), call.owner);
         result.push_back(call.text);
     }
     return result;

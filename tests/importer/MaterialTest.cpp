@@ -49,7 +49,8 @@ TEST_F(Materials, FullPathGivesRedStandardMaterialWithBitmapFromTheFileFolder) {
     EXPECT_TRUE(material->MapEnabled(ID_DI));
     EXPECT_EQ(1.0f, material->GetTexmapAmt(ID_DI, 0));
     EXPECT_EQ(folderWith(L"\\") + L"skin.tga", diffuseMapOf(material));
-    EXPECT_EQ(std::vector<std::wstring>{folderWith(L"\\") + L"skin.tga"}, bitmapLoadRequests());
+    EXPECT_EQ(material->GetSubTexmap(ID_DI), viewportMapOf(material));
+    EXPECT_TRUE(bitmapLoadRequests().empty()); // the texture loads its own pixels when shown
 }
 
 TEST_F(Materials, BareNameIsUsedWholeAndTwoSidedIsKept) {
@@ -75,11 +76,31 @@ TEST_F(Materials, ForwardSlashesSeparateFoldersInTheFilePathAndTheTexturePath) {
     EXPECT_EQ(folderWith(L"/") + L"wood.png", diffuseMapOf(material));
 }
 
-TEST_F(Materials, ExistingBitmapIsLoadedFromTheImportFolderAndHandedBack) {
-    writeBytes(temp.path(L"real.tga"), "not really an image");
-    importWithTexture("X:\\elsewhere\\real.tga", false, false);
-    EXPECT_EQ(std::vector<std::wstring>{temp.path(L"real.tga")}, loadedBitmaps());
+// Only the file's header is read, silently: a readable bitmap says nothing, a missing or
+// damaged one is one line of the importer's and never the host's image dialog.
+TEST_F(Materials, ABitmapThatCannotBeReadIsOneLineAndNoHostDialog) {
+    writeBytes(temp.path(L"real.png"), "\x89PNG\r\n\x1a\nrest of the image");
+    importWithTexture("X:\\elsewhere\\real.png", false, false);
+    EXPECT_TRUE(boxes.calls().empty());
+
+    resetScene();
+    writeBytes(temp.path(L"broken.tga"), "not really an image");
+    INode* node = importWithTexture("X:\\elsewhere\\broken.tga", false, false);
+    ASSERT_EQ(1u, boxes.calls().size());
+    const MessageBoxCall& box = boxes.calls()[0];
+    EXPECT_EQ(L"MSHImp", box.caption);
+    EXPECT_EQ(GetCOREInterface()->GetMAXHWnd(), box.owner);
+    EXPECT_NE(std::wstring::npos, box.text.find(L"Texture for [Obj] could not be read"));
+    EXPECT_NE(std::wstring::npos, box.text.find(temp.path(L"broken.tga")));
+    EXPECT_EQ(temp.path(L"broken.tga"), diffuseMapOf(materialOf(node))); // kept all the same
+
+    boxes.clear();
+    importWithTexture("gone.tga", false, false);
+    ASSERT_EQ(1u, boxes.calls().size());
+    EXPECT_NE(std::wstring::npos, boxes.calls()[0].text.find(L"Texture for [Obj] not found"));
+    EXPECT_TRUE(bitmapLoadRequests().empty());
     EXPECT_EQ(0u, heldBitmapCount());
+    EXPECT_FALSE(TheManager->SilentMode()); // handed back as found
 }
 
 TEST_F(Materials, BytesAboveAsciiInTexturePathAreLatin1) {

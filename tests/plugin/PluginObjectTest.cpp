@@ -98,7 +98,7 @@ TEST(ExportPluginObject, OffersMshForEveryExtensionNumber) {
         EXPECT_STREQ(exporter->Ext(n), L"MSH") << "Ext(" << n << ")";
 }
 
-TEST(ExportPluginObject, DescribesItselfAndSupportsEveryOption) {
+TEST(ExportPluginObject, DescribesItselfAndSupportsOnlyExportSelected) {
     ClassDesc* descriptor = descriptorFor(exporterUnderTest());
     ASSERT_NE(descriptor, nullptr);
     auto exporter = createPlugin<SceneExport>(descriptor, FALSE);
@@ -112,7 +112,8 @@ TEST(ExportPluginObject, DescribesItselfAndSupportsEveryOption) {
     EXPECT_EQ(exporter->Version(), 100u);
     EXPECT_EQ(exporter->SupportsOptions(0, 0), 1);
     EXPECT_EQ(exporter->SupportsOptions(0, SCENE_EXPORT_SELECTED), 1);
-    EXPECT_EQ(exporter->SupportsOptions(3, 0xFFFFFFFFu), 1);
+    EXPECT_EQ(exporter->SupportsOptions(3, 0xFFFFFFFFu), 0);
+    EXPECT_EQ(exporter->SupportsOptions(0, SCENE_EXPORT_SELECTED | 2u), 0);
     MessageBoxRecorder boxes;
     exporter->ShowAbout(GetCOREInterface()->GetMAXHWnd());
     EXPECT_TRUE(boxes.calls().empty()) << "ShowAbout does nothing";

@@ -5,6 +5,8 @@
 #include "format/TextField.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -115,12 +117,24 @@ LegacyRecord sampleMeshRecord() {
     return record;
 }
 
+// The texture the mesh names, a one-pixel TGA, so an import has nothing to report.
+bool writeSampleTexture(const std::wstring& path, std::string& error) {
+    const char tga[21] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 0, 0, 0};
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out.write(tga, sizeof tga);
+    if (out)
+        return true;
+    error = "cannot write the sample texture";
+    return false;
+}
+
 bool writeSampleModel(const std::wstring& folder, SampleModelFiles& files, std::string& error) {
     files.skeletonPath = folder + L"skeleton.bn";
     files.meshPath = folder + L"body.msh";
     std::vector<LegacyRecord> mesh(1, sampleMeshRecord());
     return writeFile(files.skeletonPath, sampleSkeletonRecords(), error) &&
-           writeFile(files.meshPath, mesh, error);
+           writeFile(files.meshPath, mesh, error) &&
+           writeSampleTexture(folder + L"skin.tga", error);
 }
 
 bool readLegacyFile(const std::wstring& path, std::vector<LegacyRecord>& records,

@@ -21,7 +21,7 @@ std::vector<LegacyRecord> sampleSkeletonRecords();
 /// with three texture coordinates, texture "skin.tga", skinned to Root and Arm.
 LegacyRecord sampleMeshRecord();
 
-/// Writes both files with the format writers into `folder`, which ends in a path separator.
+/// Writes both files with the format writers, and the texture, into `folder`, which ends in a path separator.
 /// False, with the reason in `error`, when a file cannot be written.
 bool writeSampleModel(const std::wstring& folder, SampleModelFiles& files, std::string& error);
 
