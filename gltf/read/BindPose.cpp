@@ -1,5 +1,6 @@
 #include "gltf/read/BindPose.h"
 
+#include "gltf/core/ExtrasNames.h"
 #include "gltf/core/GltfAccessors.h"
 
 #include <algorithm>
@@ -170,7 +171,7 @@ bool carriesObjectPositions(const tinygltf::Model& model, int mesh) {
     if (mesh < 0 || size_t(mesh) >= model.meshes.size())
         return false;
     for (const tinygltf::Primitive& primitive : model.meshes[size_t(mesh)].primitives)
-        if (!primitive.attributes.count("_MSH_POSITION"))
+        if (!primitive.attributes.count(extras::positionAttribute))
             return false;
     return true;
 }
@@ -190,13 +191,13 @@ void moveIntoObjectSpace(const AffineMatrix& bindSpaceToObject, std::vector<Mesh
 bool recordedObjectMatrix(const tinygltf::Value& extras, AffineMatrix& matrix) {
     if (!extras.IsObject())
         return false;
-    if (extras.Has("mshObjectMatrix")) {
-        const tinygltf::Value& text = extras.Get("mshObjectMatrix");
+    if (extras.Has(extras::objectMatrix)) {
+        const tinygltf::Value& text = extras.Get(extras::objectMatrix);
         return text.IsString() && fromGltfText(text.Get<std::string>(), matrix);
     }
-    if (!extras.Has("mshMatrix"))
+    if (!extras.Has(extras::objectMatrixArray))
         return false;
-    const tinygltf::Value& array = extras.Get("mshMatrix");
+    const tinygltf::Value& array = extras.Get(extras::objectMatrixArray);
     if (!array.IsArray() || array.ArrayLen() != 16)
         return false;
     std::vector<double> values;

@@ -1,5 +1,6 @@
 #include "gltf/read/GltfModelReader.h"
 
+#include "gltf/core/ExtrasNames.h"
 #include "gltf/core/GltfAccessors.h"
 #include "gltf/core/UriText.h"
 #include "gltf/read/BindPose.h"
@@ -95,6 +96,8 @@ bool hasCycle(const std::vector<int>& parents, size_t& where) {
     return false;
 }
 
+// Reads the model section by section, each parse* step filling what the later ones use; run()
+// keeps their order, which is also the order of the messages.
 class Reader {
 public:
     Reader(const tinygltf::Model& gltf, LoadedGltf& result, BridgeReport& problems)
@@ -107,11 +110,22 @@ private:
     LoadedGltf& out;
     BridgeReport& report;
     std::vector<int> gltfParent;
-    std::vector<int> sceneIndex;        // glTF node -> SceneData node, -1 when left out
-    std::vector<int> materialOf;        // glTF material -> SceneData material
-    std::vector<UvMapping> uvOf;        // glTF material -> how its base colour samples
-    std::vector<bool> materialReported; // glTF material -> what it loses was said
-    std::vector<bool> included;         // glTF node -> in the default scene
+    std::vector<bool> synthetic;      // glTF node -> one of the bridge's own
+    std::vector<bool> isJoint;        // glTF node -> a joint of some skin
+    std::vector<bool> included;       // glTF node -> in the default scene
+    std::vector<int> parent;          // glTF node -> its parent in the scene
+    std::vector<AffineMatrix> world;  // glTF node -> glTF-frame world along the file's tree
+    BindPoses binds;                  // skinned meshes and joints at their bind pose
+    std::vector<AffineMatrix> placed; // world, skinned meshes placed by their bind
+    std::vector<bool> skinned;        // glTF node -> a skinned mesh
+    std::vector<int> nodeOrder;       // the converted nodes, depth first
+    std::vector<bool> holdsJoint;     // glTF node -> a joint or above one
+    std::map<size_t, std::vector<AffineMatrix>> instancesOf; // EXT_mesh_gpu_instancing
+    std::vector<int> sceneIndex;          // glTF node -> SceneData node, -1 when left out
+    std::vector<AffineMatrix> finalWorld; // glTF node -> the world transform it is given
+    std::vector<int> materialOf;          // glTF material -> SceneData material
+    std::vector<UvMapping> uvOf;          // glTF material -> how its base colour samples
+    std::vector<bool> materialReported;   // glTF material -> what it loses was said
     std::string error;
     // The attribute that holds the positions of the mesh being read: the bridge's record of a
     // skinned mesh's object-space positions where it wrote one, else POSITION.
@@ -123,19 +137,30 @@ private:
     }
     /// A node's name as the output names it: its own, or "node<n>" when it has none.
     std::string nameOf(size_t node) const;
-    bool linkParents();
-    bool readMaterials();
+    bool parseExtensions();
+    /// The node tree: parents, no cycle, which nodes are the bridge's own.
+    bool parseNodes();
+    bool parseMaterials();
     void reportMaterial(int material);
+    bool parseSkins();
+    bool parseScenes();
+    /// The parent each node gets in the scene; no cycle through the recorded ones.
+    bool linkSceneParents();
+    void placeAlongTree();
+    bool parseBindPoses();
+    void orderNodes();
+    bool parseInstances();
+    void numberNodes();
+    void placeFinal();
+    bool buildNode(size_t node);
+    void reportUnkeptSections();
     /// True, with a message, when a primitive has no triangles to keep.
     bool leftOut(const tinygltf::Primitive& primitive, const std::string& nodeName);
-    bool readPrimitive(const tinygltf::Primitive& primitive, const std::string& object,
-                       const std::string& meshName, size_t primitiveIndex,
-                       const std::vector<int>* jointMap, MeshData& mesh);
-    bool readMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
-                  std::vector<MeshData>& meshes);
-    bool readInstances(const std::vector<int>& order, const std::vector<bool>& skinned,
-                       const std::vector<bool>& isJoint,
-                       std::map<size_t, std::vector<AffineMatrix>>& instancesOf);
+    bool parsePrimitive(const tinygltf::Primitive& primitive, const std::string& object,
+                        const std::string& meshName, size_t primitiveIndex,
+                        const std::vector<int>* jointMap, MeshData& mesh);
+    bool parseMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
+                   std::vector<MeshData>& meshes);
     void addInstances(const std::vector<AffineMatrix>& instances, const AffineMatrix& nodeWorld);
 };
 
@@ -144,8 +169,11 @@ std::string Reader::nameOf(size_t node) const {
     return name.empty() ? "node" + std::to_string(node) : name;
 }
 
-bool Reader::linkParents() {
+bool Reader::parseNodes() {
     gltfParent.assign(model.nodes.size(), -1);
+    synthetic.assign(model.nodes.size(), false);
+    for (size_t n = 0; n < model.nodes.size(); ++n)
+        synthetic[n] = extraFlag(model.nodes[n].extras, extras::synthetic);
     for (size_t n = 0; n < model.nodes.size(); ++n)
         for (int child : model.nodes[n].children) {
             if (child < 0 || size_t(child) >= model.nodes.size())
@@ -161,7 +189,7 @@ bool Reader::linkParents() {
     return true;
 }
 
-bool Reader::readMaterials() {
+bool Reader::parseMaterials() {
     for (const tinygltf::Image& image : model.images) {
         ImageData data;
         data.embedded = image.uri.empty() || tinygltf::IsDataURI(image.uri);
@@ -250,9 +278,9 @@ bool Reader::leftOut(const tinygltf::Primitive& primitive, const std::string& no
     return true;
 }
 
-bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::string& object,
-                           const std::string& meshName, size_t primitiveIndex,
-                           const std::vector<int>* jointMap, MeshData& mesh) {
+bool Reader::parsePrimitive(const tinygltf::Primitive& primitive, const std::string& object,
+                            const std::string& meshName, size_t primitiveIndex,
+                            const std::vector<int>* jointMap, MeshData& mesh) {
     std::string where = "mesh " + meshName + " primitive " + std::to_string(primitiveIndex);
     // leftOut has passed it: a triangle mode, and positions.
     int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
@@ -288,7 +316,7 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
     AccessorView normals, uvs, sources;
     bool hasNormals, hasUvs, hasSources;
     if (!optional("NORMAL", 3, normals, hasNormals) || !optional(uvSet.c_str(), 2, uvs, hasUvs) ||
-        !optional("_MSH_VERTEX", 1, sources, hasSources))
+        !optional(extras::vertexAttribute, 1, sources, hasSources))
         return false;
     std::vector<AccessorView> jointSets, weightSets;
     if (jointMap) {
@@ -442,15 +470,15 @@ bool Reader::readPrimitive(const tinygltf::Primitive& primitive, const std::stri
     return true;
 }
 
-bool Reader::readMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
-                      std::vector<MeshData>& meshes) {
+bool Reader::parseMesh(int meshIndex, const std::string& nodeName, const std::vector<int>* jointMap,
+                       std::vector<MeshData>& meshes) {
     if (meshIndex < 0 || size_t(meshIndex) >= model.meshes.size())
         return fail("node " + nodeName + " names mesh " + std::to_string(meshIndex) +
                     " that does not exist");
     const tinygltf::Mesh& source = model.meshes[size_t(meshIndex)];
     std::string meshName = source.name.empty() ? std::to_string(meshIndex) : source.name;
-    bool specified = !extra(source.extras, "mshSpecifiedNormals") ||
-                     extraFlag(source.extras, "mshSpecifiedNormals");
+    bool specified = !extra(source.extras, extras::specifiedNormals) ||
+                     extraFlag(source.extras, extras::specifiedNormals);
     // Primitives become one object per material a model file tells apart: its texture and
     // its two-sided flag (a primitive without material is an untextured one-sided one).
     std::map<std::pair<int, bool>, size_t> groupOfMaterial;
@@ -473,7 +501,7 @@ bool Reader::readMesh(int meshIndex, const std::string& nodeName, const std::vec
         // Messages name the object the primitive ends up in.
         size_t part = group != groupOfMaterial.end() ? group->second : meshes.size();
         std::string object = meshPartName(out.scene, nodeName, mapped, part);
-        if (!readPrimitive(primitive, object, meshName, p, jointMap, target))
+        if (!parsePrimitive(primitive, object, meshName, p, jointMap, target))
             return false;
         reportMaterial(material);
         if (group == groupOfMaterial.end()) {
@@ -502,11 +530,10 @@ size_t vertexCountOf(const tinygltf::Model& model, const tinygltf::Mesh& mesh) {
 const size_t maxObjects = 65535; // the u16 object count of a model file
 const size_t maxInstancedVertices = size_t(1) << 22;
 
-bool Reader::readInstances(const std::vector<int>& order, const std::vector<bool>& skinned,
-                           const std::vector<bool>& isJoint,
-                           std::map<size_t, std::vector<AffineMatrix>>& instancesOf) {
-    size_t objects = order.size(), vertices = 0;
-    for (int n : order) {
+// EXT_mesh_gpu_instancing: each instance becomes an object right after its node.
+bool Reader::parseInstances() {
+    size_t objects = nodeOrder.size(), vertices = 0;
+    for (int n : nodeOrder) {
         const tinygltf::Node& node = model.nodes[size_t(n)];
         std::vector<AffineMatrix> instances;
         std::string why;
@@ -514,7 +541,7 @@ bool Reader::readInstances(const std::vector<int>& order, const std::vector<bool
             return fail("node " + nameOf(size_t(n)) + ": EXT_mesh_gpu_instancing: " + why);
         // A bone's mesh is its bone geometry, not something drawn.
         if (instances.empty() || node.mesh < 0 || size_t(node.mesh) >= model.meshes.size() ||
-            isJoint[size_t(n)] || extraFlag(node.extras, "mshBone"))
+            isJoint[size_t(n)] || extraFlag(node.extras, extras::bone))
             continue;
         if (skinned[size_t(n)]) {
             report.lose(nameOf(size_t(n)), "its " + std::to_string(instances.size()) +
@@ -562,50 +589,78 @@ void Reader::addInstances(const std::vector<AffineMatrix>& instances,
 }
 
 bool Reader::run(std::string& message) {
-    if (!checkRequiredExtensions(model.extensionsRequired, message))
-        return false;
-    reportUnkeptExtensions(model.extensionsUsed, model.extensionsRequired, report);
-    bool ok = linkParents() && readMaterials();
+    bool ok = parseExtensions() && parseNodes() && parseMaterials() && parseSkins() &&
+              parseScenes() && linkSceneParents();
+    if (ok) {
+        placeAlongTree();
+        ok = parseBindPoses();
+    }
+    if (ok) {
+        orderNodes();
+        ok = parseInstances();
+    }
+    if (ok) {
+        numberNodes();
+        placeFinal();
+        for (size_t k = 0; ok && k < nodeOrder.size(); ++k)
+            ok = buildNode(size_t(nodeOrder[k]));
+    }
     if (!ok) {
         message = error;
         return false;
     }
-    size_t count = model.nodes.size();
-    std::vector<bool> synthetic(count), isJoint(count);
-    std::vector<int> parent(count, -1);
-    for (size_t n = 0; n < count; ++n)
-        synthetic[n] = extraFlag(model.nodes[n].extras, "mshSynthetic");
+    reportUnkeptSections();
+    return true;
+}
+
+bool Reader::parseExtensions() {
+    if (!checkRequiredExtensions(model.extensionsRequired, error))
+        return false;
+    reportUnkeptExtensions(model.extensionsUsed, model.extensionsRequired, report);
+    return true;
+}
+
+bool Reader::parseSkins() {
+    isJoint.assign(model.nodes.size(), false);
     for (const tinygltf::Skin& skin : model.skins)
         for (int joint : skin.joints) {
-            if (joint < 0 || size_t(joint) >= count) {
-                message = "skin " + skin.name + " names joint node " + std::to_string(joint) +
-                          " that does not exist";
-                return false;
-            }
+            if (joint < 0 || size_t(joint) >= model.nodes.size())
+                return fail("skin " + skin.name + " names joint node " + std::to_string(joint) +
+                            " that does not exist");
             isJoint[size_t(joint)] = true;
         }
-    if (!nodesOfDefaultScene(model, gltfParent, included, report, message))
-        return false;
-    // The parent each node gets in the scene: its glTF parent, unless the bridge moved it to
-    // the top level (mshParentNode) or the parent is one of the bridge's own nodes.
+    return true;
+}
+
+bool Reader::parseScenes() {
+    return nodesOfDefaultScene(model, gltfParent, included, report, error);
+}
+
+// Its glTF parent, unless the bridge moved it to the top level (mshParentNode) or the parent
+// is one of the bridge's own nodes.
+bool Reader::linkSceneParents() {
+    size_t count = model.nodes.size();
+    parent.assign(count, -1);
     for (size_t n = 0; n < count; ++n) {
         int p = gltfParent[n];
         while (p >= 0 && synthetic[size_t(p)])
             p = gltfParent[size_t(p)];
-        int recorded = extraIndex(model.nodes[n].extras, "mshParentNode");
+        int recorded = extraIndex(model.nodes[n].extras, extras::parentNode);
         if (recorded >= 0 && size_t(recorded) < count && recorded != int(n) &&
             !synthetic[size_t(recorded)])
             p = recorded;
         parent[n] = p;
     }
     size_t where = 0;
-    if (hasCycle(parent, where)) {
-        message = "the recorded parents of node " + std::to_string(where) + " form a cycle";
-        return false;
-    }
+    if (hasCycle(parent, where))
+        return fail("the recorded parents of node " + std::to_string(where) + " form a cycle");
+    return true;
+}
 
-    // glTF-frame world transforms along the file's own hierarchy.
-    std::vector<AffineMatrix> world(count);
+// glTF-frame world transforms along the file's own hierarchy.
+void Reader::placeAlongTree() {
+    size_t count = model.nodes.size();
+    world.assign(count, AffineMatrix());
     std::vector<bool> done(count, false);
     for (size_t n = 0; n < count; ++n) {
         // Walk up to the first node already placed, then place the chain top down; no
@@ -620,18 +675,24 @@ bool Reader::run(std::string& message) {
             done[*it] = true;
         }
     }
-    // A skinned mesh is placed by its skin's bind pose (or the bridge's record of it).
-    BindPoses binds;
-    if (!resolveBindPoses(model, world, synthetic, included, binds, report, message))
+}
+
+// A skinned mesh is placed by its skin's bind pose (or the bridge's record of it).
+bool Reader::parseBindPoses() {
+    if (!resolveBindPoses(model, world, synthetic, included, binds, report, error))
         return false;
-    std::vector<AffineMatrix> placed = world;
-    std::vector<bool> skinned(count, false);
+    placed = world;
+    skinned.assign(model.nodes.size(), false);
     for (const auto& object : binds.objects) {
         placed[object.first] = object.second.objectWorld;
         skinned[object.first] = true;
     }
+    return true;
+}
 
-    // Order: depth first over the scene's parents, nodes in file order at every level.
+// Depth first over the scene's parents, nodes in file order at every level.
+void Reader::orderNodes() {
+    size_t count = model.nodes.size();
     std::vector<std::vector<int>> children(count);
     std::vector<int> roots;
     for (size_t n = 0; n < count; ++n) {
@@ -642,41 +703,40 @@ bool Reader::run(std::string& message) {
         else
             roots.push_back(int(n));
     }
-    std::vector<int> order;
     std::vector<int> pending(roots.rbegin(), roots.rend());
     while (!pending.empty()) {
         int n = pending.back();
         pending.pop_back();
-        order.push_back(n);
+        nodeOrder.push_back(n);
         const std::vector<int>& kids = children[size_t(n)];
         pending.insert(pending.end(), kids.rbegin(), kids.rend());
     }
     // A node without a mesh above a joint belongs to the skeleton (an armature node).
-    std::vector<bool> holdsJoint(count, false);
+    holdsJoint.assign(count, false);
     for (size_t n = 0; n < count; ++n)
         if (isJoint[n])
             for (int p = int(n); p >= 0; p = parent[size_t(p)])
                 holdsJoint[size_t(p)] = true;
+}
 
-    // EXT_mesh_gpu_instancing: each instance becomes an object right after its node.
-    std::map<size_t, std::vector<AffineMatrix>> instancesOf;
-    if (!readInstances(order, skinned, isJoint, instancesOf)) {
-        message = error;
-        return false;
-    }
-    sceneIndex.assign(count, -1);
+// Instances take the numbers right after their node.
+void Reader::numberNodes() {
+    sceneIndex.assign(model.nodes.size(), -1);
     int next = 0;
-    for (int n : order) {
+    for (int n : nodeOrder) {
         sceneIndex[size_t(n)] = next++;
         auto instances = instancesOf.find(size_t(n));
         if (instances != instancesOf.end())
             next += int(instances->second.size());
     }
-    // Final world transforms: bind pose for joints; a node below a moved joint keeps its
-    // transform relative to it; everything else exactly as in the file.
-    std::vector<AffineMatrix> finalWorld(count);
-    std::vector<bool> moved(count, false);
-    for (int n : order) {
+}
+
+// Final world transforms: bind pose for joints; a node below a moved joint keeps its
+// transform relative to it; everything else exactly as in the file.
+void Reader::placeFinal() {
+    finalWorld.assign(model.nodes.size(), AffineMatrix());
+    std::vector<bool> moved(model.nodes.size(), false);
+    for (int n : nodeOrder) {
         size_t i = size_t(n);
         int p = parent[i];
         auto bind = binds.movedJoints.find(i);
@@ -694,58 +754,59 @@ bool Reader::run(std::string& message) {
             finalWorld[i] = placed[i];
         }
     }
+}
 
-    for (int n : order) {
-        size_t i = size_t(n);
-        const tinygltf::Node& node = model.nodes[i];
-        NodeData data;
-        data.name = nameOf(i);
-        data.parent = parent[i] >= 0 ? sceneIndex[size_t(parent[i])] : -1;
-        data.world = matrixFromGltf(finalWorld[i]);
-        data.objectWorld = data.world;
-        data.isBone =
-            isJoint[i] || extraFlag(node.extras, "mshBone") || (node.mesh < 0 && holdsJoint[i]);
-        std::vector<int> jointMap;
-        const SkinnedObjectBind* bind = skinned[i] ? &binds.objects.at(i) : nullptr;
-        bool objectPositions = bind && bind->recorded && carriesObjectPositions(model, node.mesh);
-        positionAttribute = objectPositions ? "_MSH_POSITION" : "POSITION";
-        if (bind) {
-            const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
-            for (size_t j = 0; j < skin.joints.size(); ++j) {
-                size_t joint = size_t(skin.joints[j]);
-                if (synthetic[joint]) {
-                    jointMap.push_back(-1);
-                    continue;
-                }
-                jointMap.push_back(int(data.joints.size()));
-                data.joints.push_back(sceneIndex[joint]);
-                data.jointBindWorld.push_back(matrixFromGltf(bind->jointBind[j]));
+// One scene node, with its meshes and skin, then its instances.
+bool Reader::buildNode(size_t i) {
+    const tinygltf::Node& node = model.nodes[i];
+    NodeData data;
+    data.name = nameOf(i);
+    data.parent = parent[i] >= 0 ? sceneIndex[size_t(parent[i])] : -1;
+    data.world = matrixFromGltf(finalWorld[i]);
+    data.objectWorld = data.world;
+    data.isBone =
+        isJoint[i] || extraFlag(node.extras, extras::bone) || (node.mesh < 0 && holdsJoint[i]);
+    std::vector<int> jointMap;
+    const SkinnedObjectBind* bind = skinned[i] ? &binds.objects.at(i) : nullptr;
+    bool objectPositions = bind && bind->recorded && carriesObjectPositions(model, node.mesh);
+    positionAttribute = objectPositions ? extras::positionAttribute : "POSITION";
+    if (bind) {
+        const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
+        for (size_t j = 0; j < skin.joints.size(); ++j) {
+            size_t joint = size_t(skin.joints[j]);
+            if (synthetic[joint]) {
+                jointMap.push_back(-1);
+                continue;
             }
-            data.skinBindWorld = data.world;
+            jointMap.push_back(int(data.joints.size()));
+            data.joints.push_back(sceneIndex[joint]);
+            data.jointBindWorld.push_back(matrixFromGltf(bind->jointBind[j]));
         }
-        int boneMesh = extraIndex(node.extras, "mshBoneMesh");
-        int meshIndex = node.mesh >= 0 ? node.mesh : boneMesh;
-        if (meshIndex >= 0 &&
-            !readMesh(meshIndex, data.name, skinned[i] ? &jointMap : nullptr, data.meshes)) {
-            message = error;
-            return false;
-        }
-        if (bind && !objectPositions)
-            moveIntoObjectSpace(matrixFromGltf(bind->bindSpaceToObject), data.meshes);
-        if (data.isBone)
-            for (MeshData& mesh : data.meshes)
-                mesh.material = -1;
-        out.scene.nodes.push_back(std::move(data));
-        auto instances = instancesOf.find(i);
-        if (instances != instancesOf.end())
-            addInstances(instances->second, finalWorld[i]);
+        data.skinBindWorld = data.world;
     }
+    int boneMesh = extraIndex(node.extras, extras::boneMesh);
+    int meshIndex = node.mesh >= 0 ? node.mesh : boneMesh;
+    if (meshIndex >= 0 &&
+        !parseMesh(meshIndex, data.name, skinned[i] ? &jointMap : nullptr, data.meshes))
+        return false;
+    if (bind && !objectPositions)
+        moveIntoObjectSpace(matrixFromGltf(bind->bindSpaceToObject), data.meshes);
+    if (data.isBone)
+        for (MeshData& mesh : data.meshes)
+            mesh.material = -1;
+    out.scene.nodes.push_back(std::move(data));
+    auto instances = instancesOf.find(i);
+    if (instances != instancesOf.end())
+        addInstances(instances->second, finalWorld[i]);
+    return true;
+}
+
+void Reader::reportUnkeptSections() {
     if (!model.animations.empty())
         report.losses.push_back(std::to_string(model.animations.size()) +
                                 " animation(s) are not kept");
     if (!model.cameras.empty())
         report.losses.push_back("cameras are not kept");
-    return true;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "format/MshOutput.h"
 #include "format/TextField.h"
+#include "gltf/core/ExtrasNames.h"
 #include "gltf/core/GltfAccessors.h"
 #include "gltf/core/UriText.h"
 #include "scene/VertexSource.h"
@@ -78,7 +79,7 @@ void addPlacedVertices(const VertexSource& vertices, const Placement& place, Acc
         out = writer.addFloatRoom(count, 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
         for (size_t i = 0; i < count; ++i)
             putPoint(out + 3 * i, vertices.position(i));
-        primitive.attributes["_MSH_POSITION"] = accessor;
+        primitive.attributes[extras::positionAttribute] = accessor;
     }
     if (vertices.hasNormals()) {
         out = writer.addFloatRoom(count, 3, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
@@ -187,7 +188,7 @@ void addPrimitiveData(const MeshData& mesh, const NodeData* skinned, size_t join
             writer.addFloatRoom(vertices.count(), 1, TINYGLTF_TARGET_ARRAY_BUFFER, accessor);
         for (size_t i = 0; i < vertices.count(); ++i)
             out[i] = float(vertices.sourceVertex(i));
-        primitive.attributes["_MSH_VERTEX"] = accessor;
+        primitive.attributes[extras::vertexAttribute] = accessor;
     }
     if (skinned)
         addSkinWeights(vertices, jointCount, writer, primitive);
@@ -209,7 +210,7 @@ int addMesh(const NodeData& node, size_t jointCount, AccessorWriter& writer,
         specified = specified || data.specifiedNormals;
     }
     tinygltf::Value::Object extras;
-    extras["mshSpecifiedNormals"] = tinygltf::Value(specified);
+    extras[extras::specifiedNormals] = tinygltf::Value(specified);
     mesh.extras = tinygltf::Value(extras);
     model.meshes.push_back(mesh);
     return int(model.meshes.size() - 1);
@@ -375,7 +376,7 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
     model.asset.version = "2.0";
     model.asset.generator = "mshtool";
     tinygltf::Value::Object assetExtras;
-    assetExtras["mshScene"] = tinygltf::Value(1);
+    assetExtras[extras::scene] = tinygltf::Value(1);
     model.asset.extras = tinygltf::Value(assetExtras);
     AccessorWriter writer(model, binarySize(scene));
     addMaterials(scene, model);
@@ -405,17 +406,18 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
             out.matrix = toGltfArray(local);
         tinygltf::Value::Object extras;
         if (node.isBone)
-            extras["mshBone"] = tinygltf::Value(true);
+            extras[extras::bone] = tinygltf::Value(true);
         if (isDrawnSkinned(node)) {
             // Text, not an array: some readers cannot copy arrays or objects in node extras.
-            extras["mshObjectMatrix"] = tinygltf::Value(toGltfText(matrixToGltf(node.objectWorld)));
+            extras[extras::objectMatrix] =
+                tinygltf::Value(toGltfText(matrixToGltf(node.objectWorld)));
             if (node.parent >= 0)
-                extras["mshParentNode"] = tinygltf::Value(node.parent);
+                extras[extras::parentNode] = tinygltf::Value(node.parent);
         }
         if (!node.meshes.empty()) {
             int mesh = addMesh(node, node.joints.size() + 1, writer, model);
             if (node.isBone)
-                extras["mshBoneMesh"] = tinygltf::Value(mesh);
+                extras[extras::boneMesh] = tinygltf::Value(mesh);
             else
                 out.mesh = mesh;
         }
@@ -447,7 +449,7 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
             tinygltf::Node still;
             still.name = node.name + "_unweighted";
             tinygltf::Value::Object extras;
-            extras["mshSynthetic"] = tinygltf::Value(true);
+            extras[extras::synthetic] = tinygltf::Value(true);
             still.extras = tinygltf::Value(extras);
             model.nodes.push_back(still);
             parents.push_back(-1);
@@ -469,7 +471,7 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         tinygltf::Node root;
         root.name = "skeleton";
         tinygltf::Value::Object extras;
-        extras["mshSynthetic"] = tinygltf::Value(true);
+        extras[extras::synthetic] = tinygltf::Value(true);
         root.extras = tinygltf::Value(extras);
         int rootIndex = int(model.nodes.size());
         std::vector<bool> holdsJoint(model.nodes.size(), false);
