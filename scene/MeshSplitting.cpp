@@ -4,7 +4,7 @@
 #include "format/MshLayout.h"
 #include "format/TextField.h"
 #include "scene/BoneGrouping.h"
-#include "scene/SceneBuilder.h"
+#include "scene/VertexWeld.h"
 
 #include <algorithm>
 #include <limits>
@@ -81,7 +81,7 @@ std::set<std::string> namesInUse(const SceneData& scene) {
     for (const NodeData& node : scene.nodes) {
         names.insert(node.name);
         for (size_t g = 1; g < node.meshes.size() && !node.isBone; ++g)
-            names.insert(extraMeshNodeName(scene, node, g));
+            names.insert(meshPartName(scene, node.name, node.meshes[g].material, g));
     }
     return names;
 }
@@ -243,7 +243,7 @@ bool fitMeshesToLayout(SceneData& scene, MshLayoutKind layout, bool split, Bridg
             std::vector<std::string> reasons = reasonsToSplit(node.meshes[g], layout, limits);
             if (reasons.empty())
                 continue;
-            std::string name = g == 0 ? node.name : extraMeshNodeName(scene, node, g);
+            std::string name = meshPartName(scene, node.name, node.meshes[g].material, g);
             if (!split) {
                 error = name + ": does not fit one " + objectKind(layout) + " (" +
                         joined(reasons, "; ") +

@@ -15,9 +15,6 @@ namespace mshgltf {
 /// meshes are empty afterwards.
 bool buildScene(SceneData& scene, BridgeReport& report, std::string& error);
 
-/// The host vertex buildScene gives every vertex of `mesh`, and their number.
-std::vector<int> weldVertices(const MeshData& mesh, int& vertexCount);
-
 /// The name buildScene gives the node of a further material's mesh (`mesh` > 0) of `node`.
 std::string extraMeshNodeName(const SceneData& scene, const NodeData& node, size_t mesh);
 
