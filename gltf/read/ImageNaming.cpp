@@ -1,6 +1,7 @@
 #include "gltf/read/ImageNaming.h"
 
 #include "format/TextField.h"
+#include "scene/CaseFolding.h"
 
 #include <filesystem>
 #include <fstream>
@@ -57,22 +58,6 @@ std::string extensionOfBytes(const std::vector<unsigned char>& b) {
     return ".bin";
 }
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
-
-// Windows compares names without letter case; Latin-1 capitals fold too.
-std::string caseFolded(const std::string& utf8) {
-    std::wstring wide = fromUtf8(utf8);
-    for (wchar_t& c : wide)
-        if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-            c = wchar_t(c + 0x20);
-    return toUtf8(wide);
-}
-
 // A last dot further back than any file type's is part of the name.
 void splitExtension(const std::string& name, std::string& stem, std::string& ext) {
     size_t dot = name.find_last_of('.');
@@ -110,7 +95,7 @@ std::string nameFromSource(const ImageData& image) {
     splitExtension(image.sourceName, stem, own);
     static const std::set<std::string> imageExtensions = {".png",  ".jpg",  ".jpeg", ".bmp", ".gif",
                                                           ".webp", ".ktx2", ".tga",  ".dds"};
-    if (!imageExtensions.count(lowerAscii(own)))
+    if (!imageExtensions.count(caseFolded(own)))
         stem = image.sourceName;
     return stem + typeExtension(image);
 }
