@@ -268,7 +268,7 @@ size_t binarySize(const SceneData& scene) {
     return size;
 }
 
-void addMaterials(const SceneData& scene, tinygltf::Model& model) {
+void writeMaterials(const SceneData& scene, tinygltf::Model& model) {
     std::map<std::string, int> imageOfUri;
     for (const MaterialData& data : scene.materials) {
         tinygltf::Material material;
@@ -369,20 +369,12 @@ void addSkinOfUnusedBones(const SceneData& scene, const std::map<int, AffineMatr
     model.skins.push_back(skin);
 }
 
-} // namespace
-
-tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
-    tinygltf::Model model;
-    model.asset.version = "2.0";
-    model.asset.generator = "mshtool";
-    tinygltf::Value::Object assetExtras;
-    assetExtras[extras::scene] = tinygltf::Value(1);
-    model.asset.extras = tinygltf::Value(assetExtras);
-    AccessorWriter writer(model, binarySize(scene));
-    addMaterials(scene, model);
-
+// The node section: one glTF node per scene node, in the same order; `parents` gets each
+// one's glTF parent (-1 at the top level).
+void writeNodes(const SceneData& scene, AccessorWriter& writer, tinygltf::Model& model,
+                std::vector<int>& parents) {
     size_t count = scene.nodes.size();
-    std::vector<int> parents(count, -1);
+    parents.assign(count, -1);
     std::vector<AffineMatrix> gltfWorld(count);
     for (size_t i = 0; i < count; ++i) {
         const NodeData& node = scene.nodes[i];
@@ -427,9 +419,14 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
     for (size_t i = 0; i < count; ++i)
         if (parents[i] >= 0)
             model.nodes[size_t(parents[i])].children.push_back(int(i));
+}
 
+// The skin section: one skin per skinned mesh, its joints bound where the scene's bind
+// transforms put them, and the bones no skin uses in one of their own.
+void writeSkins(const SceneData& scene, BridgeReport& report, AccessorWriter& writer,
+                tinygltf::Model& model, std::vector<int>& parents) {
     std::map<int, AffineMatrix> boneBind = boneBindWorlds(scene, report);
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < scene.nodes.size(); ++i) {
         const NodeData& node = scene.nodes[i];
         if (!isDrawnSkinned(node))
             continue;
@@ -461,9 +458,11 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         model.nodes[i].skin = int(model.skins.size() - 1);
     }
     addSkinOfUnusedBones(scene, boneBind, writer, model);
+}
 
-    // glTF requires the joints of a skin to share a root node; bones that hang from the
-    // scene root side by side get one added above them, which from-gltf leaves out again.
+// glTF requires the joints of a skin to share a root node; bones that hang from the
+// scene root side by side get one added above them, which from-gltf leaves out again.
+void writeSkeletonRoot(tinygltf::Model& model, std::vector<int>& parents) {
     bool needRoot = false;
     for (const tinygltf::Skin& skin : model.skins)
         needRoot = needRoot || !haveCommonRoot(skin.joints, parents);
@@ -486,13 +485,35 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
         model.nodes.push_back(root);
         parents.push_back(-1);
     }
+}
 
+// The scene section: the top-level nodes, the only scene, and the default.
+void writeScene(tinygltf::Model& model, const std::vector<int>& parents) {
     tinygltf::Scene gltfScene;
     for (size_t n = 0; n < model.nodes.size(); ++n)
         if (parents[n] < 0)
             gltfScene.nodes.push_back(int(n));
     model.scenes.push_back(gltfScene);
     model.defaultScene = 0;
+}
+
+} // namespace
+
+tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report) {
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "mshtool";
+    tinygltf::Value::Object assetExtras;
+    assetExtras[extras::scene] = tinygltf::Value(1);
+    model.asset.extras = tinygltf::Value(assetExtras);
+    AccessorWriter writer(model, binarySize(scene));
+    writeMaterials(scene, model);
+
+    std::vector<int> parents;
+    writeNodes(scene, writer, model, parents);
+    writeSkins(scene, report, writer, model, parents);
+    writeSkeletonRoot(model, parents);
+    writeScene(model, parents);
     if (model.buffers[0].data.empty())
         model.buffers.clear();
     return model;
