@@ -2,7 +2,7 @@
 // How to-gltf and from-gltf tell the user what the glTF bridge met: one line per kind of
 // problem (repeats collapsed), then a closing summary per file.
 
-#include "gltf/BridgeReport.h"
+#include "scene/BridgeReport.h"
 
 #include <string>
 

@@ -4,6 +4,7 @@
 #include "format/FilePaths.h"
 #include "format/MshFile.h"
 #include "format/TextField.h"
+#include "scene/CaseFolding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,10 +34,7 @@ uint32_t littleEndian32(const std::string& bytes, size_t at) {
 }
 
 std::string lowerExtension(const std::string& path) {
-    std::string ext = pathOf(path).extension().u8string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](char c) { return char(std::tolower((unsigned char)c)); });
-    return ext;
+    return mshgltf::caseFolded(pathOf(path).extension().u8string());
 }
 
 // Picture and container formats that show up where models are expected.

@@ -12,6 +12,7 @@
 #include "format/TextField.h"
 #include "gltf/GltfBridge.h"
 #include "host/embed/MemoryHost.h"
+#include "scene/CaseFolding.h"
 
 namespace mshtool {
 namespace {
@@ -27,10 +28,7 @@ struct FromGltfOptions {
 };
 
 bool endsWithMsh(const std::string& path) {
-    std::string ext = pathOf(path).extension().u8string();
-    for (char& c : ext)
-        c = char(std::tolower((unsigned char)c));
-    return ext == ".msh";
+    return mshgltf::caseFolded(pathOf(path).extension().u8string()) == ".msh";
 }
 
 // The names given, each with the parts it was split into.

@@ -3,8 +3,8 @@
 #include "cli/Console.h"
 #include "cli/Platform.h"
 #include "format/TextField.h"
+#include "scene/CaseFolding.h"
 
-#include <cwctype>
 #include <filesystem>
 #include <map>
 
@@ -20,13 +20,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 std::wstring foldedName(const std::string& path) {
-    std::wstring name = fromUtf8(pathText(fs::absolute(pathOf(path)).lexically_normal()));
-    for (wchar_t& c : name) {
-        // ASCII and Latin-1 letters; the C locale's towlower knows only the former.
-        bool latin1Capital = c >= 0xC0 && c <= 0xDE && c != 0xD7;
-        c = latin1Capital ? wchar_t(c + 0x20) : wchar_t(std::towlower(std::wint_t(c)));
-    }
-    return name;
+    return mshgltf::caseFolded(fromUtf8(pathText(fs::absolute(pathOf(path)).lexically_normal())));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "cli/OutputStage.h"
 #include "cli/Platform.h"
 #include "gltf/GltfBridge.h"
+#include "scene/CaseFolding.h"
 
 #include <filesystem>
 
@@ -25,10 +26,7 @@ struct ToGltfOptions {
 };
 
 std::string lowerExtension(const fs::path& path) {
-    std::string ext = path.extension().u8string();
-    for (char& c : ext)
-        c = char(std::tolower((unsigned char)c));
-    return ext;
+    return mshgltf::caseFolded(path.extension().u8string());
 }
 
 bool isGltfName(const fs::path& path) {

@@ -1,9 +1,9 @@
 #include "gltf/GltfBridge.h"
 
-#include "gltf/GltfModelReader.h"
-#include "gltf/GltfModelWriter.h"
-#include "gltf/SceneBuilder.h"
-#include "gltf/SceneSnapshot.h"
+#include "gltf/read/GltfModelReader.h"
+#include "gltf/write/GltfModelWriter.h"
+#include "scene/SceneBuilder.h"
+#include "scene/SceneSnapshot.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,8 +1,8 @@
 #pragma once
 // The two directions of the glTF bridge over the host's current scene.
 
-#include "gltf/MeshSplitting.h"
-#include "gltf/SceneData.h"
+#include "scene/MeshSplitting.h"
+#include "scene/SceneData.h"
 
 #include <string>
 

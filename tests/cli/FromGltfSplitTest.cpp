@@ -1,8 +1,8 @@
 // A skin the model files cannot hold as one object, converted by from-gltf and brought back
 // by to-gltf: every triangle where it was, with every weight on its own bone.
-#include "gltf/GltfAccessors.h"
-#include "gltf/GltfModelReader.h"
-#include "gltf/GltfModelWriter.h"
+#include "gltf/core/GltfAccessors.h"
+#include "gltf/read/GltfModelReader.h"
+#include "gltf/write/GltfModelWriter.h"
 #include "tests/cli/CliTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "gltf/GltfAccessors.h"
+#include "gltf/core/GltfAccessors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "gltf/AffineMatrix.h"
+#include "scene/AffineMatrix.h"
 
 #include <gtest/gtest.h>
 

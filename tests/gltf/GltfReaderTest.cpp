@@ -1,10 +1,10 @@
 #include "format/TextField.h"
-#include "gltf/GltfAccessors.h"
 #include "gltf/GltfBridge.h"
-#include "gltf/GltfModelReader.h"
-#include "gltf/GltfModelWriter.h"
-#include "gltf/SceneBuilder.h"
+#include "gltf/core/GltfAccessors.h"
+#include "gltf/read/GltfModelReader.h"
+#include "gltf/write/GltfModelWriter.h"
 #include "host/embed/MemoryHost.h"
+#include "scene/SceneBuilder.h"
 #include "tests/gltf/GltfTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/gltf/GltfTestSupport.h"
 
-#include "gltf/GltfAccessors.h"
+#include "gltf/core/GltfAccessors.h"
 #include "samples/PngWriter.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // Helpers shared by the glTF bridge tests: scratch folders, a real PNG, and the Khronos glTF
 // Validator run over every file a test writes.
 
-#include "gltf/GltfAccessors.h"
-#include "gltf/SceneData.h"
+#include "gltf/core/GltfAccessors.h"
+#include "scene/SceneData.h"
 
 #include <tiny_gltf.h>
 

@@ -1,6 +1,6 @@
-#include "gltf/GltfAccessors.h"
-#include "gltf/GltfModelReader.h"
-#include "gltf/GltfModelWriter.h"
+#include "gltf/core/GltfAccessors.h"
+#include "gltf/read/GltfModelReader.h"
+#include "gltf/write/GltfModelWriter.h"
 #include "tests/gltf/GltfTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "gltf/MeshSplitting.h"
+#include "scene/MeshSplitting.h"
 #include "format/Mesh8Record.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Files as other tools write them: extensions, several scenes, embedded images without names.
 #include "format/TextField.h"
 #include "gltf/GltfBridge.h"
-#include "gltf/GltfModelReader.h"
-#include "gltf/GltfModelWriter.h"
-#include "gltf/SceneBuilder.h"
+#include "gltf/read/GltfModelReader.h"
+#include "gltf/write/GltfModelWriter.h"
 #include "host/embed/MemoryHost.h"
+#include "scene/SceneBuilder.h"
 #include "tests/gltf/GltfTestSupport.h"
 
 #include <gtest/gtest.h>

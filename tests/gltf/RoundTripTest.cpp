@@ -1,11 +1,11 @@
 // The sample model, built in the host, through a glTF file and back into a fresh scene.
 #include "format/TextField.h"
-#include "gltf/GltfAccessors.h"
 #include "gltf/GltfBridge.h"
-#include "gltf/GltfModelWriter.h"
-#include "gltf/SceneSnapshot.h"
+#include "gltf/core/GltfAccessors.h"
+#include "gltf/write/GltfModelWriter.h"
 #include "host/embed/MemoryHost.h"
 #include "samples/SampleScene.h"
+#include "scene/SceneSnapshot.h"
 #include "tests/gltf/GltfTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "gltf/SceneSnapshot.h"
-#include "gltf/VertexSource.h"
+#include "scene/SceneSnapshot.h"
 #include "host/embed/MemoryHost.h"
+#include "scene/VertexSource.h"
 
 #include <gtest/gtest.h>
 

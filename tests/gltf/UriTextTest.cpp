@@ -1,4 +1,5 @@
-#include "gltf/UriText.h"
+#include "gltf/core/UriText.h"
+#include "scene/FileNames.h"
 
 #include <gtest/gtest.h>
 
