@@ -165,8 +165,10 @@ AffineMatrix chooseBind(const std::vector<Corner>& corners, const std::vector<Af
     if (groups.size() == 1 ||
         (groups.size() > 1 && groups[0].size() >= 2 && groups[0].size() > groups[1].size()))
         return given[groups[0][0]];
+    if (given.empty()) // a skin without joints has no bind to disagree on
+        return nodeWorld;
     agreed = false;
-    return given.empty() ? AffineMatrix::identity() : given[rootJoint];
+    return given[rootJoint];
 }
 
 // Each node's parent along the file's children lists (indices checked by the reader).
