@@ -97,8 +97,10 @@ std::string expectedText(Expected e) {
 std::string foundText(const json& v) {
     if (v.is_object())
         return "an object";
-    if (v.is_array())
-        return v.size() <= 4 ? v.dump() : "an array of " + std::to_string(v.size());
+    if (v.is_array()) {
+        std::string text = v.dump();
+        return text.size() <= 24 ? text : "an array of " + std::to_string(v.size());
+    }
     if (v.is_string())
         return "a string";
     if (v.is_null())
