@@ -1,5 +1,6 @@
 #include "gltf/read/ArmatureNodes.h"
 
+#include "gltf/core/ExtrasNames.h"
 #include "gltf/core/NodeNaming.h"
 
 namespace mshgltf {
@@ -7,9 +8,9 @@ namespace {
 
 // The bridge's own bone flag: true, or 1 as Blender writes it back.
 bool flaggedBone(const tinygltf::Node& node) {
-    if (!node.extras.IsObject() || !node.extras.Has("mshBone"))
+    if (!node.extras.IsObject() || !node.extras.Has(extras::bone))
         return false;
-    const tinygltf::Value& flag = node.extras.Get("mshBone");
+    const tinygltf::Value& flag = node.extras.Get(extras::bone);
     return (flag.IsBool() && flag.Get<bool>()) || (flag.IsInt() && flag.Get<int>() == 1);
 }
 
