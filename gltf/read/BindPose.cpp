@@ -2,6 +2,7 @@
 
 #include "gltf/core/ExtrasNames.h"
 #include "gltf/core/GltfAccessors.h"
+#include "gltf/core/NodeNaming.h"
 
 #include <algorithm>
 #include <array>
@@ -138,9 +139,11 @@ std::vector<Corner> bindSpaceCorners(const tinygltf::Model& model, int meshIndex
 // them), and a posed chain of joints shares one wrong value and can outnumber the joints at
 // rest. So: the first of those two that some joints agree with (exact, where the joints'
 // products are rounded); else the value most joints share, when one group holds at least two
-// and is larger than any other, or all joints agree; else the node's matrix.
+// and is larger than any other, or all joints agree; else (`agreed` false) the root joint's,
+// never the node's matrix, which glTF ignores for a skinned mesh.
 AffineMatrix chooseBind(const std::vector<Corner>& corners, const std::vector<AffineMatrix>& given,
-                        const AffineMatrix& nodeWorld) {
+                        const AffineMatrix& nodeWorld, size_t rootJoint, bool& agreed) {
+    agreed = true;
     std::vector<std::vector<size_t>> groups;
     for (size_t j = 0; j < given.size(); ++j) {
         auto group = std::find_if(groups.begin(), groups.end(), [&](const std::vector<size_t>& g) {
@@ -162,7 +165,60 @@ AffineMatrix chooseBind(const std::vector<Corner>& corners, const std::vector<Af
     if (groups.size() == 1 ||
         (groups.size() > 1 && groups[0].size() >= 2 && groups[0].size() > groups[1].size()))
         return given[groups[0][0]];
-    return nodeWorld;
+    if (given.empty()) // a skin without joints has no bind to disagree on
+        return nodeWorld;
+    agreed = false;
+    return given[rootJoint];
+}
+
+// Each node's parent along the file's children lists (indices checked by the reader).
+std::vector<int> parentsOf(const tinygltf::Model& model) {
+    std::vector<int> parents(model.nodes.size(), -1);
+    for (size_t n = 0; n < model.nodes.size(); ++n)
+        for (int child : model.nodes[n].children)
+            if (child >= 0 && size_t(child) < parents.size())
+                parents[size_t(child)] = int(n);
+    return parents;
+}
+
+// The first joint of the skin that no other joint of it is above.
+size_t rootJointOf(const std::vector<int>& joints, const std::vector<int>& parents) {
+    std::set<int> skinJoints(joints.begin(), joints.end());
+    for (size_t j = 0; j < joints.size(); ++j) {
+        int p =
+            joints[j] >= 0 && size_t(joints[j]) < parents.size() ? parents[size_t(joints[j])] : -1;
+        while (p >= 0 && !skinJoints.count(p))
+            p = parents[size_t(p)];
+        if (p < 0)
+            return j;
+    }
+    return 0;
+}
+
+// How far the bind `bind` turns the file's bind-space positions, in whole degrees.
+long turnInDegrees(const AffineMatrix& bind) {
+    double trace = 0.0;
+    for (int r = 0; r < 3; ++r) {
+        double length = std::sqrt(bind.m[r][0] * bind.m[r][0] + bind.m[r][1] * bind.m[r][1] +
+                                  bind.m[r][2] * bind.m[r][2]);
+        trace += length > 0.0 ? bind.m[r][r] / length : 1.0;
+    }
+    double cosine = std::max(-1.0, std::min(1.0, (trace - 1.0) / 2.0));
+    return std::lround(std::acos(cosine) * 180.0 / 3.14159265358979323846);
+}
+
+// Said when no two joints agree: where the model is put, instead of the node's own place.
+void reportNoAgreedBind(const tinygltf::Model& model, size_t node, int rootJoint,
+                        const AffineMatrix& bind, BridgeReport& report) {
+    long degrees = turnInDegrees(bind);
+    std::string turn = degrees == 0 ? std::string()
+                                    : "; the model turns by " + std::to_string(degrees) +
+                                          " degrees from the positions the file holds";
+    report.warn(importedNodeName(model.nodes[node].name, node),
+                "its skin's joints agree on no bind pose; returned to its bind pose as its root "
+                "joint " +
+                    importedNodeName(model.nodes[size_t(rootJoint)].name, size_t(rootJoint)) +
+                    " places it (glTF ignores the node's own transform)" + turn);
 }
 
 } // namespace
@@ -212,6 +268,7 @@ bool recordedObjectMatrix(const tinygltf::Value& extras, AffineMatrix& matrix) {
 bool resolveBindPoses(const tinygltf::Model& model, const std::vector<AffineMatrix>& world,
                       const std::vector<bool>& synthetic, const std::vector<bool>& converted,
                       BindPoses& out, BridgeReport& report, std::string& error) {
+    std::vector<int> parents = parentsOf(model);
     for (size_t n = 0; n < model.nodes.size(); ++n) {
         const tinygltf::Node& node = model.nodes[n];
         if (!converted[n] || node.skin < 0 || node.mesh < 0)
@@ -235,7 +292,11 @@ bool resolveBindPoses(const tinygltf::Model& model, const std::vector<AffineMatr
             given.push_back(inverseBind[j] * world[size_t(joints[j])]);
         }
         std::vector<Corner> corners = bindSpaceCorners(model, node.mesh, jointBindSpace);
-        AffineMatrix bind = chooseBind(corners, given, world[n]);
+        size_t root = rootJointOf(joints, parents);
+        bool agreed = true;
+        AffineMatrix bind = chooseBind(corners, given, world[n], root, agreed);
+        if (!agreed)
+            reportNoAgreedBind(model, n, joints[root], bind, report);
 
         SkinnedObjectBind object;
         object.recorded = recordedObjectMatrix(node.extras, object.objectWorld);

@@ -214,6 +214,10 @@ bool GltfFile::requiredExtensions(std::vector<std::string>& required) const {
     return true;
 }
 
+const nlohmann::json* GltfFile::document() const {
+    return json && json->read && !json->doc.is_discarded() ? &json->doc : nullptr;
+}
+
 bool GltfFile::load(tinygltf::Model& model, std::string& err, std::string& warn) {
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(keepImageBytes, nullptr);

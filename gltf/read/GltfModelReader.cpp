@@ -2,11 +2,14 @@
 
 #include "gltf/core/ExtrasNames.h"
 #include "gltf/core/GltfAccessors.h"
+#include "gltf/core/NodeNaming.h"
 #include "gltf/core/UriText.h"
+#include "gltf/read/ArmatureNodes.h"
 #include "gltf/read/BindPose.h"
 #include "gltf/read/DefaultScene.h"
 #include "gltf/read/GltfExtensions.h"
 #include "gltf/read/GltfFileLoading.h"
+#include "gltf/read/GltfJsonChecks.h"
 #include "gltf/read/GpuInstancing.h"
 #include "gltf/read/TextureTransform.h"
 #include "scene/BoneHierarchy.h"
@@ -135,7 +138,8 @@ private:
         error = message;
         return false;
     }
-    /// A node's name as the output names it: its own, or "node<n>" when it has none.
+    /// A node's name as the output names it: its own, or "node<n>" when it has none or a
+    /// model file would keep nothing of it.
     std::string nameOf(size_t node) const;
     bool parseExtensions();
     /// The node tree: parents, no cycle, which nodes are the bridge's own.
@@ -165,8 +169,7 @@ private:
 };
 
 std::string Reader::nameOf(size_t node) const {
-    const std::string& name = model.nodes[node].name;
-    return name.empty() ? "node" + std::to_string(node) : name;
+    return importedNodeName(model.nodes[node].name, node);
 }
 
 bool Reader::parseNodes() {
@@ -633,7 +636,10 @@ bool Reader::parseSkins() {
 }
 
 bool Reader::parseScenes() {
-    return nodesOfDefaultScene(model, gltfParent, included, report, error);
+    if (!nodesOfDefaultScene(model, gltfParent, included, report, error))
+        return false;
+    leaveOutArmatureNodes(model, gltfParent, isJoint, included, synthetic, report);
+    return true;
 }
 
 // Its glTF parent, unless the bridge moved it to the top level (mshParentNode) or the parent
@@ -761,6 +767,7 @@ bool Reader::buildNode(size_t i) {
     const tinygltf::Node& node = model.nodes[i];
     NodeData data;
     data.name = nameOf(i);
+    reportReplacedName(node.name, data.name, report);
     data.parent = parent[i] >= 0 ? sceneIndex[size_t(parent[i])] : -1;
     data.world = matrixFromGltf(finalWorld[i]);
     data.objectWorld = data.world;
@@ -828,6 +835,11 @@ bool readGltfFile(const std::string& path, LoadedGltf& out, BridgeReport& report
         return false;
     }
     GltfFile file(path);
+    const nlohmann::json* json = file.document();
+    if (!checkGltfVersion(path, json, error) || (json && !checkMemberTypes(*json, report, error))) {
+        error = path + ": " + error;
+        return false;
+    }
     // The loader fails on a file it cannot decode (a Draco-compressed one has accessors
     // without data) before the extensions can be seen: look at them first.
     std::vector<std::string> required;

@@ -4,6 +4,7 @@
 #include "format/TextField.h"
 #include "gltf/core/ExtrasNames.h"
 #include "gltf/core/GltfAccessors.h"
+#include "gltf/core/NodeNaming.h"
 #include "gltf/core/UriText.h"
 #include "scene/VertexSource.h"
 
@@ -388,7 +389,8 @@ void writeNodes(const SceneData& scene, AccessorWriter& writer, tinygltf::Model&
     for (size_t i = 0; i < count; ++i) {
         const NodeData& node = scene.nodes[i];
         tinygltf::Node& out = model.nodes[i];
-        out.name = node.name;
+        // A node without any member would be written as null.
+        out.name = node.name.empty() ? unnamedNodeName(i) : node.name;
         AffineMatrix parentWorld =
             parents[i] >= 0 ? gltfWorld[size_t(parents[i])] : AffineMatrix::identity();
         AffineMatrix parentInverse = AffineMatrix::identity();
@@ -493,6 +495,9 @@ void writeScene(tinygltf::Model& model, const std::vector<int>& parents) {
     for (size_t n = 0; n < model.nodes.size(); ++n)
         if (parents[n] < 0)
             gltfScene.nodes.push_back(int(n));
+    // A scene without members would be written as null, and importers want a scene.
+    if (gltfScene.nodes.empty())
+        gltfScene.name = "empty";
     model.scenes.push_back(gltfScene);
     model.defaultScene = 0;
 }

@@ -115,3 +115,43 @@ TEST(FromOtherTools, RequiredDracoIsRefusedByNameBeforeAnythingIsWritten) {
                   "nothing was converted\n");
     EXPECT_FALSE(fs::exists(dir + "/out")) << "not even the output folder";
 }
+
+TEST(FromOtherTools, NamesCutToNothingAndEmptyModelsComeBackAsValidGltfInBothLayouts) {
+    std::string dir = clitest::scratchFolder("from-other-round");
+    fs::path folder = fs::u8path(dir);
+    json named = triangleGltf(folder, "sign.bin");
+    named["nodes"] = {{{"name", "Москва"}, {"children", {1}}}, {{"name", "Sign"}, {"mesh", 0}}};
+    named["scenes"] = {{{"nodes", {0}}}};
+    named["meshes"][0]["primitives"][0]["attributes"].erase("COLOR_0");
+    named["meshes"][0]["primitives"][0].erase("material");
+    named.erase("materials");
+    named.erase("textures");
+    writeText(folder / "named.gltf", named.dump());
+    writeText(folder / "empty.gltf", json{{"asset", {{"version", "2.0"}}}}.dump());
+    for (const char* layout : {"--bones", "--mesh8"})
+        for (const char* stem : {"named", "empty"}) {
+            std::string msh = dir + "/" + stem + layout + ".msh";
+            clitest::Run run =
+                mshtool({"from-gltf", dir + "/" + stem + ".gltf", "-o", msh, layout});
+            EXPECT_EQ(run.exitCode, stem[0] == 'n' ? 1 : 0) << run.err;
+            std::string glb = dir + "/" + stem + layout + ".glb";
+            run = mshtool({"to-gltf", msh, "-o", glb});
+            EXPECT_EQ(run.exitCode, 0) << run.err;
+            clitest::Run valid = clitest::validate(glb);
+            EXPECT_EQ(valid.exitCode, 0) << glb << ": " << valid.out << valid.err;
+        }
+    clitest::ModelFile written = clitest::readModel(dir + "/named--bones.msh");
+    ASSERT_EQ(written.legacy.size(), 2u);
+    EXPECT_EQ(clitest::textOf(written.legacy[0].header.name), "node0");
+    EXPECT_EQ(clitest::textOf(written.legacy[1].header.parentName), "node0");
+}
+
+TEST(FromOtherTools, GltfOneIsRefusedAndNothingWritten) {
+    std::string dir = clitest::scratchFolder("from-other-gltf1");
+    writeText(fs::u8path(dir) / "old.gltf",
+              "{\"asset\":{\"version\":\"1.0\"},\"nodes\":{\"box\":{}}}");
+    clitest::Run run = mshtool({"from-gltf", dir + "/old.gltf", "-o", dir + "/old.msh"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "mshtool: " + dir + "/old.gltf: a glTF 1.0 file; only glTF 2.0 is read\n");
+    EXPECT_FALSE(fs::exists(dir + "/old.msh"));
+}

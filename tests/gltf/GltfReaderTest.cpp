@@ -221,18 +221,21 @@ TEST_F(GltfReaderTest, YUpSkinComesInWithItsBindShapeAndEveryTriangleInPlace) {
     ASSERT_TRUE(buildScene(loaded.scene, report, error)) << error;
     expectCharacterInPlace(model);
 
-    // Tip hung from the skinned mesh: it now hangs from the nearest bone, where it stood.
+    // The armature is no bone: it is left out, Hip at the top. Tip hung from the skinned
+    // mesh: it now hangs from the nearest bone ancestor, here none, where it stood.
+    EXPECT_EQ(GetCOREInterface()->GetINodeByName(L"Armature"), nullptr);
     INode* tip = GetCOREInterface()->GetINodeByName(L"Tip");
     ASSERT_NE(tip, nullptr);
-    EXPECT_STREQ(tip->GetParentNode()->GetName(), L"Armature");
-    EXPECT_TRUE(tip->GetParentNode()->GetBoneNodeOnOff());
+    EXPECT_TRUE(tip->GetParentNode()->IsRootNode());
     EXPECT_NEAR(tip->GetNodeTM(0).GetTrans().z, 4.5f, 1e-6f);
-    ASSERT_EQ(report.warnings.size(), 1u);
-    EXPECT_NE(report.warnings[0].find("1 bone(s) hang from nodes that are not bones"),
+    ASSERT_EQ(report.warnings.size(), 2u);
+    EXPECT_EQ(report.warnings[0].find("Armature: a node above the joints that is no joint"), 0u)
+        << report.warnings[0];
+    EXPECT_NE(report.warnings[1].find("1 bone(s) hang from nodes that are not bones"),
               std::string::npos)
-        << report.warnings[0];
-    EXPECT_NE(report.warnings[0].find("Tip (from Body to Armature)"), std::string::npos)
-        << report.warnings[0];
+        << report.warnings[1];
+    EXPECT_NE(report.warnings[1].find("Tip (from Body to the top)"), std::string::npos)
+        << report.warnings[1];
 }
 
 TEST_F(GltfReaderTest, PosedFileIsSetToItsBindPoseWithOneLine) {
