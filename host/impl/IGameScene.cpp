@@ -74,12 +74,10 @@ struct IGameSwitches {
 };
 
 IGameSwitches& switches() {
-    static IGameSwitches* state = [] {
-        auto* created = new IGameSwitches(); // outlives static teardown
-        hostimpl::addResetHook([created] { *created = IGameSwitches(); });
-        return created;
-    }();
-    return *state;
+    static IGameSwitches state;
+    static bool hooked = (hostimpl::addResetHook([] { state = IGameSwitches(); }), true);
+    (void)hooked;
+    return state;
 }
 
 class NodeView : public IGameNode {

@@ -141,12 +141,10 @@ bool holdsMap(MtlBase* holder, MtlBase* map, int depth) {
 }
 
 std::map<Mtl*, MtlBase*>& viewportMaps() {
-    static std::map<Mtl*, MtlBase*>* maps = [] {
-        auto* created = new std::map<Mtl*, MtlBase*>(); // outlives static teardown
-        hostimpl::addResetHook([created] { created->clear(); });
-        return created;
-    }();
-    return *maps;
+    static std::map<Mtl*, MtlBase*> maps;
+    static bool hooked = (hostimpl::addResetHook([] { maps.clear(); }), true);
+    (void)hooked;
+    return maps;
 }
 
 } // namespace

@@ -57,12 +57,10 @@ public:
 };
 
 ViewportImpl& activeViewport() {
-    static ViewportImpl* viewport = [] {
-        auto* created = new ViewportImpl(); // outlives static teardown
-        addResetHook([created] { created->alive = true; });
-        return created;
-    }();
-    return *viewport;
+    static ViewportImpl viewport;
+    static bool hooked = (addResetHook([] { viewport.alive = true; }), true);
+    (void)hooked;
+    return viewport;
 }
 
 class CoreInterface : public Interface7 {
