@@ -3,8 +3,11 @@
 #define HOST_CONTROL_H
 
 #ifdef MSH_REAL_SDK
-// A build against the real SDK: its own declarations, nothing of ours.
+// A build against the real SDK: its declarations of all that the branch below declares or
+// includes (the same host/ headers, which forward in turn), nothing of ours.
 #include <max.h>
+
+#include "host/MaxTypes.h"
 #else
 
 #include "host/MaxTypes.h"

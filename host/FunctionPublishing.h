@@ -4,8 +4,13 @@
 #define HOST_FUNCTIONPUBLISHING_H
 
 #ifdef MSH_REAL_SDK
-// A build against the real SDK: its own declarations, nothing of ours.
+// A build against the real SDK: its declarations of all that the branch below declares or
+// includes (the same host/ headers, which forward in turn), nothing of ours.
 #include <max.h>
+
+#include "host/MaxString.h"
+#include "host/PlugApi.h"
+#include "host/Tab.h"
 
 #include <ifnpub.h>
 #else

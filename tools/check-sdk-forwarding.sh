@@ -22,6 +22,7 @@ declare -A own=(
   [PlugApi.h]="max.h iparamb2.h impexp.h"
   [Interface.h]="max.h impexp.h"
   [Log.h]="max.h log.h"
+  [Control.h]="max.h"
   [FunctionPublishing.h]="max.h ifnpub.h"
   [Materials.h]="max.h stdmat.h bitmap.h AssetManagement/AssetUser.h"
   [Skin.h]="max.h iskin.h"

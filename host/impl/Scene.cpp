@@ -211,16 +211,22 @@ ExpInterface* exportInterface() {
     return &exp;
 }
 
+// Walked directly rather than through EnumTree: an allocation failing here is the host's own,
+// not an exception escaping a plug-in's callback.
 std::vector<INode*> allNodesDepthFirst() {
-    struct Collector : ITreeEnumProc {
-        std::vector<INode*> nodes;
-        int callback(INode* node) override {
-            nodes.push_back(node);
-            return TREE_CONTINUE;
-        }
-    } collector;
-    exportInterface()->theScene->EnumTree(&collector);
-    return collector.nodes;
+    std::vector<INode*> nodes;
+    std::vector<INode*> pending;
+    INode* root = GetCOREInterface()->GetRootNode();
+    for (int i = root->NumberOfChildren() - 1; i >= 0; --i)
+        pending.push_back(root->GetChildNode(i));
+    while (!pending.empty()) {
+        INode* node = pending.back();
+        pending.pop_back();
+        nodes.push_back(node);
+        for (int i = node->NumberOfChildren() - 1; i >= 0; --i)
+            pending.push_back(node->GetChildNode(i));
+    }
+    return nodes;
 }
 
 void setActiveViewportAlive(bool alive) {

@@ -77,9 +77,9 @@ protected:
 
 // The importer's report of a failed allocation, or none when the failure was absorbed.
 void expectTold(const ImportRun& run, long n) {
-    EXPECT_TRUE(run.misuse.empty()) << "allocation " << n;
+    EXPECT_TRUE(run.misuse.empty()) << "allocation " << n << ": " << run.misuse.front();
     if (run.result == IMPEXP_SUCCESS) {
-        EXPECT_TRUE(run.messages.empty()) << "allocation " << n;
+        EXPECT_TRUE(run.messages.empty()) << "allocation " << n << ": " << run.messages.front();
         return;
     }
     ASSERT_EQ(1u, run.messages.size()) << "allocation " << n;

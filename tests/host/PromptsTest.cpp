@@ -17,7 +17,7 @@ public:
     unsigned int Version() override { return 1; }
     void ShowAbout(HWND) override {}
     int DoImport(const MCHAR*, ImpInterface*, Interface*, BOOL) override {
-        MessageBoxW(NULL, L"Go on?", L"Test", MB_YESNO);
+        MessageBoxW(GetCOREInterface()->GetMAXHWnd(), L"Go on?", L"Test", MB_YESNO);
         return IMPEXP_SUCCESS;
     }
 };
