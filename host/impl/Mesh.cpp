@@ -324,7 +324,7 @@ Box3 Mesh::getBoundingBox(Matrix3* tm) {
     return boxBuilt ? bdgBox : Box3();
 }
 
-// Whether SpecifyNormals sizes the spec is not public; the strict reading gives an empty one,
+// Whether SpecifyNormals sizes the normal set is not public; the strict reading gives an empty one,
 // which peers size and parent themselves (USD MeshUtils.cpp, NIF ImportMeshAndSkin.cpp).
 void Mesh::SpecifyNormals() {
     if (!normalSpec)

@@ -358,16 +358,16 @@ TEST_F(MendedFaults, NormalsAreReadPerCornerAndSpecifiedOnesWin) {
     TriObject* tilted = foldedPair(1, 1);
     Mesh& mesh = tilted->GetMesh();
     mesh.SpecifyNormals();
-    MeshNormalSpec* spec = mesh.GetSpecifiedNormals();
-    spec->SetParent(&mesh);
-    spec->SetNumFaces(2);
-    spec->SetNumNormals(1);
-    spec->Normal(0) = Point3(0.6f, 0, 0.8f);
+    MeshNormalSpec* specified = mesh.GetSpecifiedNormals();
+    specified->SetParent(&mesh);
+    specified->SetNumFaces(2);
+    specified->SetNumNormals(1);
+    specified->Normal(0) = Point3(0.6f, 0, 0.8f);
     for (int f = 0; f < 2; ++f)
         for (int k = 0; k < 3; ++k)
-            spec->Face(f).SpecifyNormalID(k, 0);
-    spec->SetAllExplicit();
-    spec->CheckNormals();
+            specified->Face(f).SpecifyNormalID(k, 0);
+    specified->SetAllExplicit();
+    specified->CheckNormals();
     addNode(L"Tilted", tilted, moved(0, 0, 0));
     const Point3 up(0, 0, 1), side(0, 1, 0), tilt(0.6f, 0, 0.8f);
 

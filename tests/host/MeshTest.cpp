@@ -167,7 +167,7 @@ TEST_F(MeshTest, SpecifiedNormalsGiveEachCornerItsOwnNormal) {
     pair.mesh.SpecifyNormals();
     MeshNormalSpec* normalSpec = pair.mesh.GetSpecifiedNormals();
     ASSERT_NE(nullptr, normalSpec);
-    // An empty spec: a corner is misuse until the faces are sized.
+    // An empty normal set: a corner is misuse until the faces are sized.
     EXPECT_EQ(0, normalSpec->GetNumFaces());
     Point3 early(0, 0, 1);
     EXPECT_DEATH(normalSpec->SetNormal(0, 0, early), "SetNormal: face 0 corner 0 outside 0");
