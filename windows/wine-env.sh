@@ -22,5 +22,21 @@ export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
+# The prefix is made before any program runs: left to the first program, a slow wineboot on a
+# loaded machine can leave system32 unpopulated and the program dies with "could not load
+# kernel32.dll". A prefix that did not come out whole is made again, up to three times.
+wine_make_prefix() {
+  local attempt
+  for attempt in 1 2 3; do
+    "$wine" wineboot --init >/dev/null 2>&1
+    "$wineserver" -w
+    [ -f "$wine_prefix/drive_c/windows/system32/kernel32.dll" ] && return 0
+    "$wineserver" -k >/dev/null 2>&1
+    rm -rf "$wine_prefix" && mkdir -p "$wine_prefix"
+  done
+  fail "could not create a wine prefix in $wine_prefix (wineboot left no system32/kernel32.dll)"
+}
+wine_make_prefix
+
 # wine's own notes on a first run, which are not the program's output.
 wine_noise='^wine: (created the configuration|configuration in|failed to open .*syswow64)|fixme:'
