@@ -172,17 +172,17 @@ TEST(AtomicFileOutput, KeepsWhatTheUserSetOnTheFileItReplaces) {
     {
         AtomicFileOutput out(link.wstring());
         ASSERT_TRUE(out.open()) << out.failureReason();
-        out.write("new", 3);
+        out.write("fresh", 5);
         EXPECT_TRUE(out.commit()) << out.failureReason();
     }
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(fs::file_size(real), 3u) << "written through the link";
+    EXPECT_EQ(fs::file_size(real), 5u) << "written through the link";
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0640));
     // Read-only: refused before anything is written, even where the user may write anyway.
     fs::permissions(real, fs::perms(0444));
     AtomicFileOutput out(real.wstring());
     EXPECT_FALSE(out.open());
     EXPECT_EQ(out.failureReason(), "cannot replace the file: the file is read-only");
-    EXPECT_EQ(fs::file_size(real), 3u);
+    EXPECT_EQ(fs::file_size(real), 5u);
     fs::permissions(real, fs::perms(0644));
 }
