@@ -121,6 +121,8 @@ struct OutputStage::Placement {
 OutputStage::~OutputStage() {
     InterruptLock lock;
     openStages().erase(this);
+    if (!stage.empty())
+        showPathsAs("", "");
     removeAll();
 }
 
@@ -131,7 +133,6 @@ void OutputStage::removeAll() {
         for (int attempt = 0; attempt < 5 && fs::exists(stage, code); ++attempt)
             fs::remove_all(stage, code);
         stage.clear();
-        showPathsAs("", "");
     }
     // A conversion that wrote nothing leaves no folder behind either.
     if (created.empty())
