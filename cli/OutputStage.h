@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace mshtool {
 
@@ -19,8 +20,10 @@ public:
     OutputStage(const OutputStage&) = delete;
     OutputStage& operator=(const OutputStage&) = delete;
 
-    /// Creates `targetFolder` when missing and the staging folder inside it; false after
-    /// saying why on stderr. Messages show staged paths as their targets from now on.
+    /// Creates `targetFolder` when missing and the staging folder inside it, after removing
+    /// the staging folders there whose run is gone; false after saying why on stderr. Messages
+    /// show staged paths as their targets from now on. From here on an interrupt removes the
+    /// staging folder (and the folders `open` made, when empty) before the process ends.
     bool open(const std::filesystem::path& targetFolder);
 
     /// Where to write the file that is to become `targetFolder/fileName`, as UTF-8.
@@ -30,16 +33,24 @@ public:
     /// Where the staged files go ("." for the current folder).
     std::filesystem::path targetFolder() const;
 
-    /// Moves every staged file into the target folder. A file that would replace an
-    /// existing one with other bytes does so only when nothing was `lost`, or with `force`;
-    /// otherwise none of the conversion's files is moved and each kept file is named on
-    /// stderr. A target with the same bytes already is left as it is. False when a file was
-    /// kept or could not be moved (said on stderr).
+    /// Moves every staged file into the target folder, all of them or none. Every target is
+    /// checked first: none may be a folder or, without `force`, a read-only file, and a file
+    /// with other bytes is replaced only when nothing was `lost`, or with `force`. A replaced
+    /// file is kept aside until all are in place, so that a move that fails (or an interrupt)
+    /// puts back what was there. A target with the same bytes already is left as it is. False
+    /// when nothing was moved, after naming on stderr each target and why it was kept.
     bool commit(bool lost, bool force);
     /// Deletes what is staged, after a failed conversion.
     void discard();
 
+    /// Removes the staging folder and the empty folders `open` made; what an interrupt does.
+    void removeAll();
+
 private:
+    struct Placement;
+    bool placeAll(const std::vector<Placement>& plan, bool force);
+    void putBack(const std::vector<Placement>& placed);
+
     std::filesystem::path target;
     std::filesystem::path stage;
     std::filesystem::path created; ///< the outermost folder `open` created, if any

@@ -6,10 +6,16 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <csignal>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
 #include <sys/ioctl.h>
+#include <thread>
 #include <unistd.h>
 #endif
+
+#include <cerrno>
 
 namespace mshtool {
 
@@ -69,6 +75,53 @@ void unloadLibrary(void* library) {
     FreeLibrary(static_cast<HMODULE>(library));
 }
 
+namespace {
+
+void (*interruptCleanUp)() = nullptr;
+
+// Runs on a thread of the system's own; returning would let the process go on.
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT &&
+        event != CTRL_LOGOFF_EVENT && event != CTRL_SHUTDOWN_EVENT)
+        return FALSE;
+    interruptCleanUp();
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+    return TRUE;
+}
+
+} // namespace
+
+void callOnInterrupt(void (*cleanUp)()) {
+    if (interruptCleanUp)
+        return;
+    interruptCleanUp = cleanUp;
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+SRWLOCK interruptLock = SRWLOCK_INIT;
+
+InterruptLock::InterruptLock() {
+    AcquireSRWLockExclusive(&interruptLock);
+}
+
+InterruptLock::~InterruptLock() {
+    ReleaseSRWLockExclusive(&interruptLock);
+}
+
+unsigned long currentProcessId() {
+    return GetCurrentProcessId();
+}
+
+bool processIsRunning(unsigned long id) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(id));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED; // someone else's, and running
+    DWORD status = 0;
+    bool running = GetExitCodeProcess(process, &status) && status == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
 #else
 
 fs::path executablePath() {
@@ -100,6 +153,64 @@ void* librarySymbol(void* library, const char* name) {
 
 void unloadLibrary(void* library) {
     dlclose(library);
+}
+
+namespace {
+
+int interruptPipe[2] = {-1, -1};
+
+// Only what a signal handler may do: the watching thread does the rest.
+void onSignal(int signal) {
+    unsigned char number = static_cast<unsigned char>(signal);
+    ssize_t written = write(interruptPipe[1], &number, 1);
+    (void)written;
+}
+
+void watchInterrupts(void (*cleanUp)()) {
+    unsigned char number = 0;
+    while (read(interruptPipe[0], &number, 1) < 0 && errno == EINTR) {
+    }
+    cleanUp();
+    // Ended by the signal itself, so that the caller sees what ended the run.
+    std::signal(number, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, number);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    raise(number);
+    _exit(128 + number);
+}
+
+} // namespace
+
+void callOnInterrupt(void (*cleanUp)()) {
+    if (interruptPipe[0] >= 0 || pipe2(interruptPipe, O_CLOEXEC) != 0)
+        return;
+    std::thread(watchInterrupts, cleanUp).detach();
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+pthread_mutex_t interruptLock = PTHREAD_MUTEX_INITIALIZER;
+
+InterruptLock::InterruptLock() {
+    pthread_mutex_lock(&interruptLock);
+}
+
+InterruptLock::~InterruptLock() {
+    pthread_mutex_unlock(&interruptLock);
+}
+
+unsigned long currentProcessId() {
+    return static_cast<unsigned long>(getpid());
+}
+
+bool processIsRunning(unsigned long id) {
+    return kill(pid_t(id), 0) == 0 || errno == EPERM;
 }
 
 #endif

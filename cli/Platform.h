@@ -1,6 +1,6 @@
 #pragma once
 // What mshtool needs from the operating system beyond the standard library: its own place,
-// terminals, and loading the plug-in libraries.
+// terminals, loading the plug-in libraries, interrupts and process ids.
 
 #include <cstdio>
 #include <filesystem>
@@ -21,6 +21,25 @@ void* loadLibrary(const std::filesystem::path& path, std::string& error);
 /// An exported function of a loaded library; null when missing.
 void* librarySymbol(void* library, const char* name);
 void unloadLibrary(void* library);
+
+/// Calls `cleanUp` once, on a thread of its own, when the run is interrupted (SIGINT,
+/// SIGTERM, SIGHUP; Ctrl-C, Ctrl-Break or closing the console on Windows), and then ends the
+/// process as the interrupt would have. Later calls change nothing.
+void callOnInterrupt(void (*cleanUp)());
+
+/// Held while the run changes what the interrupt clean-up would undo (a commit moving files
+/// into place): the clean-up waits for it. Not recursive.
+class InterruptLock {
+public:
+    InterruptLock();
+    ~InterruptLock();
+    InterruptLock(const InterruptLock&) = delete;
+    InterruptLock& operator=(const InterruptLock&) = delete;
+};
+
+/// This process's id, and whether a process of that id is running.
+unsigned long currentProcessId();
+bool processIsRunning(unsigned long id);
 
 /// A path as UTF-8 text, and UTF-8 text as a path, on every platform (the narrow path
 /// conversions of Windows use the ANSI code page).

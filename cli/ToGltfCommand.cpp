@@ -83,7 +83,8 @@ bool convertOne(PluginSession& session, const ToGltfOptions& options, const std:
         return false;
     mshgltf::BridgeReport report;
     std::string error;
-    if (!mshgltf::exportSceneAsGltf(stage.stagedPath(pathOf(target).filename()), report, error)) {
+    if (!mshgltf::exportSceneAsGltf(stage.stagedPath(pathOf(target).filename()), report, error,
+                                    pathText(stage.targetFolder()))) {
         printMessage("mshtool: " + error);
         stage.discard();
         return false;

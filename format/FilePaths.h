@@ -20,8 +20,17 @@ std::wstring folderPartOf(const std::wstring& path);
 int64_t fileLength(FILE* file);
 /// Moves to an absolute offset.
 bool seekFile(FILE* file, int64_t offset);
-/// Moves `from` over `to`, replacing it in one step. Returns false and fills `reason` on failure.
-bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& reason);
+/// The file `path` reaches through symbolic links: `path` itself when it is not a link.
+std::wstring linkedFilePath(const std::wstring& path);
+/// False, with `reason`, when `to` (through its links) is a folder, or a file the user set
+/// read-only and `force` is false: what replaceFile would refuse.
+bool canReplaceFile(const std::wstring& to, bool force, std::string& reason);
+/// Moves `from` over `to`, replacing it in one step. An existing `to` keeps what the user set:
+/// a symbolic link stays a link and the file it points to is replaced, the new file takes the
+/// old one's mode (and owner, where allowed), and a read-only one is replaced only with
+/// `force`. Returns false and fills `reason` on failure; `to` is then as it was.
+bool replaceFile(const std::wstring& from, const std::wstring& to, std::string& reason,
+                 bool force = false);
 /// A path as the C library's file calls take it (UTF-16 on Windows, UTF-8 elsewhere).
 #ifdef _WIN32
 typedef std::wstring NativePath;

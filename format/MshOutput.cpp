@@ -97,7 +97,14 @@ static std::wstring temporaryName(const std::wstring& folder, unsigned number) {
 }
 
 bool AtomicFileOutput::open() {
-    const std::wstring folder = folderPartOf(target);
+    // Refused before the file is written, not after; the temporary file goes beside the file
+    // a link points to, where it can be renamed over it.
+    std::string refusal;
+    if (!canReplaceFile(target, false, refusal)) {
+        fail("cannot replace the file: " + refusal);
+        return false;
+    }
+    const std::wstring folder = folderPartOf(linkedFilePath(target));
     for (unsigned number = 1; number <= 1000; ++number) {
         // Both names are made before the file exists, so nothing can throw while it does
         // without the destructor knowing to remove it.

@@ -1,5 +1,6 @@
 #include "gltf/GltfBridge.h"
 
+#include "gltf/TexturePlacement.h"
 #include "gltf/read/GltfModelReader.h"
 #include "gltf/write/GltfModelWriter.h"
 #include "scene/SceneBuilder.h"
@@ -64,16 +65,21 @@ void writeImages(const LoadedGltf& loaded, const fs::path& imageDir, BridgeRepor
 
 } // namespace
 
-bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error) {
+bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error,
+                       const std::string& finalFolder) {
     SceneData scene = snapshotScene(report);
     for (const NodeData& node : scene.nodes)
         if (!node.synthetic)
             ++(node.isBone ? report.bonesWritten : report.objectsWritten);
+    fs::path folder = fs::u8path(path).parent_path();
+    std::string here = folder.empty() ? "." : folder.u8string();
+    // Named before the model is built: its image URIs are the names the bitmaps get.
+    std::vector<TextureCopy> copies =
+        placeTextures(scene, finalFolder.empty() ? here : finalFolder, report);
     tinygltf::Model model = buildGltfModel(scene, report);
     if (!writeGltfModel(model, path, error))
         return false;
-    fs::path folder = fs::u8path(path).parent_path();
-    copyTexturesBeside(scene, folder.empty() ? "." : folder.u8string(), report);
+    copyTextures(copies, here, report);
     return true;
 }
 

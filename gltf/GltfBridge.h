@@ -9,8 +9,11 @@
 namespace mshgltf {
 
 /// Writes the current scene as glTF 2.0 to `path` (".glb" binary, else ".gltf" + ".bin"),
-/// copying texture bitmaps beside it. False with `error` when nothing could be written.
-bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error);
+/// copying texture bitmaps beside it. `finalFolder`, when the files are moved there later, is
+/// where a bitmap's name must not be a different file's (empty: `path`'s own folder). False
+/// with `error` when nothing could be written.
+bool exportSceneAsGltf(const std::string& path, BridgeReport& report, std::string& error,
+                       const std::string& finalFolder = std::string());
 
 /// How the scene is fitted to the model file it will be exported to.
 struct GltfImportOptions {

@@ -100,12 +100,9 @@ std::string nameFromSource(const ImageData& image) {
     return stem + typeExtension(image);
 }
 
-namespace {
-
-// `name`, or "<stem>_<n>" with the first n that neither an earlier image of this file nor a
-// different file in `folder` has; `occupied` tells whether a file in the folder was passed.
-std::string freeName(const std::string& name, const ImageData& image, const std::string& folder,
-                     const std::set<std::string>& taken, bool& occupied) {
+std::string freeImageName(const std::string& name, const std::vector<unsigned char>& bytes,
+                          const std::string& folder, const std::set<std::string>& taken,
+                          bool& occupied) {
     std::string stem, ext;
     splitExtension(name, stem, ext);
     std::string candidate = name;
@@ -113,16 +110,14 @@ std::string freeName(const std::string& name, const ImageData& image, const std:
     for (int n = 1;; ++n) {
         std::error_code code;
         fs::path target = fs::u8path(folder) / fs::u8path(candidate);
-        bool otherFile = !image.bytes.empty() && fs::exists(target, code) &&
-                         !fileHoldsBytes(target.u8string(), image.bytes);
+        bool otherFile =
+            !bytes.empty() && fs::exists(target, code) && !fileHoldsBytes(target.u8string(), bytes);
         if (!taken.count(caseFolded(candidate)) && !otherFile)
             return candidate;
         occupied = occupied || otherFile;
         candidate = fitted(stem, "_" + std::to_string(n), ext);
     }
 }
-
-} // namespace
 
 std::string safeTextureName(const std::string& name) {
     std::wstring wide = fromUtf8(name), safe;
@@ -168,7 +163,7 @@ void nameImages(std::vector<ImageData>& images, const std::string& folder,
         if (safe.empty())
             safe = stemOfOutput + "_" + std::to_string(i) + typeExtension(image);
         bool occupied = false;
-        image.fileName = freeName(safe, image, folder, taken, occupied);
+        image.fileName = freeImageName(safe, image.bytes, folder, taken, occupied);
         taken.insert(caseFolded(image.fileName));
         std::string label = "image " + (wanted.empty() ? std::to_string(i) : wanted);
         if (!wanted.empty() && safe != wanted)

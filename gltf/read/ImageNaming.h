@@ -6,6 +6,7 @@
 
 #include "scene/BridgeReport.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,13 @@ std::string nameFromSource(const ImageData& image);
 /// warning. A name that had to change says so too.
 void nameImages(std::vector<ImageData>& images, const std::string& folder,
                 const std::string& outputStem, BridgeReport& report);
+
+/// `name`, or "<stem>_<n>" with the first n that is neither in `taken` (case-folded names given
+/// to other pictures) nor the name of a file in `folder` that holds other bytes than `bytes`;
+/// `occupied` tells whether such a file was passed by. Names stay within the texture field.
+std::string freeImageName(const std::string& name, const std::vector<unsigned char>& bytes,
+                          const std::string& folder, const std::set<std::string>& taken,
+                          bool& occupied);
 
 /// True when `file` exists and holds exactly `bytes`.
 bool fileHoldsBytes(const std::string& file, const std::vector<unsigned char>& bytes);

@@ -676,28 +676,4 @@ bool writeGltfModel(tinygltf::Model& model, const std::string& path, std::string
     return writeAtomically(files, error);
 }
 
-void copyTexturesBeside(const SceneData& scene, const std::string& outputDir,
-                        BridgeReport& report) {
-    std::map<std::string, bool> done;
-    for (const MaterialData& material : scene.materials) {
-        if (material.textureFile.empty() || done.count(material.textureFile))
-            continue;
-        done[material.textureFile] = true;
-        fs::path target = fs::u8path(outputDir) / fs::u8path(material.textureFile);
-        std::string source = material.texturePath;
-        std::replace(source.begin(), source.end(), '\\', '/');
-        const fs::path sourcePath = fs::u8path(source);
-        std::error_code code;
-        if (fs::exists(sourcePath, code) && !fs::equivalent(sourcePath, target, code)) {
-            fs::copy_file(sourcePath, target, fs::copy_options::overwrite_existing, code);
-            if (code)
-                report.warnings.push_back("cannot copy texture " + source + " to " +
-                                          target.u8string() + ": " + code.message());
-        } else if (!fs::exists(target, code)) {
-            report.warnings.push_back("texture " + material.textureFile + " not found (" +
-                                      material.texturePath + "); the glTF refers to it by name");
-        }
-    }
-}
-
 } // namespace mshgltf

@@ -22,8 +22,4 @@ tinygltf::Model buildGltfModel(const SceneData& scene, BridgeReport& report);
 /// writing failed.
 bool writeGltfModel(tinygltf::Model& model, const std::string& path, std::string& error);
 
-/// Copies each material's bitmap beside the glTF at `outputDir` when it exists elsewhere, so
-/// the model's relative image URIs resolve; a bitmap found nowhere is reported as a warning.
-void copyTexturesBeside(const SceneData& scene, const std::string& outputDir, BridgeReport& report);
-
 } // namespace mshgltf

@@ -161,3 +161,28 @@ TEST(AtomicFileOutput, UncreatableFileIsReportedWithTheReason) {
     EXPECT_FALSE(out.open());
     EXPECT_NE(out.failureReason().find("cannot create"), std::string::npos);
 }
+
+TEST(AtomicFileOutput, KeepsWhatTheUserSetOnTheFileItReplaces) {
+    namespace fs = std::filesystem;
+    fs::path real = writeTemp("linked-real.msh", "old"), link = real;
+    link.replace_filename("linked-via.msh");
+    fs::remove(link);
+    fs::create_symlink(real.filename(), link);
+    fs::permissions(real, fs::perms(0640));
+    {
+        AtomicFileOutput out(link.wstring());
+        ASSERT_TRUE(out.open()) << out.failureReason();
+        out.write("fresh", 5);
+        EXPECT_TRUE(out.commit()) << out.failureReason();
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::file_size(real), 5u) << "written through the link";
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0640));
+    // Read-only: refused before anything is written, even where the user may write anyway.
+    fs::permissions(real, fs::perms(0444));
+    AtomicFileOutput out(real.wstring());
+    EXPECT_FALSE(out.open());
+    EXPECT_EQ(out.failureReason(), "cannot replace the file: the file is read-only");
+    EXPECT_EQ(fs::file_size(real), 5u);
+    fs::permissions(real, fs::perms(0644));
+}
