@@ -691,11 +691,11 @@ void copyTexturesBeside(const SceneData& scene, const std::string& outputDir,
         if (fs::exists(sourcePath, code) && !fs::equivalent(sourcePath, target, code)) {
             fs::copy_file(sourcePath, target, fs::copy_options::overwrite_existing, code);
             if (code)
-                report.warnings.push_back("cannot copy texture " + source + " to " +
-                                          target.u8string() + ": " + code.message());
+                report.losses.push_back("cannot copy texture " + source + " to " +
+                                        target.u8string() + ": " + code.message());
         } else if (!fs::exists(target, code)) {
-            report.warnings.push_back("texture " + material.textureFile + " not found (" +
-                                      material.texturePath + "); the glTF refers to it by name");
+            report.losses.push_back("texture " + material.textureFile + " not found (" +
+                                    material.texturePath + "); the glTF refers to it by name");
         }
     }
 }
