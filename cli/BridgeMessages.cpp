@@ -7,6 +7,8 @@ namespace mshtool {
 bool printBridgeReport(const std::string& file, const mshgltf::BridgeReport& report) {
     for (const std::string& line : mshgltf::collapsedLines(report.warnings, report))
         printWarning("mshtool: " + file + ": warning: " + line);
+    for (const std::string& line : mshgltf::collapsedLines(report.notKept, report))
+        printWarning("mshtool: " + file + ": not kept: " + line);
     for (const std::string& line : mshgltf::collapsedLines(report.losses, report))
         printMessage("mshtool: " + file + ": lost: " + line);
     return !report.losses.empty();

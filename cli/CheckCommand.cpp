@@ -4,8 +4,10 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/FileKind.h"
+#include "cli/FolderInputs.h"
 #include "cli/ModelCheck.h"
 #include "cli/ModelImport.h"
+#include "cli/StreamInputs.h"
 
 #include <nlohmann/json.hpp>
 
@@ -96,8 +98,16 @@ private:
     std::map<std::string, std::string> failures;
 };
 
-int runCheck(const CheckOptions& options) {
-    int exitCode = exitOk;
+int runCheck(const CheckOptions& given) {
+    StreamInputs streams;
+    CheckOptions options = given;
+    for (std::string& path : options.files)
+        path = streams.readable(path);
+    if (!options.bones.empty())
+        options.bones = streams.readable(options.bones);
+    bool allRead = true;
+    options.files = withFoldersOpened(options.files, allRead);
+    int exitCode = allRead ? exitOk : exitBadFile;
     nlohmann::json all = nlohmann::json::array();
     BoneFiles boneFiles(options);
     BatchProgress progress(options.files.size(), "ok", "with problems");
@@ -155,10 +165,11 @@ Command addCheckCommand(CLI::App& app) {
     command->footer(
         "Models and BBX files are checked against the BN file given with --bones, or else\n"
         "the .bn of the same stem beside them unless --no-bones. Files that are not model\n"
-        "files and are not named as one (.msh, .bn, .bbx) are skipped. Exit status 0 when\n"
-        "every file is sound, 1 otherwise.\n\n"
-        "Example:\n  mshtool check samples/*");
-    command->add_option("FILE", options->files, "MSH, BN and BBX files")->required();
+        "files and are not named as one (.msh, .bn, .bbx) are skipped; a folder stands for\n"
+        "the model files inside it, at any depth. Exit status 0 when every file is sound,\n"
+        "1 otherwise.\n\n"
+        "Example:\n  mshtool check samples/");
+    command->add_option("FILE", options->files, "MSH, BN and BBX files, or folders")->required();
     CLI::Option* bones = command->add_option(
         "--bones", options->bones,
         "BN file whose bone names the models' bones and parents must use, and whose boxes the "

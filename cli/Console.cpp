@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace mshtool {
 namespace {
@@ -15,7 +17,8 @@ struct ConsoleState {
     int progressTerminal = -1; ///< -1: not asked yet
     size_t progressWidth = 0;  ///< columns the progress line covers now
     std::string hiddenPath, shownPath;
-    std::string stdoutFailure; ///< why a write to stdout failed
+    std::vector<std::pair<std::string, std::string>> inputCopies; ///< copy, name given
+    std::string stdoutFailure;                                    ///< why a write to stdout failed
     bool stderrFailed = false;
 };
 
@@ -24,14 +27,24 @@ ConsoleState& state() {
     return console;
 }
 
-std::string withPathsShown(const std::string& line) {
-    const ConsoleState& s = state();
-    if (s.hiddenPath.empty())
-        return line;
+void replaceAll(std::string& text, const std::string& hidden, const std::string& shown) {
+    if (hidden.empty())
+        return;
+    for (size_t at = text.find(hidden); at != std::string::npos;
+         at = text.find(hidden, at + shown.size()))
+        text.replace(at, hidden.size(), shown);
+}
+
+std::string withInputsShown(const std::string& line) {
     std::string text = line;
-    for (size_t at = text.find(s.hiddenPath); at != std::string::npos;
-         at = text.find(s.hiddenPath, at + s.shownPath.size()))
-        text.replace(at, s.hiddenPath.size(), s.shownPath);
+    for (const auto& copy : state().inputCopies)
+        replaceAll(text, copy.first, copy.second);
+    return text;
+}
+
+std::string withPathsShown(const std::string& line) {
+    std::string text = withInputsShown(line);
+    replaceAll(text, state().hiddenPath, state().shownPath);
     return text;
 }
 
@@ -75,12 +88,12 @@ void setQuiet(bool quiet) {
 
 void printResult(const std::string& line) {
     clearProgress();
-    writeTo(stdout, printableText(line) + "\n");
+    writeTo(stdout, printableText(withInputsShown(line)) + "\n");
 }
 
 void printRaw(const std::string& text) {
     clearProgress();
-    writeTo(stdout, text);
+    writeTo(stdout, withInputsShown(text));
 }
 
 void printNote(const std::string& line) {
@@ -111,13 +124,17 @@ bool showsProgress() {
     return s.progressTerminal == 1 && !s.quiet;
 }
 
+void showInputAs(const std::string& copy, const std::string& given) {
+    state().inputCopies.emplace_back(copy, given);
+}
+
 void showProgress(const std::string& text) {
     if (!showsProgress())
         return;
     std::fflush(stdout);
     // One column short of the width: writing the last column wraps on some terminals.
     size_t width = size_t(terminalColumns()) - 1;
-    std::string line = lastColumns(printableText(text), width);
+    std::string line = lastColumns(printableText(withInputsShown(text)), width);
     size_t columns = columnsOf(line);
     std::string erase(state().progressWidth > columns ? state().progressWidth - columns : 0, ' ');
     writeTo(stderr, "\r" + line + erase + std::string(erase.size(), '\b'));

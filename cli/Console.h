@@ -26,6 +26,10 @@ void printWarning(const std::string& line);
 /// ends it.
 void showPathsAs(const std::string& hidden, const std::string& shown);
 
+/// Everything printed from now on shows `copy` as `given`: an input read whole into a
+/// temporary copy is still the input the user named.
+void showInputAs(const std::string& copy, const std::string& given);
+
 /// On a terminal (and not quiet): replaces the progress line on stderr with `text`.
 void showProgress(const std::string& text);
 /// Removes the progress line, if one is shown.

@@ -5,6 +5,7 @@
 #include "cli/OutputPlan.h"
 #include "cli/OutputStage.h"
 #include "cli/Platform.h"
+#include "cli/StreamInputs.h"
 
 namespace mshtool {
 namespace {
@@ -37,16 +38,22 @@ int convert(const ConvertOptions& options, const std::string& bones, OutputStage
         return exitBadFile;
     }
     lost = lost || session.sawMessages();
-    return finishConversion(stage, options.input, lost, options.force,
-                            options.input + (bones.empty() ? "" : " + " + bones) + " -> " +
-                                options.output + (options.mesh8 ? " (Mesh8)" : " (legacy)"));
+    return exitCodeOf(finishConversion(stage, options.input, lost, options.force,
+                                       options.input + (bones.empty() ? "" : " + " + bones) +
+                                           " -> " + options.output +
+                                           (options.mesh8 ? " (Mesh8)" : " (legacy)")));
 }
 
-int runConvert(const ConvertOptions& options) {
-    if (!endsWithMsh(options.output)) {
-        printMessage("mshtool convert: -o " + options.output + ": give a .msh file");
+int runConvert(const ConvertOptions& given) {
+    if (!endsWithMsh(given.output)) {
+        printMessage("mshtool convert: -o " + given.output + ": give a .msh file");
         return exitUsage;
     }
+    StreamInputs streams;
+    ConvertOptions options = given;
+    options.input = streams.readable(given.input);
+    if (!options.bones.empty())
+        options.bones = streams.readable(given.bones);
     std::string bones = boneFileFor(options.input, options.bones, options.noBones);
     std::vector<std::string> outputs =
         exportedFiles(options.output, options.exportBones, options.mesh8);

@@ -8,6 +8,7 @@
 #include "cli/OutputStage.h"
 #include "cli/Platform.h"
 #include "cli/PluginSession.h"
+#include "cli/StreamInputs.h"
 #include "format/MshFile.h"
 #include "format/TextField.h"
 #include "gltf/GltfBridge.h"
@@ -87,6 +88,22 @@ bool isGltfInput(const std::string& path) {
     }
 }
 
+// The objects the exporter's mesh pass takes: visible, not bones, selected when only those
+// are exported, and with geometry (helpers are passed over). Compared with the records it
+// wrote, this counts what it left out, whatever its messages say.
+size_t objectsToExport(bool selectedOnly) {
+    size_t count = 0;
+    for (INode* node : allNodesDepthFirst()) {
+        if (node->IsHidden(0, FALSE) || node->GetBoneNodeOnOff() ||
+            (selectedOnly && !node->Selected()))
+            continue;
+        Object* object = node->EvalWorldState(0, TRUE).obj;
+        if (object && object->CanConvertToType(Class_ID(TRIOBJ_CLASS_ID, 0)))
+            ++count;
+    }
+    return count;
+}
+
 // Records in a file the exporter wrote; 0 when there is none.
 size_t recordsIn(const std::string& path) {
     MshFileReader reader;
@@ -124,16 +141,22 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
     for (const std::string& file : exportedFiles(options.output, options.bones, options.mesh8))
         note += (note == options.input ? " -> " : ", ") + file;
     report.objectsWritten = recordsIn(staged);
+    size_t expected = objectsToExport(selectedOnly);
+    if (expected > report.objectsWritten)
+        report.objectsLeftOut += expected - report.objectsWritten;
     report.bonesWritten = options.bones ? recordsIn(staged.substr(0, staged.size() - 3) + "bn") : 0;
-    return finishConversion(stage, options.input, lost, options.force, note,
-                            bridgeSummary(options.input, report));
+    return exitCodeOf(finishConversion(stage, options.input, lost, options.force, note,
+                                       bridgeSummary(options.input, report)));
 }
 
-int runFromGltf(const FromGltfOptions& options) {
-    if (!endsWithMsh(options.output)) {
-        printMessage("mshtool from-gltf: -o " + options.output + ": give a .msh file");
+int runFromGltf(const FromGltfOptions& given) {
+    if (!endsWithMsh(given.output)) {
+        printMessage("mshtool from-gltf: -o " + given.output + ": give a .msh file");
         return exitUsage;
     }
+    StreamInputs streams;
+    FromGltfOptions options = given;
+    options.input = streams.readable(given.input);
     if (!outputsAreNotInputs("from-gltf", {options.input},
                              exportedFiles(options.output, options.bones, options.mesh8)))
         return exitUsage;

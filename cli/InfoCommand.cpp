@@ -5,8 +5,10 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/FileKind.h"
+#include "cli/FolderInputs.h"
 #include "cli/NumberText.h"
 #include "cli/RecordSummary.h"
+#include "cli/StreamInputs.h"
 
 #include <nlohmann/json.hpp>
 
@@ -122,11 +124,17 @@ bool showBbx(const InfoOptions& options, const std::string& path, nlohmann::orde
 }
 
 int runInfo(const InfoOptions& options) {
-    int result = exitOk;
+    StreamInputs streams;
+    std::vector<std::string> given;
+    for (const std::string& path : options.files)
+        given.push_back(streams.readable(path));
+    bool allRead = true;
+    std::vector<std::string> files = withFoldersOpened(given, allRead);
+    int result = allRead ? exitOk : exitBadFile;
     nlohmann::ordered_json all = nlohmann::ordered_json::array();
-    BatchProgress progress(options.files.size(), "read", "failed");
-    for (size_t i = 0; i < options.files.size(); ++i) {
-        const std::string& path = options.files[i];
+    BatchProgress progress(files.size(), "read", "failed");
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
         progress.start(i, path);
         FileIdentity identity = identifyFile(path);
         bool ok;
@@ -159,8 +167,9 @@ int runInfo(const InfoOptions& options) {
 Command addInfoCommand(CLI::App& app) {
     auto options = std::make_shared<InfoOptions>();
     CLI::App* info = app.add_subcommand("info", "Show the layout and the records of model files");
-    info->footer("Example:\n  mshtool info samples/hero.msh samples/hero.bn samples/hero.BBX");
-    info->add_option("FILE", options->files, "MSH, BN or BBX files")->required();
+    info->footer("A folder stands for the MSH, BN and BBX files inside it, at any depth.\n\n"
+                 "Example:\n  mshtool info samples/hero.msh samples/hero.bn samples/hero.BBX");
+    info->add_option("FILE", options->files, "MSH, BN or BBX files, or folders")->required();
     info->add_flag("--json", options->json,
                    "Print a JSON array with one object per file: {file, layout, objects} "
                    "(BBX: {file, layout, name, emptyBox, boundsMin, boundsMax})");

@@ -3,11 +3,46 @@
 #include "cli/Console.h"
 #include "cli/FileKind.h"
 #include "cli/Platform.h"
+#include "cli/RecordSummary.h"
+#include "format/TextField.h"
 #include "host/embed/MemoryHost.h"
 
 #include <filesystem>
+#include <set>
 
 namespace mshtool {
+namespace {
+
+// The bones the model's skins name that the scene does not have.
+std::set<std::string> missingBones(const std::string& mshPath) {
+    std::set<std::string> missing;
+    for (const RecordSummary& record : summariseFile(mshPath).objects)
+        for (const std::string& bone : record.bones) {
+            std::wstring name = fromUtf8(bone);
+            if (!GetCOREInterface()->GetINodeByName(name.c_str()))
+                missing.insert(bone);
+        }
+    return missing;
+}
+
+// The importer names each bone it misses, but not where the bones were looked for: one line
+// says which BN file that was and how to give another.
+void explainMissingBones(const std::string& mshPath) {
+    std::filesystem::path expected = pathOf(mshPath);
+    expected.replace_extension(".bn");
+    std::error_code code;
+    if (std::filesystem::exists(expected, code)) // there, so left out with --no-bones
+        return;
+    size_t missing = missingBones(mshPath).size();
+    if (missing == 0)
+        return;
+    printMessage("mshtool: " + mshPath + ": " + std::to_string(missing) +
+                 (missing == 1 ? " bone its skin needs is" : " bones its skins need are") +
+                 " missing: there is no " + pathText(expected) +
+                 " beside it; give its BN file with --bones BN");
+}
+
+} // namespace
 
 std::string boneFileFor(const std::string& mshPath, const std::string& explicitBones,
                         bool noBones) {
@@ -60,8 +95,11 @@ bool importModel(PluginSession& session, const std::string& mshPath, const std::
         printMessage("mshtool: " + mshPath + ": the importer could not read the model file");
         return false;
     }
-    if (session.sawMessages())
+    if (session.sawMessages()) {
         lost = true;
+        if (bonePath.empty())
+            explainMissingBones(mshPath);
+    }
     return true;
 }
 

@@ -303,8 +303,12 @@ void OutputStage::discard() {
     fs::remove_all(stage / keptFolderName, code);
 }
 
-int finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
-                     const std::string& note, const std::string& summary) {
+int exitCodeOf(Conversion conversion) {
+    return conversion == Conversion::converted ? 0 : 1;
+}
+
+Conversion finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
+                            const std::string& note, const std::string& summary) {
     bool written = stage.commit(lost, force);
     if (written)
         printNote(note);
@@ -314,7 +318,9 @@ int finishConversion(OutputStage& stage, const std::string& input, bool lost, bo
         printMessage("mshtool: " + input + ": something was lost on the way (see above)");
     // What is done is on record even when the run is killed before its end.
     std::fflush(stdout);
-    return written && !lost ? 0 : 1;
+    if (!written)
+        return Conversion::failed;
+    return lost ? Conversion::convertedWithLosses : Conversion::converted;
 }
 
 } // namespace mshtool

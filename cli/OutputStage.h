@@ -56,11 +56,19 @@ private:
     std::filesystem::path created; ///< the outermost folder `open` created, if any
 };
 
+/// How one conversion ended, for the exit code and a batch's summary.
+enum class Conversion {
+    converted,           ///< written, nothing lost
+    convertedWithLosses, ///< written, something lost on the way
+    failed               ///< nothing written
+};
+/// 0 only for `converted`.
+int exitCodeOf(Conversion conversion);
+
 /// Ends the conversion of `input` whose files are staged: commits them (`lost`: it lost
 /// something; `force`: replace anyway), shows `note` and then `summary` (when not empty) when
-/// they were written, and says when something was lost. Returns the exit code: 0 only when
-/// all was written and nothing lost.
-int finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
-                     const std::string& note, const std::string& summary = std::string());
+/// they were written, and says when something was lost.
+Conversion finishConversion(OutputStage& stage, const std::string& input, bool lost, bool force,
+                            const std::string& note, const std::string& summary = std::string());
 
 } // namespace mshtool

@@ -7,10 +7,12 @@
 #include "cli/OutputPlan.h"
 #include "cli/OutputStage.h"
 #include "cli/Platform.h"
+#include "cli/StreamInputs.h"
 #include "gltf/GltfBridge.h"
 #include "scene/CaseFolding.h"
 
 #include <filesystem>
+#include <set>
 
 namespace mshtool {
 namespace {
@@ -62,6 +64,21 @@ std::vector<std::string> plannedTargets(const ToGltfOptions& options) {
     return targets;
 }
 
+// The inputs less each X.bn given beside its X.msh (`to-gltf game/*`): it is that model's
+// bones, read with it, not a model of its own.
+std::vector<std::string> modelsOnly(const std::vector<std::string>& inputs) {
+    std::set<std::string> models;
+    for (const std::string& input : inputs)
+        if (lowerExtension(pathOf(input)) == ".msh")
+            models.insert(mshgltf::caseFolded(pathText(pathOf(input).replace_extension())));
+    std::vector<std::string> kept;
+    for (const std::string& input : inputs)
+        if (lowerExtension(pathOf(input)) != ".bn" ||
+            !models.count(mshgltf::caseFolded(pathText(pathOf(input).replace_extension()))))
+            kept.push_back(input);
+    return kept;
+}
+
 // Every file a target takes: a .gltf has its .bin beside it.
 std::vector<std::string> filesOf(const std::vector<std::string>& targets) {
     std::vector<std::string> files;
@@ -73,32 +90,40 @@ std::vector<std::string> filesOf(const std::vector<std::string>& targets) {
     return files;
 }
 
-// One input to `target`; false when it failed or lost something.
-bool convertOne(PluginSession& session, const ToGltfOptions& options, const std::string& input,
-                const std::string& target, OutputStage& stage) {
+// One input to `target`.
+Conversion convertOne(PluginSession& session, const ToGltfOptions& options,
+                      const std::string& input, const std::string& target, OutputStage& stage) {
     bool lost = false;
     std::string bones = boneFileFor(input, options.bones, options.noBones);
     if (!isImportableModel(input, false) || (!bones.empty() && !isImportableModel(bones, true)) ||
         !importModel(session, input, bones, lost))
-        return false;
+        return Conversion::failed;
     mshgltf::BridgeReport report;
     std::string error;
     if (!mshgltf::exportSceneAsGltf(stage.stagedPath(pathOf(target).filename()), report, error,
                                     pathText(stage.targetFolder()))) {
         printMessage("mshtool: " + error);
         stage.discard();
-        return false;
+        return Conversion::failed;
     }
     lost = printBridgeReport(input, report) || lost;
     return finishConversion(stage, input, lost, options.force,
                             input + (bones.empty() ? "" : " + " + bones) + " -> " + target,
-                            bridgeSummary(input, report)) == exitOk;
+                            bridgeSummary(input, report));
 }
 
-int runToGltf(const ToGltfOptions& options) {
+int runToGltf(const ToGltfOptions& given) {
+    ToGltfOptions options = given;
+    options.inputs = modelsOnly(given.inputs);
     std::vector<std::string> targets = plannedTargets(options);
     if (targets.empty())
         return exitUsage;
+    // Named as given for the targets above, then read from a copy when they are streams.
+    StreamInputs streams;
+    for (std::string& input : options.inputs)
+        input = streams.readable(input);
+    if (!options.bones.empty())
+        options.bones = streams.readable(options.bones);
     std::vector<std::string> inputs = options.inputs;
     for (const std::string& input : options.inputs)
         inputs.push_back(boneFileFor(input, options.bones, options.noBones));
@@ -111,15 +136,18 @@ int runToGltf(const ToGltfOptions& options) {
         if (!stage.open(pathOf(targets[0]).parent_path()))
             return exitBadFile;
         PluginSession session;
-        BatchProgress progress(options.inputs.size(), "converted", "failed");
+        BatchProgress progress(options.inputs.size(), "converted", "failed", true);
         for (size_t i = 0; i < options.inputs.size(); ++i) {
             progress.start(i, options.inputs[i]);
-            if (convertOne(session, options, options.inputs[i], targets[i], stage)) {
+            Conversion done = convertOne(session, options, options.inputs[i], targets[i], stage);
+            if (done == Conversion::converted)
                 progress.succeeded();
-            } else {
+            else if (done == Conversion::convertedWithLosses)
+                progress.succeededWithLosses();
+            else
                 progress.failed();
+            if (done != Conversion::converted)
                 result = exitBadFile;
-            }
         }
         progress.finish();
     } catch (const std::exception& e) {

@@ -46,9 +46,9 @@ void writeImages(const LoadedGltf& loaded, const fs::path& imageDir, BridgeRepor
         fs::path target = imageDir / fs::u8path(image.fileName);
         if (image.bytes.empty()) {
             if (!fs::exists(target))
-                report.warnings.push_back("image " + image.sourceName +
-                                          " could not be read; the material refers to it as " +
-                                          image.fileName);
+                report.losses.push_back("image " + image.sourceName +
+                                        " could not be read; the material refers to it as " +
+                                        image.fileName);
             continue;
         }
         // The same picture already there (the source itself, or an earlier conversion).

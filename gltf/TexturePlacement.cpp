@@ -59,9 +59,8 @@ std::vector<TextureCopy> placeTextures(SceneData& scene, const std::string& fina
         std::error_code code;
         if (!fs::is_regular_file(sourcePath, code)) {
             if (!fs::exists(there, code))
-                report.warnings.push_back("texture " + material.textureFile + " not found (" +
-                                          material.texturePath +
-                                          "); the glTF refers to it by name");
+                report.losses.push_back("texture " + material.textureFile + " not found (" +
+                                        material.texturePath + "); the glTF refers to it by name");
             nameOfSource[key] = material.textureFile;
             continue;
         }
@@ -96,8 +95,8 @@ void copyTextures(const std::vector<TextureCopy>& copies, const std::string& fol
         std::error_code code;
         fs::copy_file(fs::u8path(copy.source), target, fs::copy_options::overwrite_existing, code);
         if (code)
-            report.warnings.push_back("cannot copy texture " + copy.source + " to " +
-                                      target.u8string() + ": " + code.message());
+            report.losses.push_back("cannot copy texture " + copy.source + " to " +
+                                    target.u8string() + ": " + code.message());
     }
 }
 

@@ -50,6 +50,10 @@ void BridgeReport::warn(const std::string& object, const std::string& text) {
     addLine(warnings, objectNameLength, object, text);
 }
 
+void BridgeReport::cannotKeep(const std::string& object, const std::string& text) {
+    addLine(notKept, objectNameLength, object, text);
+}
+
 void BridgeReport::lose(const std::string& object, const std::string& text) {
     addLine(losses, objectNameLength, object, text);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// What a conversion has to tell the user: things worth saying, things lost, and the counts of
-// the closing summary. Lines are collected as they come and collapsed only when printed, so
-// adding one is a push_back.
+// What a conversion has to tell the user: things worth saying, things the target has no place
+// for, things lost, and the counts of the closing summary. Lines are collected as they come and
+// collapsed only when printed, so adding one is a push_back.
 
 #include <cstddef>
 #include <map>
@@ -10,12 +10,15 @@
 
 namespace mshgltf {
 
-/// Problems met on the way: `losses` are things the target cannot keep (the command then
-/// exits with 1), `warnings` are worth saying but lose nothing. A line may be pushed as plain
-/// text; `warn` and `lose` also record which object it is about ("Crate: text"), so that the
-/// same text about many objects prints as one line naming them.
+/// Problems met on the way: `losses` are things the target could hold but this conversion
+/// dropped or changed (the command then exits with 1); `notKept` are things the target format
+/// has no place for at all (animations, cameras, material colours...), which no conversion
+/// could keep, so they only warn; `warnings` are worth saying but lose nothing. A line may be
+/// pushed as plain text; `warn`, `cannotKeep` and `lose` also record which object it is about
+/// ("Crate: text"), so that the same text about many objects prints as one line naming them.
 struct BridgeReport {
     std::vector<std::string> warnings;
+    std::vector<std::string> notKept;
     std::vector<std::string> losses;
     /// Lines added by `warn`/`lose`: the length of the object name they start with.
     std::map<std::string, size_t> objectNameLength;
@@ -27,6 +30,8 @@ struct BridgeReport {
 
     /// "object: text" as a warning, `object` named as the output names it.
     void warn(const std::string& object, const std::string& text);
+    /// "object: text" as something the target format has no place for.
+    void cannotKeep(const std::string& object, const std::string& text);
     /// "object: text" as a loss.
     void lose(const std::string& object, const std::string& text);
 };

@@ -11,7 +11,7 @@ run() { echo; echo "\$ mshtool $*"; "$tool" "$@"; }
 
 run --version
 run info samples/hero.msh samples/hero.bn samples/hero_mesh8.msh samples/hero.BBX
-run check samples/*
+run check samples/
 run to-gltf samples/hero.msh -o "$out/hero.glb"
 echo
 echo "demo: mshtool is $tool (make install PREFIX=DIR puts it in DIR/bin);"

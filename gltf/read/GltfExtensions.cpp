@@ -92,7 +92,7 @@ void reportUnkeptExtensions(const std::vector<std::string>& used,
             continue;
         std::string effect = unkeptEffect(name);
         if (!effect.empty())
-            report.losses.push_back("extension " + name + ": " + effect);
+            report.notKept.push_back("extension " + name + ": " + effect);
         else
             report.warnings.push_back("extension " + name +
                                       " is not known to this converter and was ignored");

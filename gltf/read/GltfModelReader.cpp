@@ -254,15 +254,15 @@ void Reader::reportMaterial(int m) {
         colourKept = colourKept && std::fabs(c - 1.0) <= 1.0 / 512; // white within 8 bits
     const char* holds = "; a model file holds a texture name and a two-sided flag";
     if (!colourKept)
-        report.lose(subject, std::string(nameKept ? "its base colour is not kept"
-                                                  : "its name and base colour are not kept") +
-                                 holds);
+        report.cannotKeep(subject, std::string(nameKept ? "its base colour is not kept"
+                                                        : "its name and base colour are not kept") +
+                                       holds);
     else if (!nameKept)
-        report.warn(subject, std::string("its name is not kept") + holds);
+        report.cannotKeep(subject, std::string("its name is not kept") + holds);
     if (source.normalTexture.index >= 0 || source.occlusionTexture.index >= 0 ||
         source.emissiveTexture.index >= 0 ||
         source.pbrMetallicRoughness.metallicRoughnessTexture.index >= 0)
-        report.lose(subject, "only the base colour texture is kept");
+        report.cannotKeep(subject, "only the base colour texture is kept");
 }
 
 bool Reader::leftOut(const tinygltf::Primitive& primitive, const std::string& nodeName) {
@@ -338,11 +338,11 @@ bool Reader::parsePrimitive(const tinygltf::Primitive& primitive, const std::str
     }
     for (const auto& attribute : primitive.attributes)
         if (attribute.first.rfind("TEXCOORD_", 0) == 0 && attribute.first != uvSet)
-            report.lose(object, attribute.first + " is not kept");
+            report.cannotKeep(object, attribute.first + " is not kept");
         else if (attribute.first.rfind("COLOR_", 0) == 0)
-            report.lose(object, "vertex colours are not kept");
+            report.cannotKeep(object, "vertex colours are not kept");
     if (!primitive.targets.empty())
-        report.lose(object, "morph targets are not kept");
+        report.cannotKeep(object, "morph targets are not kept");
 
     std::vector<uint32_t> order;
     if (primitive.indices >= 0) {
@@ -810,10 +810,10 @@ bool Reader::buildNode(size_t i) {
 
 void Reader::reportUnkeptSections() {
     if (!model.animations.empty())
-        report.losses.push_back(std::to_string(model.animations.size()) +
-                                " animation(s) are not kept");
+        report.notKept.push_back(std::to_string(model.animations.size()) +
+                                 " animation(s) are not kept");
     if (!model.cameras.empty())
-        report.losses.push_back("cameras are not kept");
+        report.notKept.push_back("cameras are not kept");
 }
 
 } // namespace

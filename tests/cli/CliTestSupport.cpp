@@ -10,6 +10,7 @@
 #include <iterator>
 #include <pty.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +54,15 @@ Run runShell(const std::string& command) {
 
 Run mshtool(const std::vector<std::string>& args) {
     std::string command = quote(MSHTOOL_PATH);
+    for (const std::string& arg : args)
+        command += " " + quote(arg);
+    return runShell(command);
+}
+
+Run mshtoolReadingPipe(const std::string& file, const std::string& fifo,
+                       const std::vector<std::string>& args) {
+    EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    std::string command = "cat " + quote(file) + " >" + quote(fifo) + " & " + quote(MSHTOOL_PATH);
     for (const std::string& arg : args)
         command += " " + quote(arg);
     return runShell(command);

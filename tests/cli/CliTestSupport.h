@@ -16,6 +16,11 @@ struct Run {
 /// Runs mshtool with `args` (each quoted), stdout and stderr captured apart.
 Run mshtool(const std::vector<std::string>& args);
 
+/// Runs mshtool with `args` while `file` is written into the named pipe `fifo` (made here),
+/// which `args` name as an input.
+Run mshtoolReadingPipe(const std::string& file, const std::string& fifo,
+                       const std::vector<std::string>& args);
+
 /// Runs mshtool with stdout going to `stdoutPath` (e.g. /dev/full); stderr captured.
 Run mshtoolWithStdout(const std::vector<std::string>& args, const std::string& stdoutPath);
 /// Runs mshtool with stderr on a pseudo-terminal of 80 columns (captured, as the terminal

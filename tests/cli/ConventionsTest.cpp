@@ -76,7 +76,8 @@ TEST(Conventions, ProgressOnATerminalIsOneLineThatGoesAway) {
     EXPECT_TRUE(contains(run.err, "\r[1/2] ")) << run.err;
     EXPECT_TRUE(contains(run.err, "\r[2/2] ")) << run.err;
     // The last progress line is blanked out before the summary, the only line left.
-    std::regex expected("[\\s\\S]*\r +\r2 files: 2 converted, 0 failed\r\n");
+    std::regex expected(
+        "[\\s\\S]*\r +\r2 files: 2 converted, 0 converted with losses, 0 failed\r\n");
     EXPECT_TRUE(std::regex_match(run.err, expected)) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     EXPECT_TRUE(contains(run.out, "hero_mesh8.msh + " + dir + "/hero.bn -> " + dir +

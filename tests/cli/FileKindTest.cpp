@@ -39,7 +39,7 @@ TEST(FileKind, WrongFilesAreNamedForWhatTheyAre) {
           dir + "/photo.msh is a JPEG image, not a model file",
           dir + "/scene.glb is a binary glTF file (GLB), not a model file",
           dir + "/empty.msh is an empty file, not a model file",
-          dir + "/folder.msh is a folder, not a model file",
+          dir + "/folder.msh: no model files in this folder",
           // "//" counts 0x2F2F objects of at least 693 bytes each.
           dir + "/notes.msh: not an MSH or BN file: its first two bytes count 12079 objects, "
                 "which take at least 8370749 bytes, but the file has 300"})

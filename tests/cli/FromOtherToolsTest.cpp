@@ -68,13 +68,13 @@ TEST(FromOtherTools, TextureNamedAboveLatin1KeepsItsReferenceAndMessagesNameTheO
 
     std::string out = dir + "/out/sign.msh";
     clitest::Run run = mshtool({"from-gltf", dir + "/sign.gltf", "-o", out});
-    EXPECT_EQ(run.exitCode, 1) << "vertex colours are lost";
+    EXPECT_EQ(run.exitCode, 0) << "a model file has no place for vertex colours: " << run.err;
     std::string input = "mshtool: " + dir + "/sign.gltf: ";
     EXPECT_NE(run.err.find(input + u8"warning: image Hüte帽子.png: a model file cannot hold this "
                                    u8"name; stored and written as Hüte_.png\n"),
               std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find(input + "lost: Sign, node1: vertex colours are not kept\n"),
+    EXPECT_NE(run.err.find(input + "not kept: Sign, node1: vertex colours are not kept\n"),
               std::string::npos)
         << "one line for both objects, the unnamed one as the output names it: " << run.err;
     EXPECT_NE(run.out.find(dir + "/sign.gltf: 2 objects written, 0 split, 0 left out"),
@@ -89,6 +89,62 @@ TEST(FromOtherTools, TextureNamedAboveLatin1KeepsItsReferenceAndMessagesNameTheO
     clitest::Run check = mshtool({"check", out});
     EXPECT_EQ(check.exitCode, 0) << "the texture is found beside the model: " << check.out
                                  << check.err;
+}
+
+TEST(FromOtherTools, WhatAModelFileHasNoPlaceForIsNotKeptWithExitZeroButALossExitsOne) {
+    std::string dir = clitest::scratchFolder("from-other-not-kept");
+    fs::path folder = fs::u8path(dir);
+    json model = triangleGltf(folder, "sign.bin");
+    model["images"] = {{{"uri", "sign.png"}}};
+    clitest::writeBytes(dir + "/sign.png",
+                        clitest::bytesOf(clitest::makeSample("not-kept-png") + "/hero.png"));
+    // Everything a game model has no place for, as exporters write it.
+    model["materials"][0]["name"] = "Painted";
+    model["materials"][0]["pbrMetallicRoughness"]["baseColorFactor"] = {1, 0, 0, 1};
+    model["materials"][0]["normalTexture"] = {{"index", 0}};
+    model["meshes"][0]["primitives"][0]["attributes"]["TEXCOORD_1"] = 1;
+    model["cameras"] = {{{"type", "perspective"}, {"perspective", {{"yfov", 1}, {"znear", 0.1}}}}};
+    model["nodes"].push_back({{"name", "Eye"}, {"camera", 0}});
+    model["scenes"][0]["nodes"].push_back(2);
+    model["accessors"].push_back({{"bufferView", 0},
+                                  {"componentType", 5126},
+                                  {"count", 2},
+                                  {"type", "SCALAR"},
+                                  {"min", {0}},
+                                  {"max", {0}}});
+    model["accessors"].push_back(
+        {{"bufferView", 0}, {"componentType", 5126}, {"count", 2}, {"type", "VEC3"}});
+    model["animations"] = {
+        {{"samplers", {{{"input", 3}, {"output", 4}}}},
+         {"channels", {{{"sampler", 0}, {"target", {{"node", 0}, {"path", "scale"}}}}}}}};
+    model["extensionsUsed"] = {"KHR_lights_punctual"};
+    model["extensions"] = {{"KHR_lights_punctual", {{"lights", {{{"type", "point"}}}}}}};
+    writeText(folder / "sign.gltf", model.dump());
+    std::string out = dir + "/sign.msh";
+    clitest::writeBytes(out, {1, 2, 3});
+
+    clitest::Run run = mshtool({"from-gltf", dir + "/sign.gltf", "-o", out});
+    std::string input = "mshtool: " + dir + "/sign.gltf: ";
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.find("lost:"), std::string::npos) << run.err;
+    for (const char* unkept :
+         {"1 animation(s)", "cameras", "extension KHR_lights_punctual: lights",
+          "material Painted: its name and base colour", "material Painted: only the base colour",
+          "Sign, node1: TEXCOORD_1", "Sign, node1: vertex colours"})
+        EXPECT_NE(run.err.find(input + "not kept: " + unkept), std::string::npos)
+            << unkept << ": " << run.err;
+    EXPECT_EQ(clitest::readModel(out).legacy.size(), 3u)
+        << "the existing file was replaced by Sign, node1 and the camera's node";
+
+    // A name a model file could hold in part, cut to nothing: a loss.
+    model["nodes"][0]["name"] = "Знак";
+    writeText(folder / "sign.gltf", model.dump());
+    clitest::writeBytes(out, {1, 2, 3});
+    run = mshtool({"from-gltf", dir + "/sign.gltf", "-o", out});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("lost: "), std::string::npos) << run.err;
+    EXPECT_EQ(clitest::bytesOf(out), (std::vector<unsigned char>{1, 2, 3}))
+        << "kept without --force";
 }
 
 TEST(FromOtherTools, RequiredDracoIsRefusedByNameBeforeAnythingIsWritten) {

@@ -108,8 +108,9 @@ TEST_F(OtherToolsReaderTest, TextureTransformMapsTheUvSetItNames) {
         EXPECT_NEAR(sampled(mesh, 0, k).x, expected[k].x, 1e-6) << k;
         EXPECT_NEAR(sampled(mesh, 0, k).y, expected[k].y, 1e-6) << k;
     }
-    ASSERT_EQ(report.losses.size(), 1u);
-    EXPECT_EQ(report.losses[0], "Sign: TEXCOORD_0 is not kept");
+    EXPECT_TRUE(report.losses.empty());
+    ASSERT_EQ(report.notKept.size(), 1u);
+    EXPECT_EQ(report.notKept[0], "Sign: TEXCOORD_0 is not kept");
 }
 
 TEST_F(OtherToolsReaderTest, QuantizedAttributesComeBackWhereTheyWereWithTheirTextureTransform) {
@@ -214,10 +215,10 @@ TEST_F(OtherToolsReaderTest, ExtensionsAreRefusedOrReportedByName) {
                               "KHR_draco_mesh_compression", "VENDOR_odd_thing"};
     report = BridgeReport();
     ASSERT_TRUE(read(b.model)) << error;
-    EXPECT_EQ(report.losses, (std::vector<std::string>{
-                                 "extension KHR_materials_unlit: its material properties are not "
-                                 "kept (a model file holds a texture name and a two-sided flag)",
-                                 "extension KHR_lights_punctual: lights are not kept"}))
+    EXPECT_EQ(report.notKept, (std::vector<std::string>{
+                                  "extension KHR_materials_unlit: its material properties are not "
+                                  "kept (a model file holds a texture name and a two-sided flag)",
+                                  "extension KHR_lights_punctual: lights are not kept"}))
         << "Draco data that is only used has an uncompressed fallback";
     EXPECT_EQ(report.warnings,
               (std::vector<std::string>{"extension VENDOR_odd_thing is not known to this converter "
