@@ -183,3 +183,35 @@ TEST(FromGltfCommand, BadInputAndUsage) {
     EXPECT_EQ(mshtool({"from-gltf", dir + "/junk.glb", "-o", dir + "/junk.obj"}).exitCode, 2);
     EXPECT_EQ(mshtool({"from-gltf", dir + "/junk.glb"}).exitCode, 2);
 }
+
+// A .gltf's buffers and images are read from its own folder: files of the same names in the
+// current folder (another model's) are not taken, and nothing is written.
+TEST(FromGltfCommand, ResourcesComeOnlyFromTheGltfsOwnFolder) {
+    std::string dir = clitest::makeSample("from-gltf-resources");
+    fs::create_directories(dir + "/model");
+    fs::create_directories(dir + "/elsewhere");
+    ASSERT_EQ(mshtool({"to-gltf", dir + "/hero.msh", "-o", dir + "/model/hero.gltf"}).exitCode, 0);
+    fs::path before = fs::current_path();
+    fs::current_path(dir + "/elsewhere");
+    struct BackHome {
+        fs::path folder;
+        ~BackHome() { fs::current_path(folder); }
+    } backHome{before};
+
+    for (const char* moved : {"hero.bin", "hero.png"}) {
+        SCOPED_TRACE(moved);
+        fs::rename(dir + "/model/" + moved, dir + "/elsewhere/" + moved);
+        clitest::Run run =
+            mshtool({"from-gltf", "../model/hero.gltf", "-o", dir + "/model/out.msh"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("cannot find \"" + std::string(moved) +
+                               "\", which the file refers to: looked for " + dir + "/model/" +
+                               moved),
+                  std::string::npos)
+            << run.err;
+        EXPECT_FALSE(fs::exists(dir + "/model/out.msh"));
+        fs::rename(dir + "/elsewhere/" + moved, dir + "/model/" + moved);
+    }
+    EXPECT_EQ(mshtool({"from-gltf", "../model/hero.gltf", "-o", dir + "/model/out.msh"}).exitCode,
+              0);
+}
