@@ -157,6 +157,8 @@ TEST(FromGltfCommand, Mesh8AnswerWritesMesh8WithLegacyBonesAndNoBox) {
     EXPECT_FALSE(fs::exists(dir + "/again/hero.BBX"));
 }
 
+// The hat's parent, the body, is not selected: the hat stands at the top at its world place,
+// so the file passes check with its bones.
 TEST(FromGltfCommand, SelectedExportsOnlyTheNamedNodes) {
     std::string dir = clitest::makeSample("from-gltf-selected");
     ASSERT_EQ(mshtool({"to-gltf", dir + "/hero.msh", "-o", dir + "/hero.glb"}).exitCode, 0);
@@ -167,6 +169,31 @@ TEST(FromGltfCommand, SelectedExportsOnlyTheNamedNodes) {
     ASSERT_EQ(hat.legacy.size(), 1u);
     EXPECT_EQ(textOf(hat.legacy[0].header.name), "Hero Hat");
     EXPECT_FALSE(fs::exists(dir + "/hat.bn"));
+    EXPECT_NE(run.err.find("\"Hero Hat\" written at the top with its world transform: its parent "
+                           "\"Hero Body\" is not selected"),
+              std::string::npos)
+        << run.err;
+
+    clitest::ModelFile hero = clitest::readModel(dir + "/hero.msh");
+    const MshObjectHeader& original = hero.legacy.at(1).header;
+    ASSERT_EQ(textOf(original.name), "Hero Hat");
+    for (const char* layout : {"--export-bones", "--mesh8"}) {
+        SCOPED_TRACE(layout);
+        run = mshtool({"from-gltf", dir + "/hero.glb", "-o", dir + "/top.msh", "--selected",
+                       "Hero Hat", layout, "--force"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        clitest::ModelFile top = clitest::readModel(dir + "/top.msh");
+        const MshObjectHeader& header =
+            top.mesh8.empty() ? top.legacy.at(0).header : top.mesh8.at(0).header;
+        EXPECT_EQ(textOf(header.parentName), "NULL");
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) {
+                EXPECT_NEAR(+header.worldTM[i][j], +original.worldTM[i][j], 1e-5);
+                EXPECT_NEAR(+header.localTM[i][j], +original.worldTM[i][j], 1e-5);
+            }
+        clitest::Run check = mshtool({"check", dir + "/top.msh", "--bones", dir + "/hero.bn"});
+        EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    }
     run =
         mshtool({"from-gltf", dir + "/hero.glb", "-o", dir + "/none.msh", "--selected", "Nobody"});
     EXPECT_EQ(run.exitCode, 1);
