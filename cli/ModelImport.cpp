@@ -8,6 +8,14 @@
 #include <filesystem>
 
 namespace mshtool {
+namespace {
+
+bool isBoneFileName(const std::string& path) {
+    std::string extension = pathOf(path).extension().u8string();
+    return extension.size() == 3 && (extension[1] | 0x20) == 'b' && (extension[2] | 0x20) == 'n';
+}
+
+} // namespace
 
 std::string boneFileFor(const std::string& mshPath, const std::string& explicitBones,
                         bool noBones) {
@@ -27,6 +35,12 @@ std::string boneFileFor(const std::string& mshPath, const std::string& explicitB
 
 bool isImportableModel(const std::string& path, bool boneFile) {
     FileIdentity identity = identifyFile(path);
+    // A BN file has the legacy layout, so the importer would take its bones for an empty model.
+    if (!boneFile && identity.kind == FileKind::Legacy && isBoneFileName(path)) {
+        printMessage("mshtool: " + path + " is a BN file, which holds bones only: give the MSH " +
+                     "file as the model and this one with --bones " + path);
+        return false;
+    }
     if (boneFile && identity.kind == FileKind::Mesh8) {
         printMessage("mshtool: " + path + " is " + describeKind(identity.kind, path) +
                      ", not a BN file");
