@@ -55,7 +55,7 @@ int runConvert(const ConvertOptions& options) {
         exportedFiles(options.output, options.exportBones, options.mesh8);
     if (!outputsAreNotInputs("convert", {options.input, bones}, outputs))
         return exitUsage;
-    if (!isImportableModel(options.input, false) ||
+    if (refuseBoneFileAsModel(options.input) || !isImportableModel(options.input, false) ||
         (!bones.empty() && !isImportableModel(bones, true)))
         return exitBadFile;
     try {

@@ -35,12 +35,6 @@ std::string boneFileFor(const std::string& mshPath, const std::string& explicitB
 
 bool isImportableModel(const std::string& path, bool boneFile) {
     FileIdentity identity = identifyFile(path);
-    // A BN file has the legacy layout, so the importer would take its bones for an empty model.
-    if (!boneFile && identity.kind == FileKind::Legacy && isBoneFileName(path)) {
-        printMessage("mshtool: " + path + " is a BN file, which holds bones only: give the MSH " +
-                     "file as the model and this one with --bones " + path);
-        return false;
-    }
     if (boneFile && identity.kind == FileKind::Mesh8) {
         printMessage("mshtool: " + path + " is " + describeKind(identity.kind, path) +
                      ", not a BN file");
@@ -50,6 +44,14 @@ bool isImportableModel(const std::string& path, bool boneFile) {
         return true;
     printMessage("mshtool: " + notAModelMessage(path, identity));
     return false;
+}
+
+bool refuseBoneFileAsModel(const std::string& path) {
+    if (!isBoneFileName(path) || identifyFile(path).kind != FileKind::Legacy)
+        return false;
+    printMessage("mshtool: " + path + " is a BN file, which holds bones only: give the MSH file " +
+                 "as the model and this one with --bones " + path);
+    return true;
 }
 
 std::vector<std::string> exportedFiles(const std::string& mshPath, bool bones, bool mesh8) {
