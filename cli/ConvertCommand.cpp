@@ -1,6 +1,7 @@
 // `mshtool convert`: import a model and export it again (legacy to Mesh8 and back).
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/Mesh8Unkept.h"
 #include "cli/ModelImport.h"
 #include "cli/OutputPlan.h"
 #include "cli/OutputStage.h"
@@ -32,6 +33,8 @@ int convert(const ConvertOptions& options, const std::string& bones, OutputStage
     if (!importModel(session, options.input, bones, lost))
         return exitBadFile;
     session.clearMessages();
+    if (options.mesh8)
+        printTwoSidedNotKeptInMesh8(options.input, false);
     std::string staged = stage.stagedPath(pathOf(options.output).filename());
     if (!session.exportFile(staged, options.exportBones, options.mesh8, false)) {
         printMessage("mshtool: " + options.output + ": the exporter failed (see above)");
@@ -59,7 +62,7 @@ int runConvert(const ConvertOptions& given) {
         exportedFiles(options.output, options.exportBones, options.mesh8);
     if (!outputsAreNotInputs("convert", {options.input, bones}, outputs))
         return exitUsage;
-    if (!isImportableModel(options.input, false) ||
+    if (refuseBoneFileAsModel(options.input) || !isImportableModel(options.input, false) ||
         (!bones.empty() && !isImportableModel(bones, true)))
         return exitBadFile;
     try {

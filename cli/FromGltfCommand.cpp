@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/FileKind.h"
+#include "cli/Mesh8Unkept.h"
 #include "cli/ModelImport.h"
 #include "cli/OutputPlan.h"
 #include "cli/OutputStage.h"
@@ -130,6 +131,8 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
     bool selectedOnly = !options.selected.empty();
     if (selectedOnly && !selectNodes(withParts(options.selected, splits), options.bones))
         return exitBadFile;
+    if (options.mesh8)
+        printTwoSidedNotKeptInMesh8(options.input, selectedOnly);
     PluginSession session;
     std::string staged = stage.stagedPath(pathOf(options.output).filename());
     if (!session.exportFile(staged, options.bones, options.mesh8, selectedOnly)) {

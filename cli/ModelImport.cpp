@@ -42,6 +42,11 @@ void explainMissingBones(const std::string& mshPath) {
                  " beside it; give its BN file with --bones BN");
 }
 
+bool isBoneFileName(const std::string& path) {
+    std::string extension = pathOf(path).extension().u8string();
+    return extension.size() == 3 && (extension[1] | 0x20) == 'b' && (extension[2] | 0x20) == 'n';
+}
+
 } // namespace
 
 std::string boneFileFor(const std::string& mshPath, const std::string& explicitBones,
@@ -71,6 +76,14 @@ bool isImportableModel(const std::string& path, bool boneFile) {
         return true;
     printMessage("mshtool: " + notAModelMessage(path, identity));
     return false;
+}
+
+bool refuseBoneFileAsModel(const std::string& path) {
+    if (!isBoneFileName(path) || identifyFile(path).kind != FileKind::Legacy)
+        return false;
+    printMessage("mshtool: " + path + " is a BN file, which holds bones only: give the MSH file " +
+                 "as the model and this one with --bones " + path);
+    return true;
 }
 
 std::vector<std::string> exportedFiles(const std::string& mshPath, bool bones, bool mesh8) {

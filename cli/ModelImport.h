@@ -18,6 +18,10 @@ std::string boneFileFor(const std::string& mshPath, const std::string& explicitB
 /// importer can read as a model (`boneFile`: as a BN file, which has the legacy layout).
 bool isImportableModel(const std::string& path, bool boneFile);
 
+/// True, after saying to give it with --bones, when `path` is a BN file: it has the legacy
+/// layout, so the importer would take its bones for a model without objects.
+bool refuseBoneFileAsModel(const std::string& path);
+
 /// The files an export to `mshPath` writes: the MSH file and, with `bones`, the BN file and,
 /// in the legacy layout, the BBX file, named as the exporter names them.
 std::vector<std::string> exportedFiles(const std::string& mshPath, bool bones, bool mesh8);

@@ -25,7 +25,8 @@ void setExportOption(const PluginModule& module, const MCHAR* name, bool answer)
 PluginSession::PluginSession() {
     // The plug-ins run with prompts suppressed: what their boxes would show is in the log.
     setLogHandler([this](const LogEntryCall& entry) {
-        ++messages;
+        if (entry.type != SYSLOG_INFO) // an info line tells what the user chose, no loss
+            ++messages;
         // One line per line of the entry, each with its title, so every line can be found
         // by the title.
         std::string title = toUtf8(entry.title), text = toUtf8(entry.text);

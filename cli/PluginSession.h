@@ -26,8 +26,8 @@ public:
     /// options; `selectedOnly` passes the host's export-selected option.
     bool exportFile(const std::string& path, bool bones, bool mesh8, bool selectedOnly);
 
-    /// True when a plug-in logged a message since the last call of clearMessages (a missing
-    /// parent or bone, a loss, a failure).
+    /// True when a plug-in logged a warning or an error since the last call of clearMessages (a
+    /// missing parent or bone, a loss, a failure); info lines are shown and not counted.
     bool sawMessages() const { return messages > 0; }
     void clearMessages() { messages = 0; }
 

@@ -120,7 +120,7 @@ void exportMesh8(ExportJob& job, MshOutput& meshes) {
     }
     Tab<IGameNode*> nodes = game->GetIGameNodeByType(IGameObject::IGAME_MESH);
     std::wstring label = fileNameOf(job.request.path);
-    AssemblyContext context(job.request.ip, &job.report, label);
+    AssemblyContext context(job.request.ip, &job.report, label, job.request.selectedOnly);
     RecordStream<Mesh8ExportObject> stream(meshes, label, job.report);
     for (int i = 0; i < nodes.Count(); ++i) {
         if (!takesMesh8Node(nodes[i]->GetMaxNode(), job.request.selectedOnly))
@@ -161,6 +161,8 @@ int exportInto(const ExportRequest& request, const ExportPrompts& prompts, Expor
         prompts.tell(files.failureMessage(), MB_ICONERROR);
         return IMPEXP_FAIL;
     }
+    for (size_t i = 0; i < report.notes().size(); ++i)
+        prompts.note(report.notes()[i]);
     if (!report.empty())
         prompts.tell(report.messageText(EXPORT_REPORT_LISTED_ITEMS), MB_ICONWARNING);
     return IMPEXP_SUCCESS;

@@ -41,3 +41,10 @@ void ExportPrompts::tell(const wchar_t* text, UINT icon) const {
         log->LogEntry(icon == MB_ICONERROR ? SYSLOG_ERROR : SYSLOG_WARN, NO_DIALOG, kCaption,
                       _M("%ls"), text);
 }
+
+void ExportPrompts::note(const std::wstring& text) const {
+    Interface* host = ip ? ip : GetCOREInterface();
+    LogSys* log = host ? host->Log() : NULL;
+    if (log)
+        log->LogEntry(SYSLOG_INFO, NO_DIALOG, kCaption, _M("%ls"), text.c_str());
+}

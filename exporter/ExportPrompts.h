@@ -18,6 +18,8 @@ public:
     bool askYes(const wchar_t* question, bool scriptedAnswer) const;
     /// An OK box with `icon` (MB_ICONERROR or MB_ICONWARNING); quiet: a log entry.
     void tell(const std::wstring& text, UINT icon) const;
+    /// A line for the host's log alone, interactive or quiet: something the user chose, no loss.
+    void note(const std::wstring& text) const;
     /// tell for a fixed text; never throws.
     void tell(const wchar_t* text, UINT icon) const;
 

@@ -11,11 +11,15 @@
 /// Items listed in the closing message before the list is shortened.
 #define EXPORT_REPORT_LISTED_ITEMS 20
 
-/// The list of losses of one export, each item once, in the order they were met.
+/// The list of losses of one export, each item once, in the order they were met, and the
+/// notes that are no loss (what the user's choices made of the scene).
 class ExportReport {
 public:
     /// Adds an item unless the same text is already listed.
     void add(const std::wstring& item);
+    /// Adds a note: told in the host's log, not in the closing message.
+    void note(const std::wstring& text) { noted.push_back(text); }
+    const std::vector<std::wstring>& notes() const { return noted; }
     bool empty() const { return items.empty(); }
     size_t size() const { return items.size(); }
     const std::vector<std::wstring>& entries() const { return items; }
@@ -26,6 +30,7 @@ public:
 private:
     std::vector<std::wstring> items;
     std::set<std::wstring> seen;
+    std::vector<std::wstring> noted;
 };
 
 /// Stores `text` in a fixed 8-bit field as the record writers do, and adds an item naming

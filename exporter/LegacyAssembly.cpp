@@ -21,6 +21,10 @@ void fillNodePart(MshObject& record, INode* node, const AssemblyContext& context
 
     INode* parent = node->GetParentNode();
     bool hasParent = parent && parent != context.ip->GetRootNode();
+    if (hasParent && context.leavesOut(parent)) {
+        context.noteAtTop(name, parent);
+        hasParent = false;
+    }
     if (hasParent)
         storeReportedText(header.parentName, sizeof header.parentName, parent->GetName(),
                           context.nodeLabel(name) + L": parent name", *context.report);

@@ -28,6 +28,12 @@ void fillNames(Mesh8ExportObject& record, IGameNode* node, const AssemblyContext
     storeReportedText(header.name, sizeof header.name, name, context.fileLabel + L": name of node",
                       *context.report);
     IGameNode* parent = node->GetNodeParent();
+    // Decided on the host's own parent: IGame may or may not offer a node outside the selection.
+    INode* hostParent = node->GetMaxNode() ? node->GetMaxNode()->GetParentNode() : NULL;
+    if (context.leavesOut(hostParent)) {
+        context.noteAtTop(name, hostParent);
+        parent = NULL;
+    }
     if (parent)
         storeReportedText(header.parentName, sizeof header.parentName, parent->GetName(),
                           context.nodeLabel(name) + L": parent name", *context.report);
@@ -241,8 +247,7 @@ bool buildMesh8ExportObject(Mesh8ExportObject& record, IGameNode* node,
             int v = static_cast<int>(face->vert[c]);
             const VertexSkin* vertexSkin =
                 v >= 0 && v < static_cast<int>(skins.size()) ? &skins[v] : NULL;
-            record.vertices.push_back(
-                cornerVertex(mesh, vertexNormals, *face, c, uvs, vertexSkin));
+            record.vertices.push_back(cornerVertex(mesh, vertexNormals, *face, c, uvs, vertexSkin));
             record.indices.push_back(static_cast<uint16_t>(3 * f + i));
             cornerSource.push_back(v);
         }

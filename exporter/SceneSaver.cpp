@@ -44,7 +44,7 @@ void SceneSaver::enumerate(IScene& scene) {
 void SceneSaver::take(INode* node) {
     if (!accepts(node))
         return;
-    AssemblyContext context(ip, losses, label);
+    AssemblyContext context(ip, losses, label, selectedOnly);
     // In the bone pass a helper flagged as a bone is kept with empty geometry, so the
     // skeleton keeps its hierarchy; in the mesh pass lights, cameras and helpers are left out.
     if (output) {

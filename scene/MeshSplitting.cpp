@@ -7,6 +7,7 @@
 #include "scene/VertexWeld.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <set>
 #include <utility>
@@ -54,18 +55,34 @@ std::vector<std::string> reasonsToSplit(const MeshData& mesh, MshLayoutKind layo
     return reasons;
 }
 
+// Why part names were cut to fit the name field.
+struct NameCut {
+    unsigned long stopper = 0; ///< the first character above U+00FF the base was cut before
+    bool shortened = false;    ///< a base was cut to leave room for the number
+};
+
 // `<base>.<number>` as the name field will hold it whole: the base is cut before a character
 // the 8-bit field cannot hold and shortened so that the number survives; otherwise every part
-// would be stored under the same name.
-std::string numberedName(const std::string& base, size_t number, bool& shortened) {
+// would be stored under the same name. Says in `cut` what cut it.
+std::string numberedName(const std::string& base, size_t number, NameCut& cut) {
     std::wstring wide = fromUtf8(base);
     std::wstring suffix = L"." + std::to_wstring(number);
     size_t keep = 0;
     while (keep < wide.size() && wide[keep] != 0 && static_cast<unsigned long>(wide[keep]) <= 0xFF)
         ++keep;
-    keep = std::min(keep, MSH_TEXT_FIELD_SIZE - suffix.size());
-    shortened = shortened || keep < wide.size();
+    if (keep < wide.size() && wide[keep] != 0 && cut.stopper == 0)
+        cut.stopper = static_cast<unsigned long>(wide[keep]);
+    if (keep > MSH_TEXT_FIELD_SIZE - suffix.size()) {
+        keep = MSH_TEXT_FIELD_SIZE - suffix.size();
+        cut.shortened = true;
+    }
     return toUtf8(wide.substr(0, keep) + suffix);
+}
+
+std::string characterCode(unsigned long code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04lX", code);
+    return text;
 }
 
 std::string reducedFacesText(size_t faces, size_t bones) {
@@ -115,7 +132,7 @@ struct MeshSplit {
     SplitObject object;
     std::vector<NodeData> parts; ///< nodes for every part but the first
     size_t reducedFaces = 0;
-    bool shortened = false; ///< part names were shortened to fit the name field
+    NameCut cut; ///< how part names were cut to fit the name field
 };
 
 // Mesh `g` of `node` becomes its first part; the others come back as nodes like `node`,
@@ -134,7 +151,7 @@ MeshSplit splitMesh(NodeData& node, size_t g, const std::string& name, const Obj
     for (size_t k = 1; k < result.parts.size(); ++k) {
         std::string partName;
         do
-            partName = numberedName(name, number++, done.shortened);
+            partName = numberedName(name, number++, done.cut);
         while (!taken.insert(partName).second);
         NodeData part = shellOf(node);
         part.name = partName;
@@ -153,7 +170,10 @@ void reportSplit(const MeshSplit& done, const std::vector<std::string>& reasons,
     if (split)
         says.push_back("split into " + std::to_string(done.object.parts.size()) + " objects (" +
                        listedNames(done.object.parts) + "): " + joined(reasons, "; "));
-    if (done.shortened)
+    if (done.cut.stopper != 0)
+        says.push_back("part names cut before the character " + characterCode(done.cut.stopper) +
+                       ", which the 8-bit name field cannot hold");
+    if (done.cut.shortened)
         says.push_back("part names shortened to fit the " + std::to_string(MSH_TEXT_FIELD_SIZE) +
                        "-character name field");
     if (done.reducedFaces > 0)

@@ -41,19 +41,58 @@ struct BinaryChunk {
     uint64_t length = 0; ///< buffer 0's byteLength, within the chunk
 };
 
-bool fileExists(const std::string& path, void* chunk) {
-    return isBinaryChunk(path) || tinygltf::FileExists(path, chunk);
+// Where the loader may look for the file's buffers and images: the file's own folder and
+// nowhere else (the loader on its own also tries the current folder, which can hold another
+// model's files of the same name); what it looked for there and did not find.
+struct ResourceFolder {
+    std::string folder;                 ///< the file's folder, absolute
+    std::string prefix;                 ///< `folder` with a separator at its end
+    const BinaryChunk* chunk = nullptr; ///< a .glb's binary chunk, when buffer 0 is named after it
+    std::vector<std::string> missing;   ///< paths looked at in `folder` and not found
+};
+
+ResourceFolder resourceFolderOf(const std::string& file) {
+    ResourceFolder found;
+    std::error_code code;
+    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(file), code);
+    found.folder = (code ? std::filesystem::u8path(file) : absolute.lexically_normal())
+                       .parent_path()
+                       .u8string();
+    if (found.folder.empty())
+        found.folder = ".";
+    found.prefix = found.folder;
+    if ((found.prefix.back() != '/' && found.prefix.back() != '\\'))
+        found.prefix += '/'; // as the loader joins a folder and a URI
+    return found;
 }
 
-std::string expandFilePath(const std::string& path, void* chunk) {
-    return isBinaryChunk(path) ? path : tinygltf::ExpandFilePath(path, chunk);
+bool isChunkOf(const std::string& path, const ResourceFolder& folder) {
+    return folder.chunk && isBinaryChunk(path);
+}
+
+bool fileExists(const std::string& path, void* user) {
+    ResourceFolder& folder = *static_cast<ResourceFolder*>(user);
+    if (isChunkOf(path, folder))
+        return true;
+    if (path.compare(0, folder.prefix.size(), folder.prefix) != 0)
+        return false;
+    if (tinygltf::FileExists(path, nullptr))
+        return true;
+    if (std::find(folder.missing.begin(), folder.missing.end(), path) == folder.missing.end())
+        folder.missing.push_back(path);
+    return false;
+}
+
+std::string expandFilePath(const std::string& path, void*) {
+    return path; // no expansion of "~" or variables: a URI is a plain relative reference
 }
 
 bool readWholeFile(std::vector<unsigned char>* out, std::string* err, const std::string& path,
                    void* user) {
-    if (!isBinaryChunk(path))
-        return tinygltf::ReadWholeFile(out, err, path, user);
-    const BinaryChunk& chunk = *static_cast<const BinaryChunk*>(user);
+    const ResourceFolder& folder = *static_cast<const ResourceFolder*>(user);
+    if (!isChunkOf(path, folder))
+        return tinygltf::ReadWholeFile(out, err, path, nullptr);
+    const BinaryChunk& chunk = *folder.chunk;
     std::ifstream in(std::filesystem::u8path(chunk.file), std::ios::binary);
     in.seekg(std::streamoff(chunk.offset));
     out->resize(size_t(chunk.length));
@@ -66,9 +105,16 @@ bool readWholeFile(std::vector<unsigned char>* out, std::string* err, const std:
     return true;
 }
 
-std::string baseDirOf(const std::string& path) {
-    size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+// Names every resource the file refers to that is not in its folder; empty when none is missing.
+std::string missingResourcesText(const ResourceFolder& folder) {
+    std::string text;
+    for (const std::string& path : folder.missing)
+        text += (text.empty() ? "" : "; ") + std::string("cannot find \"") +
+                path.substr(folder.prefix.size()) + "\", which the file refers to: looked for " +
+                path;
+    if (!text.empty())
+        text += " (a glTF file's buffers and images are read from its own folder only)";
+    return text;
 }
 
 // The JSON text of a .glb (its first chunk) or a .gltf (the whole file); for a .glb whose
@@ -183,6 +229,31 @@ size_t firstBufferObject(const std::string& text) {
     return found;
 }
 
+// The JSON text with buffers[0] named after the binary chunk: written into the text where it
+// can be found, so the loader parses the text as it came; else the parsed document written out.
+std::string textNamingChunk(std::string& text, const nlohmann::json& doc) {
+    size_t object = firstBufferObject(text);
+    if (object == std::string::npos)
+        return doc.dump();
+    std::string named;
+    named.swap(text);
+    named.insert(object + 1, "\"uri\":" + nlohmann::json(binaryChunkName).dump() + ",");
+    return named;
+}
+
+bool loadBinaryFile(tinygltf::TinyGLTF& loader, tinygltf::Model& model, std::string& err,
+                    std::string& warn, const std::string& path, const std::string& folder) {
+    std::vector<unsigned char> bytes;
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        err = "cannot read the file";
+        return false;
+    }
+    return loader.LoadBinaryFromMemory(&model, &err, &warn, bytes.data(),
+                                       static_cast<unsigned int>(bytes.size()), folder);
+}
+
 } // namespace
 
 struct GltfFile::Json {
@@ -219,36 +290,41 @@ const nlohmann::json* GltfFile::document() const {
 }
 
 bool GltfFile::load(tinygltf::Model& model, std::string& err, std::string& warn) {
-    tinygltf::TinyGLTF loader;
-    loader.SetImageLoader(keepImageBytes, nullptr);
-    if (!binary || !json->chunkFound || json->doc.is_discarded() ||
-        !nameBinaryChunk(json->doc, json->chunk))
-        return binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
-                      : loader.LoadASCIIFromFile(&model, &err, &warn, path);
-    // buffers[0] gets the chunk's name as its URI: written into the text where it can be
-    // found, so the loader parses the text as it came; else the parsed document is written out.
-    std::string text;
-    size_t object = firstBufferObject(json->text);
-    if (object != std::string::npos) {
-        text.swap(json->text);
-        text.insert(object + 1, "\"uri\":" + nlohmann::json(binaryChunkName).dump() + ",");
-    } else {
-        text = json->doc.dump();
-    }
-    BinaryChunk chunk = json->chunk;
-    json.reset(); // the parsed JSON is no longer needed while the loader builds the model
+    ResourceFolder folder = resourceFolderOf(path);
     tinygltf::FsCallbacks files;
     files.FileExists = fileExists;
     files.ExpandFilePath = expandFilePath;
     files.ReadWholeFile = readWholeFile;
     files.WriteWholeFile = tinygltf::WriteWholeFile;
-    files.user_data = &chunk;
+    files.user_data = &folder;
+    tinygltf::TinyGLTF loader;
+    loader.SetImageLoader(keepImageBytes, nullptr);
     loader.SetFsCallbacks(files);
-    bool loaded = loader.LoadASCIIFromString(
-        &model, &err, &warn, text.data(), static_cast<unsigned int>(text.size()), baseDirOf(path));
-    if (loaded && !model.buffers.empty())
+
+    bool withChunk = binary && json->chunkFound && !json->doc.is_discarded() &&
+                     nameBinaryChunk(json->doc, json->chunk);
+    std::string text;
+    BinaryChunk chunk;
+    if (withChunk) {
+        text = textNamingChunk(json->text, json->doc);
+        chunk = json->chunk;
+        folder.chunk = &chunk;
+    } else if (!binary) {
+        text.swap(json->text);
+    }
+    json.reset(); // the parsed JSON is no longer needed while the loader builds the model
+    bool loaded =
+        binary && !withChunk
+            ? loadBinaryFile(loader, model, err, warn, path, folder.folder)
+            : loader.LoadASCIIFromString(&model, &err, &warn, text.data(),
+                                         static_cast<unsigned int>(text.size()), folder.folder);
+    if (withChunk && loaded && !model.buffers.empty())
         model.buffers[0].uri.clear(); // it lives in the file's binary chunk, as before
-    return loaded;
+    std::string missing = missingResourcesText(folder);
+    if (missing.empty())
+        return loaded;
+    err = missing; // what the loader says of it only repeats the URI
+    return false;
 }
 
 } // namespace mshgltf

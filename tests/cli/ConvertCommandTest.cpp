@@ -74,3 +74,27 @@ TEST(ConvertCommand, MissingInputExitsOneWrongUsageTwo) {
     EXPECT_EQ(mshtool({"convert", dir + "/absent.msh", "-o", dir + "/x.msh"}).exitCode, 1);
     EXPECT_EQ(mshtool({"convert", dir + "/absent.msh"}).exitCode, 2);
 }
+
+// A BN file holds bones in the legacy layout: as the model it would give a file of no objects
+// (to-gltf makes a skin of a BN file alone, so only convert refuses it).
+TEST(ConvertCommand, OddInputsAreToldPlainly) {
+    std::string dir = clitest::makeSample("convert-odd");
+    clitest::Run run = mshtool({"convert", dir + "/hero.bn", "-o", dir + "/c.msh"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("is a BN file, which holds bones only: give the MSH file as the model "
+                           "and this one with --bones " +
+                           dir + "/hero.bn"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir + "/c.msh"));
+    // The hat's material is two-sided; a Mesh8 record has no place for the flag.
+    run = mshtool({"convert", dir + "/hero.msh", "-o", dir + "/m8.msh", "--mesh8"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("mshtool: " + dir +
+                           "/hero.msh: not kept: the two-sided flag of \"Hero "
+                           "Hat\" (the Mesh8 layout cannot carry it)"),
+              std::string::npos)
+        << run.err;
+    run = mshtool({"convert", dir + "/hero.msh", "-o", dir + "/legacy.msh"});
+    EXPECT_EQ(run.err.find("not kept"), std::string::npos) << run.err;
+}

@@ -157,6 +157,8 @@ TEST(FromGltfCommand, Mesh8AnswerWritesMesh8WithLegacyBonesAndNoBox) {
     EXPECT_FALSE(fs::exists(dir + "/again/hero.BBX"));
 }
 
+// The hat's parent, the body, is not selected: the hat stands at the top at its world place,
+// so the file passes check with its bones.
 TEST(FromGltfCommand, SelectedExportsOnlyTheNamedNodes) {
     std::string dir = clitest::makeSample("from-gltf-selected");
     ASSERT_EQ(mshtool({"to-gltf", dir + "/hero.msh", "-o", dir + "/hero.glb"}).exitCode, 0);
@@ -167,6 +169,31 @@ TEST(FromGltfCommand, SelectedExportsOnlyTheNamedNodes) {
     ASSERT_EQ(hat.legacy.size(), 1u);
     EXPECT_EQ(textOf(hat.legacy[0].header.name), "Hero Hat");
     EXPECT_FALSE(fs::exists(dir + "/hat.bn"));
+    EXPECT_NE(run.err.find("\"Hero Hat\" written at the top with its world transform: its parent "
+                           "\"Hero Body\" is not selected"),
+              std::string::npos)
+        << run.err;
+
+    clitest::ModelFile hero = clitest::readModel(dir + "/hero.msh");
+    const MshObjectHeader& original = hero.legacy.at(1).header;
+    ASSERT_EQ(textOf(original.name), "Hero Hat");
+    for (const char* layout : {"--export-bones", "--mesh8"}) {
+        SCOPED_TRACE(layout);
+        run = mshtool({"from-gltf", dir + "/hero.glb", "-o", dir + "/top.msh", "--selected",
+                       "Hero Hat", layout, "--force"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        clitest::ModelFile top = clitest::readModel(dir + "/top.msh");
+        const MshObjectHeader& header =
+            top.mesh8.empty() ? top.legacy.at(0).header : top.mesh8.at(0).header;
+        EXPECT_EQ(textOf(header.parentName), "NULL");
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) {
+                EXPECT_NEAR(+header.worldTM[i][j], +original.worldTM[i][j], 1e-5);
+                EXPECT_NEAR(+header.localTM[i][j], +original.worldTM[i][j], 1e-5);
+            }
+        clitest::Run check = mshtool({"check", dir + "/top.msh", "--bones", dir + "/hero.bn"});
+        EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    }
     run =
         mshtool({"from-gltf", dir + "/hero.glb", "-o", dir + "/none.msh", "--selected", "Nobody"});
     EXPECT_EQ(run.exitCode, 1);
@@ -182,4 +209,36 @@ TEST(FromGltfCommand, BadInputAndUsage) {
     EXPECT_FALSE(fs::exists(dir + "/junk.msh"));
     EXPECT_EQ(mshtool({"from-gltf", dir + "/junk.glb", "-o", dir + "/junk.obj"}).exitCode, 2);
     EXPECT_EQ(mshtool({"from-gltf", dir + "/junk.glb"}).exitCode, 2);
+}
+
+// A .gltf's buffers and images are read from its own folder: files of the same names in the
+// current folder (another model's) are not taken, and nothing is written.
+TEST(FromGltfCommand, ResourcesComeOnlyFromTheGltfsOwnFolder) {
+    std::string dir = clitest::makeSample("from-gltf-resources");
+    fs::create_directories(dir + "/model");
+    fs::create_directories(dir + "/elsewhere");
+    ASSERT_EQ(mshtool({"to-gltf", dir + "/hero.msh", "-o", dir + "/model/hero.gltf"}).exitCode, 0);
+    fs::path before = fs::current_path();
+    fs::current_path(dir + "/elsewhere");
+    struct BackHome {
+        fs::path folder;
+        ~BackHome() { fs::current_path(folder); }
+    } backHome{before};
+
+    for (const char* moved : {"hero.bin", "hero.png"}) {
+        SCOPED_TRACE(moved);
+        fs::rename(dir + "/model/" + moved, dir + "/elsewhere/" + moved);
+        clitest::Run run =
+            mshtool({"from-gltf", "../model/hero.gltf", "-o", dir + "/model/out.msh"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("cannot find \"" + std::string(moved) +
+                               "\", which the file refers to: looked for " + dir + "/model/" +
+                               moved),
+                  std::string::npos)
+            << run.err;
+        EXPECT_FALSE(fs::exists(dir + "/model/out.msh"));
+        fs::rename(dir + "/elsewhere/" + moved, dir + "/model/" + moved);
+    }
+    EXPECT_EQ(mshtool({"from-gltf", "../model/hero.gltf", "-o", dir + "/model/out.msh"}).exitCode,
+              0);
 }

@@ -203,35 +203,55 @@ TEST_F(ExportFlow, NodesGoToTheFileOfTheirPass) {
     EXPECT_EQ(2u, readLegacyFile(bn).size());
 }
 
+// A selected node whose parent is not selected stands at the top at its world place (no file
+// of the export holds the parent), and the log says so; a selected child keeps its parent.
 TEST_F(ExportFlow, ExportSelectedTakesOnlySelectedNodes) {
-    INode* chosen = addNode(L"Chosen", makeTetra(), moved(0, 0, 0));
+    INode* holder = addNode(L"Holder", makeTetra(), moved(10, 0, 0));
+    INode* chosen = addNode(L"Chosen", makeTetra(), moved(12, 0, 0), holder);
+    INode* kept = addNode(L"Kept", makeTetra(), moved(13, 0, 0), chosen);
     addNode(L"Other", makeTetra(), moved(0, 0, 0));
     INode* bone = addNode(L"ChosenBone", makeTetra(), moved(0, 0, 0));
     bone->SetBoneNodeOnOff(TRUE, 0);
     INode* otherBone = addNode(L"OtherBone", makeTetra(), moved(0, 0, 0));
     otherBone->SetBoneNodeOnOff(TRUE, 0);
     GetCOREInterface()->SelectNode(chosen, 1);
+    GetCOREInterface()->SelectNode(kept, 0);
     GetCOREInterface()->SelectNode(bone, 0);
 
     Talvex_MSH_EXPORT exporter;
     EXPECT_TRUE(exporter.SupportsOptions(0, SCENE_EXPORT_SELECTED));
     for (bool mesh8 : {false, true}) {
-        runExport(msh, true, mesh8, SCENE_EXPORT_SELECTED);
-        if (mesh8) {
-            std::vector<Mesh8Record> records = readMesh8File(msh);
-            ASSERT_EQ(1u, records.size());
-            EXPECT_EQ("Chosen", fieldText(records[0].header.name));
-        } else {
-            std::vector<LegacyRecord> records = readLegacyFile(msh);
-            ASSERT_EQ(1u, records.size());
-            EXPECT_EQ("Chosen", fieldText(records[0].header.name));
-        }
+        SCOPED_TRACE(mesh8 ? "Mesh8" : "legacy");
+        LogRecorder log;
+        ExportRun run = runExport(msh, true, mesh8, SCENE_EXPORT_SELECTED);
+        EXPECT_EQ(2u, run.boxes.size()) << "the questions only: the note is no loss";
+        std::vector<MshObjectHeader> headers;
+        if (mesh8)
+            for (const Mesh8Record& record : readMesh8File(msh))
+                headers.push_back(record.header);
+        else
+            for (const LegacyRecord& record : readLegacyFile(msh))
+                headers.push_back(record.header);
+        ASSERT_EQ(2u, headers.size());
+        EXPECT_EQ("Chosen", fieldText(headers[0].name));
+        EXPECT_EQ("NULL", fieldText(headers[0].parentName));
+        EXPECT_EQ(12.0f, +headers[0].localTM[3][0]);
+        EXPECT_EQ(12.0f, +headers[0].worldTM[3][0]);
+        EXPECT_EQ("Chosen", fieldText(headers[1].parentName));
+        EXPECT_EQ(1.0f, +headers[1].localTM[3][0]);
         std::vector<LegacyRecord> bones = readLegacyFile(bn);
         ASSERT_EQ(1u, bones.size());
         EXPECT_EQ("ChosenBone", fieldText(bones[0].header.name));
+        ASSERT_EQ(1u, log.entries().size());
+        EXPECT_EQ(static_cast<DWORD>(SYSLOG_INFO), log.entries()[0].type);
+        EXPECT_EQ(L"model.msh: node \"Chosen\" written at the top with its world transform: its "
+                  L"parent \"Holder\" is not selected",
+                  log.entries()[0].text);
     }
     runExport(msh, true, false);
-    EXPECT_EQ(2u, readLegacyFile(msh).size());
+    std::vector<LegacyRecord> all = readLegacyFile(msh);
+    ASSERT_EQ(4u, all.size());
+    EXPECT_EQ("Holder", fieldText(all[1].header.parentName));
     EXPECT_EQ(2u, readLegacyFile(bn).size());
 }
 

@@ -93,6 +93,17 @@ TEST(MeshSplitting, PartsAreNamedToFitAndPlacedBesideTheirObject) {
                                           "has 10923 faces and a Mesh8 object holds at most "))
         << report.warnings[0];
     EXPECT_TRUE(contains(report.warnings, "part names shortened to fit the 100-character"));
+    // The name's own length is not what cut "Körper身": its character U+8EAB is.
+    const std::string* korper = nullptr;
+    for (const std::string& line : report.warnings)
+        if (line.rfind("K\xC3\xB6rper", 0) == 0)
+            korper = &line;
+    ASSERT_NE(korper, nullptr);
+    EXPECT_NE(korper->find("part names cut before the character U+8EAB, which the 8-bit name "
+                           "field cannot hold"),
+              std::string::npos)
+        << *korper;
+    EXPECT_EQ(korper->find("100-character"), std::string::npos) << *korper;
     EXPECT_TRUE(report.losses.empty());
 }
 
