@@ -1,4 +1,5 @@
 // `mshtool from-gltf`: a glTF 2.0 model into the scene, written by the exporter plug-in.
+#include "cli/BoneShapeKeeping.h"
 #include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -115,6 +116,8 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
         return exitBadFile;
     PluginSession session;
     std::string staged = stage.stagedPath(pathOf(options.output).filename());
+    if (options.bones && !options.force)
+        keepExistingBoneShapes(exportedFiles(options.output, true, options.mesh8)[1]);
     if (!session.exportFile(staged, options.bones, options.mesh8, selectedOnly)) {
         printMessage("mshtool: " + options.output + ": the exporter failed (see above)");
         return exitBadFile;
@@ -162,7 +165,8 @@ Command addFromGltfCommand(CLI::App& app) {
                     "than four bones in the legacy layout, more than 10,922 faces in Mesh8,\n"
                     "more than 65,535 vertices or faces) is split into objects NAME, NAME.1,\n"
                     "NAME.2, ... An existing file is replaced only when nothing was lost on the\n"
-                    "way, or with --force.\n\n"
+                    "way, or with --force. Bones without a shape in the glTF keep the shape of\n"
+                    "the bone of the same name in an existing OUT.bn, unless --force.\n\n"
                     "Example:\n  mshtool from-gltf hero.glb -o hero.msh --export-bones --mesh8");
     command->add_option("GLTF", options->input, "The .gltf or .glb file")->required();
     command->add_option("-o,--output", options->output, "The MSH file to write")->required();
