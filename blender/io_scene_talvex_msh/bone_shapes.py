@@ -1,0 +1,344 @@
+# Bones through Blender. mshtool's glTF keeps each bone's mesh as a mesh no node draws, which
+# Blender's importer passes over. On import it is read from the file into the bone (as the glTF
+# data itself, so the BN file can be written back unchanged) and shown as the bone's custom
+# shape; on export it goes back into the glTF Blender wrote, named by the bone's node. Blender
+# also keeps bones in single precision and rebuilds their rest from head and tail: each bone's
+# transform in the file goes along too, and is written back where the bone has not moved.
+import json
+import os
+import struct
+
+import bpy
+from mathutils import Matrix, Quaternion, Vector
+
+# Custom property of a bone (not its pose bone): its shape as glTF data. Blender writes a bone's
+# custom properties into its node's extras, where the export below finds it.
+SHAPE_PROPERTY = "mshBoneShapeData"
+# Custom property of a bone: its node's local and world matrices in the file, and its parent.
+REST_PROPERTY = "mshBoneRest"
+# How far (in model units, and as a share of the value) a bone may be from its transform in
+# the file and still count as not moved: Blender's single precision is far finer than this.
+REST_TOLERANCE = 1e-5
+
+COMPONENT_FORMATS = {5120: "b", 5121: "B", 5122: "h", 5123: "H", 5125: "I", 5126: "f"}
+TYPE_SIZES = {"SCALAR": 1, "VEC2": 2, "VEC3": 3, "VEC4": 4, "MAT4": 16}
+# glTF is Y up, Blender Z up: (x, y, z) in glTF is (x, -z, y) in Blender.
+Y_UP_TO_Z_UP = Matrix(((1, 0, 0, 0), (0, 0, -1, 0), (0, 1, 0, 0), (0, 0, 0, 1)))
+
+
+def read_glb(path):
+    """The JSON document and the binary chunk of a .glb file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    document, binary = None, b""
+    offset = 12
+    while offset + 8 <= len(data):
+        length, kind = struct.unpack_from("<II", data, offset)
+        chunk = data[offset + 8:offset + 8 + length]
+        if kind == 0x4E4F534A:
+            document = json.loads(chunk.decode("utf-8"))
+        elif kind == 0x004E4942:
+            binary = chunk
+        offset += 8 + length
+    return document or {}, binary
+
+
+def read_accessor(document, binary, index):
+    accessor = document["accessors"][index]
+    view = document["bufferViews"][accessor["bufferView"]]
+    form = COMPONENT_FORMATS[accessor["componentType"]]
+    size = TYPE_SIZES[accessor["type"]]
+    stride = view.get("byteStride", size * struct.calcsize(form))
+    start = view.get("byteOffset", 0) + accessor.get("byteOffset", 0)
+    values = []
+    for i in range(accessor["count"]):
+        values.extend(struct.unpack_from("<%d%s" % (size, form), binary, start + i * stride))
+    return {"componentType": accessor["componentType"], "type": accessor["type"],
+            "normalized": accessor.get("normalized", False), "values": values}
+
+
+def drawn_meshes(document):
+    return {node["mesh"] for node in document.get("nodes", []) if "mesh" in node}
+
+
+def shape_mesh_index(document, node):
+    """The mesh a bone node names as its shape, under mshtool's own rule: one no node draws,
+    of the recorded name; None when there is none."""
+    extras = node.get("extras", {})
+    meshes = document.get("meshes", [])
+    drawn = drawn_meshes(document)
+    index, name = extras.get("mshBoneMesh"), extras.get("mshBoneMeshName")
+    if index is None and name is None:
+        return None
+
+    def fits(m):
+        return (isinstance(m, int) and 0 <= m < len(meshes) and m not in drawn and
+                (name is None or meshes[m].get("name") == name))
+
+    if fits(index):
+        return index
+    named = [m for m in range(len(meshes)) if fits(m)] if name is not None else []
+    return named[0] if len(named) == 1 else None
+
+
+def shape_data(document, binary, mesh_index):
+    mesh = document["meshes"][mesh_index]
+    primitives = []
+    for primitive in mesh["primitives"]:
+        attributes = {key: read_accessor(document, binary, value)
+                      for key, value in primitive["attributes"].items()}
+        entry = {"mode": primitive.get("mode", 4), "attributes": attributes}
+        if "indices" in primitive:
+            entry["indices"] = read_accessor(document, binary, primitive["indices"])
+        primitives.append(entry)
+    return {"name": mesh.get("name", ""), "extras": mesh.get("extras", {}),
+            "primitives": primitives}
+
+
+def node_worlds(document):
+    """Every node's world matrix in the file's own (Y up) frame."""
+    nodes = document.get("nodes", [])
+    parent = {}
+    for i, node in enumerate(nodes):
+        for child in node.get("children", []):
+            parent[child] = i
+
+    def local(node):
+        if "matrix" in node:
+            m = node["matrix"]
+            return Matrix([[m[c * 4 + r] for c in range(4)] for r in range(4)])
+        t = Matrix.Translation(node.get("translation", (0, 0, 0)))
+        x, y, z, w = node.get("rotation", (0, 0, 0, 1))
+        s = node.get("scale", (1, 1, 1))
+        scale = Matrix.Diagonal((s[0], s[1], s[2], 1))
+        return t @ Quaternion((w, x, y, z)).to_matrix().to_4x4() @ scale
+
+    worlds = {}
+
+    def world(i):
+        if i not in worlds:
+            worlds[i] = (world(parent[i]) if i in parent else Matrix()) @ local(nodes[i])
+        return worlds[i]
+
+    return [world(i) for i in range(len(nodes))]
+
+
+def local_matrix(node):
+    """A node's local matrix in double precision, column-major as glTF writes it."""
+    if "matrix" in node:
+        return [float(v) for v in node["matrix"]]
+    x, y, z, w = node.get("rotation", (0.0, 0.0, 0.0, 1.0))
+    sx, sy, sz = node.get("scale", (1.0, 1.0, 1.0))
+    tx, ty, tz = node.get("translation", (0.0, 0.0, 0.0))
+    r = [1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w),
+         2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w),
+         2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y)]
+    return [r[0] * sx, r[1] * sx, r[2] * sx, 0.0, r[3] * sy, r[4] * sy, r[5] * sy, 0.0,
+            r[6] * sz, r[7] * sz, r[8] * sz, 0.0, tx, ty, tz, 1.0]
+
+
+def multiply(a, b):
+    return [sum(a[k * 4 + r] * b[c * 4 + k] for k in range(4)) for c in range(4) for r in range(4)]
+
+
+def affine_inverse(m):
+    a = [[m[c * 4 + r] for c in range(3)] for r in range(3)]
+    det = (a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]))
+    if det == 0:
+        return None
+    inv = [[(a[(c + 1) % 3][(r + 1) % 3] * a[(c + 2) % 3][(r + 2) % 3] -
+             a[(c + 1) % 3][(r + 2) % 3] * a[(c + 2) % 3][(r + 1) % 3]) / det
+            for c in range(3)] for r in range(3)]
+    t = [-sum(inv[r][k] * m[12 + k] for k in range(3)) for r in range(3)]
+    return [inv[0][0], inv[1][0], inv[2][0], 0.0, inv[0][1], inv[1][1], inv[2][1], 0.0,
+            inv[0][2], inv[1][2], inv[2][2], 0.0, t[0], t[1], t[2], 1.0]
+
+
+def hierarchy(nodes):
+    """Each node's parent (None at the top) and every node's world matrix in double precision,
+    parents before children in `order`."""
+    parent = {}
+    for i, node in enumerate(nodes):
+        for child in node.get("children", []):
+            parent[child] = i
+    worlds, order = {}, []
+
+    def visit(i):
+        if i in worlds:
+            return
+        if i in parent:
+            visit(parent[i])
+        p = parent.get(i)
+        local = local_matrix(nodes[i])
+        worlds[i] = multiply(worlds[p], local) if p is not None else local
+        order.append(i)
+
+    for i in range(len(nodes)):
+        visit(i)
+    return parent, worlds, order
+
+
+def display_object(name, data, to_bone):
+    """An object (linked to no scene) showing the shape's triangles in bone space."""
+    vertices, faces = [], []
+    for primitive in data["primitives"]:
+        if primitive["mode"] != 4:
+            continue
+        p = primitive["attributes"]["POSITION"]["values"]
+        first = len(vertices)
+        vertices += [to_bone @ Vector(p[i:i + 3]) for i in range(0, len(p), 3)]
+        count = len(p) // 3
+        indices = primitive["indices"]["values"] if "indices" in primitive else range(count)
+        faces += [tuple(first + v for v in indices[i:i + 3]) for i in range(0, len(indices), 3)]
+    mesh = bpy.data.meshes.new(name)
+    mesh.from_pydata(vertices, [], faces)
+    mesh.update()
+    return bpy.data.objects.new(name, mesh)
+
+
+def keep_shapes(armatures, document, binary):
+    """Gives the bones of `armatures` the shapes the .glb file names for their nodes."""
+    nodes = document.get("nodes", [])
+    parent, exact_worlds, _ = hierarchy(nodes)
+    worlds = None
+    for armature in armatures:
+        for pose_bone in armature.pose.bones:
+            index = next((i for i, n in enumerate(nodes) if n.get("name") == pose_bone.name and
+                          "mshBone" in n.get("extras", {})), None)
+            if index is None:
+                continue
+            node = nodes[index]
+            up = parent.get(index)
+            pose_bone.bone[REST_PROPERTY] = json.dumps({
+                "local": local_matrix(node), "world": exact_worlds[index],
+                "parent": nodes[up].get("name", "") if up is not None else ""})
+            mesh_index = shape_mesh_index(document, node)
+            if mesh_index is None:
+                continue
+            worlds = worlds or node_worlds(document)
+            data = shape_data(document, binary, mesh_index)
+            pose_bone.bone[SHAPE_PROPERTY] = json.dumps(data, separators=(",", ":"))
+            # The shape's vertices are in its node's space (Y up): through the node's world
+            # transform into Blender's world, then into the bone's space, where it is drawn.
+            bone_world = armature.matrix_world @ pose_bone.bone.matrix_local
+            to_bone = bone_world.inverted() @ Y_UP_TO_Z_UP @ worlds[index]
+            shape = display_object(pose_bone.name + " shape", data, to_bone)
+            pose_bone.custom_shape = shape
+            pose_bone.use_custom_shape_bone_size = False
+
+
+def add_accessor(document, blob, accessor):
+    form = COMPONENT_FORMATS[accessor["componentType"]]
+    values = accessor["values"]
+    size = TYPE_SIZES[accessor["type"]]
+    blob.extend(b"\0" * (-len(blob) % 4))
+    views = document.setdefault("bufferViews", [])
+    packed = struct.pack("<%d%s" % (len(values), form), *values)
+    views.append({"buffer": 0, "byteOffset": len(blob), "byteLength": len(packed)})
+    blob.extend(packed)
+    entry = {"bufferView": len(views) - 1, "componentType": accessor["componentType"],
+             "count": len(values) // size, "type": accessor["type"]}
+    if accessor.get("normalized"):
+        entry["normalized"] = True
+    return entry
+
+
+def add_shape_mesh(document, blob, data):
+    accessors = document.setdefault("accessors", [])
+
+    def added(accessor, bounds=False):
+        entry = add_accessor(document, blob, accessor)
+        if bounds and entry["count"]:
+            size = TYPE_SIZES[accessor["type"]]
+            columns = [accessor["values"][c::size] for c in range(size)]
+            entry["min"] = [min(c) for c in columns]
+            entry["max"] = [max(c) for c in columns]
+        accessors.append(entry)
+        return len(accessors) - 1
+
+    primitives = []
+    for primitive in data["primitives"]:
+        out = {"mode": primitive["mode"],
+               "attributes": {key: added(value, key == "POSITION")
+                              for key, value in primitive["attributes"].items()}}
+        if "indices" in primitive:
+            out["indices"] = added(primitive["indices"])
+        primitives.append(out)
+    meshes = document.setdefault("meshes", [])
+    meshes.append({"name": data["name"], "primitives": primitives, "extras": data["extras"]})
+    return len(meshes) - 1
+
+
+def close_to(a, b):
+    return all(abs(x - y) <= REST_TOLERANCE * (1 + abs(y)) for x, y in zip(a, b))
+
+
+def put_back_rest(nodes, bone_nodes):
+    """Gives each bone that stands where it stood in the file its transform from the file: its
+    own local matrix below the same parent bone, else its world matrix below what is above it."""
+    parent, worlds, order = hierarchy(nodes)
+    restored = set()
+    for i in order:
+        text = nodes[i].get("extras", {}).pop(REST_PROPERTY, None)
+        if text is None or i not in bone_nodes:
+            continue
+        rest = json.loads(text)
+        if not close_to(worlds[i], rest["world"]):
+            continue
+        up = parent.get(i)
+        if up in restored and nodes[up].get("name") == rest["parent"]:
+            local = rest["local"]
+        elif up is None or worlds[up] == local_matrix({}):
+            local = rest["world"]
+        else:
+            inverse = affine_inverse(worlds[up])
+            if inverse is None:
+                continue
+            local = multiply(inverse, rest["world"])
+        for key in ("translation", "rotation", "scale"):
+            nodes[i].pop(key, None)
+        nodes[i]["matrix"] = local
+        worlds[i] = rest["world"]
+        restored.add(i)
+
+
+def restore_in_gltf(path, parent_bones):
+    """Puts the bone shapes Blender carried in node extras back into the .gltf file at `path`
+    as meshes no node draws, and records the bone parents (`parent_bones`: object name ->
+    bone name) of skinned objects that Blender's exporter cannot express."""
+    with open(path, "r", encoding="utf-8") as f:
+        document = json.load(f)
+    nodes = document.get("nodes", [])
+    buffers = document.setdefault("buffers", [])
+    if not buffers:
+        buffers.append({"uri": os.path.splitext(os.path.basename(path))[0] + ".bin",
+                        "byteLength": 0})
+    bin_path = os.path.join(os.path.dirname(path), buffers[0]["uri"])
+    blob = bytearray()
+    if os.path.isfile(bin_path):
+        with open(bin_path, "rb") as f:
+            blob = bytearray(f.read())
+    for node in nodes:
+        extras = node.get("extras", {})
+        text = extras.pop(SHAPE_PROPERTY, None)
+        if text is None or "mesh" in node:
+            continue
+        mesh_index = add_shape_mesh(document, blob, json.loads(text))
+        extras["mshBoneMesh"] = mesh_index
+        extras["mshBoneMeshName"] = document["meshes"][mesh_index]["name"]
+    joints = {j for skin in document.get("skins", []) for j in skin.get("joints", [])}
+    bones = {n.get("name"): i for i, n in enumerate(nodes)
+             if i in joints or "mshBone" in n.get("extras", {})}
+    put_back_rest(nodes, set(bones.values()))
+    for node in nodes:
+        node.get("extras", {}).pop("mshParentBone", None)
+        bone = parent_bones.get(node.get("name"))
+        if bone in bones and "skin" in node:
+            node.setdefault("extras", {})["mshParentNode"] = bones[bone]
+    buffers[0]["byteLength"] = len(blob)
+    with open(bin_path, "wb") as f:
+        f.write(blob)
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump(document, f)
