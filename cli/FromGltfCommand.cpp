@@ -26,6 +26,7 @@ struct FromGltfOptions {
     bool noSplit = false;
     std::vector<std::string> selected;
     bool force = false;
+    bool keepBoneShapes = false;
 };
 
 bool endsWithMsh(const std::string& path) {
@@ -116,7 +117,7 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
         return exitBadFile;
     PluginSession session;
     std::string staged = stage.stagedPath(pathOf(options.output).filename());
-    if (options.bones && !options.force)
+    if (options.bones && (!options.force || options.keepBoneShapes))
         keepExistingBoneShapes(exportedFiles(options.output, true, options.mesh8)[1]);
     if (!session.exportFile(staged, options.bones, options.mesh8, selectedOnly)) {
         printMessage("mshtool: " + options.output + ": the exporter failed (see above)");
@@ -179,6 +180,9 @@ Command addFromGltfCommand(CLI::App& app) {
                         "Export only these nodes (with --export-bones, every bone as well)");
     command->add_flag("--force", options->force,
                       "Replace existing files even when something was lost on the way");
+    command->add_flag("--keep-bone-shapes", options->keepBoneShapes,
+                      "Keep the shapes of an existing OUT.bn for bones without one, also with "
+                      "--force");
     return {command, [options] { return runFromGltf(*options); }};
 }
 

@@ -40,7 +40,8 @@ class ExportTalvexMsh(bpy.types.Operator, ExportHelper):
         preferences = context.preferences.addons[__package__].preferences
         target = bpy.path.abspath(self.filepath)
         arguments = ["-o", target, "--force"]  # the file browser asked before replacing
-        arguments += ["--export-bones"] if self.export_bones else []
+        # Bones Blender made (no shape) keep those of the BN file they replace.
+        arguments += ["--export-bones", "--keep-bone-shapes"] if self.export_bones else []
         arguments += ["--mesh8"] if self.mesh8 else []
         arguments += [] if self.split_to_fit else ["--no-split"]
         if self.selected_only:

@@ -174,14 +174,16 @@ TEST(FromGltfCommand, ShapelessBonesKeepTheShapesOfTheBnTheyReplaceUnlessForced)
     fs::create_directories(out);
     fs::copy_file(dir + "/hero.bn", out + "/hero.bn");
     fs::copy_file(dir + "/hero.BBX", out + "/hero.BBX");
-    auto run = [&](bool force) {
+    auto run = [&](bool force, bool keep) {
         std::vector<std::string> args{"from-gltf", dir + "/bare.gltf", "-o", out + "/hero.msh",
                                       "--export-bones"};
         if (force)
             args.push_back("--force");
+        if (keep)
+            args.push_back("--keep-bone-shapes");
         return mshtool(args);
     };
-    clitest::Run kept = run(false);
+    clitest::Run kept = run(false, false);
     ASSERT_EQ(kept.exitCode, 0) << kept.err;
     EXPECT_EQ(clitest::bytesOf(out + "/hero.bn"), clitest::bytesOf(dir + "/hero.bn"));
     EXPECT_EQ(clitest::bytesOf(out + "/hero.BBX"), clitest::bytesOf(dir + "/hero.BBX"));
@@ -190,7 +192,12 @@ TEST(FromGltfCommand, ShapelessBonesKeepTheShapesOfTheBnTheyReplaceUnlessForced)
               std::string::npos)
         << kept.err;
 
-    clitest::Run forced = run(true);
+    clitest::Run keptAsAsked = run(true, true);
+    ASSERT_EQ(keptAsAsked.exitCode, 0) << keptAsAsked.err;
+    EXPECT_EQ(clitest::bytesOf(out + "/hero.bn"), clitest::bytesOf(dir + "/hero.bn"))
+        << "--keep-bone-shapes keeps them also with --force";
+
+    clitest::Run forced = run(true, false);
     ASSERT_EQ(forced.exitCode, 0) << forced.err;
     EXPECT_EQ(forced.err.find("keep theirs"), std::string::npos) << forced.err;
     for (const LegacyRecord& bone : clitest::readModel(out + "/hero.bn").legacy)
