@@ -95,34 +95,6 @@ def shape_data(document, binary, mesh_index):
             "primitives": primitives}
 
 
-def node_worlds(document):
-    """Every node's world matrix in the file's own (Y up) frame."""
-    nodes = document.get("nodes", [])
-    parent = {}
-    for i, node in enumerate(nodes):
-        for child in node.get("children", []):
-            parent[child] = i
-
-    def local(node):
-        if "matrix" in node:
-            m = node["matrix"]
-            return Matrix([[m[c * 4 + r] for c in range(4)] for r in range(4)])
-        t = Matrix.Translation(node.get("translation", (0, 0, 0)))
-        x, y, z, w = node.get("rotation", (0, 0, 0, 1))
-        s = node.get("scale", (1, 1, 1))
-        scale = Matrix.Diagonal((s[0], s[1], s[2], 1))
-        return t @ Quaternion((w, x, y, z)).to_matrix().to_4x4() @ scale
-
-    worlds = {}
-
-    def world(i):
-        if i not in worlds:
-            worlds[i] = (world(parent[i]) if i in parent else Matrix()) @ local(nodes[i])
-        return worlds[i]
-
-    return [world(i) for i in range(len(nodes))]
-
-
 def local_matrix(node):
     """A node's local matrix in double precision, column-major as glTF writes it."""
     if "matrix" in node:
@@ -201,8 +173,7 @@ def display_object(name, data, to_bone):
 def keep_shapes(armatures, document, binary):
     """Gives the bones of `armatures` the shapes the .glb file names for their nodes."""
     nodes = document.get("nodes", [])
-    parent, exact_worlds, _ = hierarchy(nodes)
-    worlds = None
+    parent, worlds, _ = hierarchy(nodes)
     for armature in armatures:
         for pose_bone in armature.pose.bones:
             index = next((i for i, n in enumerate(nodes) if n.get("name") == pose_bone.name and
@@ -212,21 +183,54 @@ def keep_shapes(armatures, document, binary):
             node = nodes[index]
             up = parent.get(index)
             pose_bone.bone[REST_PROPERTY] = json.dumps({
-                "local": local_matrix(node), "world": exact_worlds[index],
+                "local": local_matrix(node), "world": worlds[index],
                 "parent": nodes[up].get("name", "") if up is not None else ""})
             mesh_index = shape_mesh_index(document, node)
             if mesh_index is None:
                 continue
-            worlds = worlds or node_worlds(document)
             data = shape_data(document, binary, mesh_index)
-            pose_bone.bone[SHAPE_PROPERTY] = json.dumps(data, separators=(",", ":"))
             # The shape's vertices are in its node's space (Y up): through the node's world
             # transform into Blender's world, then into the bone's space, where it is drawn.
             bone_world = armature.matrix_world @ pose_bone.bone.matrix_local
-            to_bone = bone_world.inverted() @ Y_UP_TO_Z_UP @ worlds[index]
+            node_world = Matrix([worlds[index][r::4] for r in range(4)])
+            to_bone = bone_world.inverted() @ Y_UP_TO_Z_UP @ node_world
+            data["place"] = [list(row) for row in to_bone]
+            pose_bone.bone[SHAPE_PROPERTY] = json.dumps(data, separators=(",", ":"))
             shape = display_object(pose_bone.name + " shape", data, to_bone)
             pose_bone.custom_shape = shape
             pose_bone.use_custom_shape_bone_size = False
+
+
+def changed_shapes():
+    """Bone name -> its shape as it now stands in Blender (None: removed), for the bones whose
+    custom shape is no longer the one the import made."""
+    changes = {}
+    for armature in (o for o in bpy.data.objects if o.type == "ARMATURE"):
+        for pose_bone in armature.pose.bones:
+            text = pose_bone.bone.get(SHAPE_PROPERTY)
+            if text is None:
+                continue
+            shape = pose_bone.custom_shape
+            if shape is None or shape.type != "MESH":
+                changes[pose_bone.name] = None
+                continue
+            data = json.loads(text)
+            back = Matrix(data["place"]).inverted()
+            positions = [c for v in shape.data.vertices for c in back @ v.co]
+            stored = [c for p in data["primitives"] if p["mode"] == 4
+                      for c in p["attributes"]["POSITION"]["values"]]
+            if len(positions) == len(stored) and all(
+                    abs(a - b) <= REST_TOLERANCE * 10 * (1 + abs(b))
+                    for a, b in zip(positions, stored)):
+                continue
+            shape.data.calc_loop_triangles()
+            triangles = [v for t in shape.data.loop_triangles for v in t.vertices]
+            changes[pose_bone.name] = {"name": pose_bone.name, "extras": {}, "primitives": [{
+                "mode": 4,
+                "attributes": {"POSITION": {"componentType": 5126, "type": "VEC3",
+                                            "values": positions}},
+                "indices": {"componentType": 5125, "type": "SCALAR", "values": triangles}}]}
+    return changes
 
 
 def add_accessor(document, blob, accessor):
@@ -304,10 +308,11 @@ def put_back_rest(nodes, bone_nodes):
         restored.add(i)
 
 
-def restore_in_gltf(path, parent_bones):
+def restore_in_gltf(path, parent_bones, changed):
     """Puts the bone shapes Blender carried in node extras back into the .gltf file at `path`
-    as meshes no node draws, and records the bone parents (`parent_bones`: object name ->
-    bone name) of skinned objects that Blender's exporter cannot express."""
+    as meshes no node draws (or, for the bones in `changed`, the shape drawn now), and records
+    the bone parents (`parent_bones`: object name -> bone name) of skinned objects that
+    Blender's exporter cannot express."""
     with open(path, "r", encoding="utf-8") as f:
         document = json.load(f)
     nodes = document.get("nodes", [])
@@ -325,7 +330,10 @@ def restore_in_gltf(path, parent_bones):
         text = extras.pop(SHAPE_PROPERTY, None)
         if text is None or "mesh" in node:
             continue
-        mesh_index = add_shape_mesh(document, blob, json.loads(text))
+        data = changed.get(node.get("name"), json.loads(text))
+        if data is None:
+            continue
+        mesh_index = add_shape_mesh(document, blob, data)
         extras["mshBoneMesh"] = mesh_index
         extras["mshBoneMeshName"] = document["meshes"][mesh_index]["name"]
     joints = {j for skin in document.get("skins", []) for j in skin.get("joints", [])}

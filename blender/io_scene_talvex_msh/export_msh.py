@@ -91,7 +91,7 @@ class ExportTalvexMsh(bpy.types.Operator, ExportHelper):
         if done != {"FINISHED"}:
             return False
         try:
-            bone_shapes.restore_in_gltf(gltf, parent_bones())
+            bone_shapes.restore_in_gltf(gltf, parent_bones(), bone_shapes.changed_shapes())
         except (OSError, ValueError, KeyError) as e:
             self.report({"ERROR"}, "cannot put the bone shapes into Blender's glTF file: %s; "
                         "nothing was written" % e)

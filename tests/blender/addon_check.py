@@ -143,6 +143,28 @@ def expect_custom_shapes(label, bones):
                "%s: bone %s's shape is not drawn where the file puts it" % (label, pose_bone.name))
 
 
+def edited_shapes(path):
+    """A custom shape edited in Blender is exported as it is drawn; a removed one is gone."""
+    armature = next(o for o in bpy.context.scene.objects if o.type == "ARMATURE")
+    head, neck = armature.pose.bones["Hero Head"], armature.pose.bones["Hero Neck"]
+    for v in head.custom_shape.data.vertices:
+        v.co.x += 0.5
+    world = armature.matrix_world @ head.bone.matrix_local
+    drawn = set(key(world @ v.co) for v in head.custom_shape.data.vertices)
+    neck_shape, neck.custom_shape = neck.custom_shape, None
+    try:
+        result = bpy.ops.export_scene.talvex_msh(filepath=path, export_bones=True)
+    finally:
+        neck.custom_shape = neck_shape
+        for v in head.custom_shape.data.vertices:
+            v.co.x -= 0.5
+    expect(result == {"FINISHED"}, "edited shapes: the export returned %s" % result)
+    records = {r["name"]: r for r in file_records(path[:-3] + "bn")}
+    expect(set(key(p) for p in records["Hero Head"]["vertices"]) == drawn,
+           "edited shapes: Hero Head's record is not the shape drawn in Blender")
+    expect(not records["Hero Neck"]["vertices"], "edited shapes: Hero Neck kept a shape")
+
+
 def parented_copy(sample, folder):
     """The sample with Hero Body parented to the bone Hero Root, as an artist may link it."""
     os.makedirs(folder, exist_ok=True)
@@ -179,6 +201,7 @@ def main():
     expect(os.path.isfile(os.path.join(WORK, "legacy", "hero.BBX")), "no BBX file beside it")
     exported("mesh8 export", os.path.join(WORK, "mesh8", "hero.msh"), mesh8, bones,
              export_bones=True, mesh8=True)
+    edited_shapes(os.path.join(WORK, "edited", "hero.msh"))
     bpy.ops.object.select_all(action="DESELECT")
     bpy.data.objects["Hero Hat"].select_set(True)
     hat = os.path.join(WORK, "hat", "hat.msh")
