@@ -46,7 +46,8 @@ bool hasGeometry(INode* node) {
 }
 
 // The record's mesh as the importer builds it, so the exporter writes the same record again:
-// positions, faces with their UVs, and the file's vertex normals as specified normals.
+// positions, faces with their UVs, and the file's vertex normals as specified normals. (The
+// importer's own builder is inside its plug-in module, which mshtool loads but does not link.)
 TriObject* meshOf(const LegacyRecord& record) {
     TriObject* tri = CreateNewTriObject();
     Mesh& mesh = tri->GetMesh();

@@ -11,7 +11,7 @@ import bpy
 from bpy.props import CollectionProperty, EnumProperty, StringProperty
 from bpy_extras.io_utils import ImportHelper
 
-from . import bone_shapes, gltf_options, mshtool
+from . import bone_shapes, gltf_data, gltf_options, mshtool
 
 # Extras of mshtool's glTF that name nodes or meshes of that very file: they mean nothing
 # once Blender has read it, and would point elsewhere in a file Blender writes.
@@ -120,7 +120,7 @@ class ImportTalvexMsh(bpy.types.Operator, ImportHelper):
             for obj in added:
                 bpy.data.objects.remove(obj)
             raise RuntimeError("nothing was imported")
-        document, binary = bone_shapes.read_glb(gltf)
+        document, binary = gltf_data.read_glb(gltf)
         node_names = [node.get("name", "") for node in document.get("nodes", [])]
         self.name_armatures(added, source)
         self.restore_parents(added, node_names)
