@@ -1,4 +1,5 @@
 // `mshtool convert`: import a model and export it again (legacy to Mesh8 and back).
+#include "cli/BoneShapeKeeping.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Mesh8Unkept.h"
@@ -36,6 +37,8 @@ int convert(const ConvertOptions& options, const std::string& bones, OutputStage
     if (options.mesh8)
         printTwoSidedNotKeptInMesh8(options.input, false);
     std::string staged = stage.stagedPath(pathOf(options.output).filename());
+    if (options.exportBones && !options.force)
+        keepExistingBoneShapes(exportedFiles(options.output, true, options.mesh8)[1]);
     if (!session.exportFile(staged, options.exportBones, options.mesh8, false)) {
         printMessage("mshtool: " + options.output + ": the exporter failed (see above)");
         return exitBadFile;
@@ -85,7 +88,9 @@ Command addConvertCommand(CLI::App& app) {
     command->footer(
         "The BN file is imported first: the one given, or the .bn of the same stem\n"
         "beside the MSH file unless --no-bones. An existing file is replaced only when\n"
-        "nothing was lost on the way, or with --force; an input is never replaced.\n\n"
+        "nothing was lost on the way, or with --force; an input is never replaced.\n"
+        "With --export-bones, bones without a shape keep the shape of the bone of the\n"
+        "same name in an existing OUT.bn, unless --force.\n\n"
         "Example:\n  mshtool convert samples/hero.msh -o hero_mesh8.msh --mesh8 --export-bones");
     command->add_option("MSH", options->input, "The MSH file to convert")->required();
     CLI::Option* bones =

@@ -1,4 +1,5 @@
 // `mshtool from-gltf`: a glTF 2.0 model into the scene, written by the exporter plug-in.
+#include "cli/BoneShapeKeeping.h"
 #include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -27,6 +28,7 @@ struct FromGltfOptions {
     bool noSplit = false;
     std::vector<std::string> selected;
     bool force = false;
+    bool keepBoneShapes = false;
 };
 
 bool endsWithMsh(const std::string& path) {
@@ -135,6 +137,8 @@ int convert(const FromGltfOptions& options, OutputStage& stage) {
         printTwoSidedNotKeptInMesh8(options.input, selectedOnly);
     PluginSession session;
     std::string staged = stage.stagedPath(pathOf(options.output).filename());
+    if (options.bones && (!options.force || options.keepBoneShapes))
+        keepExistingBoneShapes(exportedFiles(options.output, true, options.mesh8)[1]);
     if (!session.exportFile(staged, options.bones, options.mesh8, selectedOnly)) {
         printMessage("mshtool: " + options.output + ": the exporter failed (see above)");
         return exitBadFile;
@@ -188,7 +192,8 @@ Command addFromGltfCommand(CLI::App& app) {
                     "than four bones in the legacy layout, more than 10,922 faces in Mesh8,\n"
                     "more than 65,535 vertices or faces) is split into objects NAME, NAME.1,\n"
                     "NAME.2, ... An existing file is replaced only when nothing was lost on the\n"
-                    "way, or with --force.\n\n"
+                    "way, or with --force. Bones without a shape in the glTF keep the shape of\n"
+                    "the bone of the same name in an existing OUT.bn, unless --force.\n\n"
                     "Example:\n  mshtool from-gltf hero.glb -o hero.msh --export-bones --mesh8");
     command->add_option("GLTF", options->input, "The .gltf or .glb file")->required();
     command->add_option("-o,--output", options->output, "The MSH file to write")->required();
@@ -201,6 +206,9 @@ Command addFromGltfCommand(CLI::App& app) {
                         "Export only these nodes (with --export-bones, every bone as well)");
     command->add_flag("--force", options->force,
                       "Replace existing files even when something was lost on the way");
+    command->add_flag("--keep-bone-shapes", options->keepBoneShapes,
+                      "Keep the shapes of an existing OUT.bn for bones without one, also with "
+                      "--force");
     return {command, [options] { return runFromGltf(*options); }};
 }
 

@@ -9,7 +9,7 @@ import bpy
 from bpy.props import BoolProperty, StringProperty
 from bpy_extras.io_utils import ExportHelper
 
-from . import gltf_options, mshtool
+from . import bone_shapes, gltf_options, mshtool
 
 
 class ExportTalvexMsh(bpy.types.Operator, ExportHelper):
@@ -40,7 +40,8 @@ class ExportTalvexMsh(bpy.types.Operator, ExportHelper):
         preferences = context.preferences.addons[__package__].preferences
         target = bpy.path.abspath(self.filepath)
         arguments = ["-o", target, "--force"]  # the file browser asked before replacing
-        arguments += ["--export-bones"] if self.export_bones else []
+        # Bones Blender made (no shape) keep those of the BN file they replace.
+        arguments += ["--export-bones", "--keep-bone-shapes"] if self.export_bones else []
         arguments += ["--mesh8"] if self.mesh8 else []
         arguments += [] if self.split_to_fit else ["--no-split"]
         if self.selected_only:
@@ -87,7 +88,23 @@ class ExportTalvexMsh(bpy.types.Operator, ExportHelper):
         finally:
             for obj in flagged:
                 del obj["mshSynthetic"]
-        return done == {"FINISHED"}
+        if done != {"FINISHED"}:
+            return False
+        try:
+            bone_shapes.restore_in_gltf(gltf, parent_bones(), bone_shapes.changed_shapes())
+        except (OSError, ValueError, KeyError) as e:
+            self.report({"ERROR"}, "cannot put the bone shapes into Blender's glTF file: %s; "
+                        "nothing was written" % e)
+            return False
+        return True
+
+
+def parent_bones():
+    """Object name -> the bone the import recorded as its parent, for skinned objects still
+    parented to their armature (a parent set in Blender since then wins)."""
+    return {o.name: o["mshParentBone"] for o in bpy.data.objects
+            if "mshParentBone" in o and o.parent is not None and o.parent.type == "ARMATURE"
+            and o.parent_type == "OBJECT"}
 
 
 def selected_names(context):

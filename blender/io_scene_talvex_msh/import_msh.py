@@ -5,27 +5,21 @@ import json
 import os
 import re
 import shutil
-import struct
 import tempfile
 
 import bpy
 from bpy.props import CollectionProperty, EnumProperty, StringProperty
 from bpy_extras.io_utils import ImportHelper
 
-from . import gltf_options, mshtool
+from . import bone_shapes, gltf_data, gltf_options, mshtool
 
 # Extras of mshtool's glTF that name nodes or meshes of that very file: they mean nothing
 # once Blender has read it, and would point elsewhere in a file Blender writes.
-FILE_INDEX_EXTRAS = ("mshParentNode", "mshBoneMesh")
-
-
-def gltf_node_names(path):
-    """The node names of a .glb file, by index."""
-    with open(path, "rb") as f:
-        header = f.read(20)
-        (length,) = struct.unpack_from("<I", header, 12)
-        document = json.loads(f.read(length).decode("utf-8"))
-    return [node.get("name", "") for node in document.get("nodes", [])]
+FILE_INDEX_EXTRAS = ("mshParentNode", "mshBoneMesh", "mshBoneMeshName")
+# Custom property of a skinned object whose parent in the file is a bone: Blender's glTF
+# exporter drops the skin of an object parented to a bone, so the parent stays the armature
+# and the bone is named here; the export records it in the glTF again.
+PARENT_BONE = "mshParentBone"
 
 
 def object_named(name, candidates):
@@ -126,25 +120,32 @@ class ImportTalvexMsh(bpy.types.Operator, ImportHelper):
             for obj in added:
                 bpy.data.objects.remove(obj)
             raise RuntimeError("nothing was imported")
-        node_names = gltf_node_names(gltf)
-        self.restore_parents(added, node_names)
-        self.check_names(added, node_names)
+        document, binary = gltf_data.read_glb(gltf)
+        node_names = [node.get("name", "") for node in document.get("nodes", [])]
         self.name_armatures(added, source)
+        self.restore_parents(added, node_names)
+        bone_shapes.keep_shapes([o for o in added if o.type == "ARMATURE"], document, binary)
+        self.check_names(added, node_names)
         self.point_at_bitmaps([i for i in bpy.data.images if i not in before["images"]],
                               folder, os.path.dirname(source))
 
     def restore_parents(self, added, node_names):
         # mshtool puts skinned objects at the top of the glTF file, as glTF wants, and keeps
         # their parent in an extra: the parent comes back here, where the object stays.
+        objects = [o for o in added if o.type != "ARMATURE"]
+        bones = {b.name for o in added if o.type == "ARMATURE" for b in o.data.bones}
         for obj in added:
             parent_index = obj.get("mshParentNode")
             if isinstance(parent_index, int) and 0 <= parent_index < len(node_names):
-                parent = object_named(node_names[parent_index], added)
+                name = node_names[parent_index]
+                parent = object_named(name, objects)
                 if parent is not None and parent is not obj:
                     world = obj.matrix_world.copy()
                     obj.parent = parent
                     obj.matrix_parent_inverse = parent.matrix_world.inverted()
                     obj.matrix_world = world
+                elif parent is None and name in bones:
+                    obj[PARENT_BONE] = name
             for owner in [obj] + (list(obj.data.bones) + list(obj.pose.bones)
                                   if obj.type == "ARMATURE" else []):
                 for key in FILE_INDEX_EXTRAS:

@@ -11,6 +11,8 @@ inline constexpr char scene[] = "mshScene";
 inline constexpr char bone[] = "mshBone";
 /// Node: the mesh that holds a bone's geometry (a glTF node with a mesh would draw it).
 inline constexpr char boneMesh[] = "mshBoneMesh";
+/// Node: that mesh's name, checked against the index (other tools renumber meshes).
+inline constexpr char boneMeshName[] = "mshBoneMeshName";
 /// Node: added by the bridge (an unweighted joint, a common skeleton root); not a scene node.
 inline constexpr char synthetic[] = "mshSynthetic";
 /// Node: the scene parent of a skinned mesh moved to the top level.

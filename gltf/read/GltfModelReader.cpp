@@ -6,6 +6,7 @@
 #include "gltf/core/UriText.h"
 #include "gltf/read/ArmatureNodes.h"
 #include "gltf/read/BindPose.h"
+#include "gltf/read/BoneShapes.h"
 #include "gltf/read/DefaultScene.h"
 #include "gltf/read/GltfExtensions.h"
 #include "gltf/read/GltfFileLoading.h"
@@ -124,11 +125,12 @@ private:
     std::vector<int> nodeOrder;       // the converted nodes, depth first
     std::vector<bool> holdsJoint;     // glTF node -> a joint or above one
     std::map<size_t, std::vector<AffineMatrix>> instancesOf; // EXT_mesh_gpu_instancing
-    std::vector<int> sceneIndex;          // glTF node -> SceneData node, -1 when left out
-    std::vector<AffineMatrix> finalWorld; // glTF node -> the world transform it is given
-    std::vector<int> materialOf;          // glTF material -> SceneData material
-    std::vector<UvMapping> uvOf;          // glTF material -> how its base colour samples
-    std::vector<bool> materialReported;   // glTF material -> what it loses was said
+    std::vector<int> sceneIndex;                // glTF node -> SceneData node, -1 when left out
+    std::vector<AffineMatrix> finalWorld;       // glTF node -> the world transform it is given
+    std::vector<int> materialOf;                // glTF material -> SceneData material
+    std::vector<UvMapping> uvOf;                // glTF material -> how its base colour samples
+    std::vector<bool> materialReported;         // glTF material -> what it loses was said
+    std::vector<BoneShapeReference> boneShapes; // glTF node -> the bone shape it is given
     std::string error;
     // The attribute that holds the positions of the mesh being read: the bridge's record of a
     // skinned mesh's object-space positions where it wrote one, else POSITION.
@@ -605,6 +607,7 @@ bool Reader::run(std::string& message) {
     if (ok) {
         numberNodes();
         placeFinal();
+        boneShapes = boneShapeReferences(model);
         for (size_t k = 0; ok && k < nodeOrder.size(); ++k)
             ok = buildNode(size_t(nodeOrder[k]));
     }
@@ -791,8 +794,10 @@ bool Reader::buildNode(size_t i) {
         }
         data.skinBindWorld = data.world;
     }
-    int boneMesh = extraIndex(node.extras, extras::boneMesh);
-    int meshIndex = node.mesh >= 0 ? node.mesh : boneMesh;
+    const BoneShapeReference& shape = boneShapes[i];
+    if (node.mesh < 0 && !shape.problem.empty())
+        report.lose(data.name, shape.problem);
+    int meshIndex = node.mesh >= 0 ? node.mesh : shape.mesh;
     if (meshIndex >= 0 &&
         !parseMesh(meshIndex, data.name, skinned[i] ? &jointMap : nullptr, data.meshes))
         return false;

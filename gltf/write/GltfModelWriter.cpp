@@ -410,9 +410,10 @@ void writeNodes(const SceneData& scene, AccessorWriter& writer, tinygltf::Model&
         }
         if (!node.meshes.empty()) {
             int mesh = addMesh(node, node.joints.size() + 1, writer, model);
-            if (node.isBone)
+            if (node.isBone) {
                 extras[extras::boneMesh] = tinygltf::Value(mesh);
-            else
+                extras[extras::boneMeshName] = tinygltf::Value(model.meshes[size_t(mesh)].name);
+            } else
                 out.mesh = mesh;
         }
         if (!extras.empty())

@@ -23,6 +23,7 @@ def expect(condition, text):
     if not condition:
         failures.append(text)
         say("FAIL " + text)
+    return condition
 
 
 def key(co):
@@ -53,13 +54,15 @@ def parent_name(obj):
     parent = obj.parent
     while parent is not None and "mshSynthetic" in parent:
         parent = parent.parent
+    if parent is None and "mshParentBone" in obj:
+        return obj["mshParentBone"]
     return parent.name if parent else "NULL"
 
 
 def scene_shapes():
     """The mesh objects and bones of the scene in the shape of file_shapes."""
     meshes, bones = {}, {}
-    for obj in bpy.data.objects:
+    for obj in bpy.context.scene.objects:
         if obj.type == "MESH":
             world, data = obj.matrix_world, obj.data
             names = {g.index: g.name for g in obj.vertex_groups}
@@ -114,8 +117,69 @@ def exported(label, path, original, bones, **options):
     checked = subprocess.run([MSHTOOL, "check", path], stdout=subprocess.PIPE, text=True)
     expect(checked.returncode == 0, "%s: mshtool check: %s" % (label, checked.stdout.strip()))
     compare(label, file_shapes(path), file_shapes(original))
-    # Bone shapes do not travel through Blender: names, parents and places must.
-    compare(label + " bones", file_shapes(path[:-3] + "bn"), file_shapes(bones), geometry=False)
+    # The bones come back as they were, shapes and all, and so does the box made from them.
+    for ext in ("bn", "BBX"):
+        if ext == "bn" or os.path.exists(path[:-3] + ext):
+            expect(same_bytes(path[:-3] + ext, bones[:-2] + ext),
+                   "%s: %s differs from the original" % (label, os.path.basename(path[:-3] + ext)))
+
+
+def same_bytes(a, b):
+    with open(a, "rb") as x, open(b, "rb") as y:
+        return x.read() == y.read()
+
+
+def expect_custom_shapes(label, bones):
+    """Each bone shows its shape from the BN file, where the file puts it."""
+    records = {r["name"]: r for r in file_records(bones)}
+    armature = next(o for o in bpy.context.scene.objects if o.type == "ARMATURE")
+    for pose_bone in armature.pose.bones:
+        shape = pose_bone.custom_shape
+        if not expect(shape is not None, "%s: bone %s has no shape" % (label, pose_bone.name)):
+            continue
+        world = armature.matrix_world @ pose_bone.bone.matrix_local
+        drawn = set(key(world @ v.co) for v in shape.data.vertices)
+        expect(drawn == set(key(p) for p in records[pose_bone.name]["vertices"]),
+               "%s: bone %s's shape is not drawn where the file puts it" % (label, pose_bone.name))
+
+
+def edited_shapes(path):
+    """A custom shape edited in Blender is exported as it is drawn; a removed one is gone."""
+    armature = next(o for o in bpy.context.scene.objects if o.type == "ARMATURE")
+    head, neck = armature.pose.bones["Hero Head"], armature.pose.bones["Hero Neck"]
+    for v in head.custom_shape.data.vertices:
+        v.co.x += 0.5
+    world = armature.matrix_world @ head.bone.matrix_local
+    drawn = set(key(world @ v.co) for v in head.custom_shape.data.vertices)
+    neck_shape, neck.custom_shape = neck.custom_shape, None
+    try:
+        result = bpy.ops.export_scene.talvex_msh(filepath=path, export_bones=True)
+    finally:
+        neck.custom_shape = neck_shape
+        for v in head.custom_shape.data.vertices:
+            v.co.x -= 0.5
+    expect(result == {"FINISHED"}, "edited shapes: the export returned %s" % result)
+    records = {r["name"]: r for r in file_records(path[:-3] + "bn")}
+    expect(set(key(p) for p in records["Hero Head"]["vertices"]) == drawn,
+           "edited shapes: Hero Head's record is not the shape drawn in Blender")
+    expect(not records["Hero Neck"]["vertices"], "edited shapes: Hero Neck kept a shape")
+
+
+def parented_copy(sample, folder):
+    """The sample with Hero Body parented to the bone Hero Root, as an artist may link it."""
+    os.makedirs(folder, exist_ok=True)
+    for name in ("hero.bn", "hero.png"):
+        with open(os.path.join(sample, name), "rb") as source:
+            with open(os.path.join(folder, name), "wb") as out:
+                out.write(source.read())
+    with open(os.path.join(sample, "hero.msh"), "rb") as source:
+        data = bytearray(source.read())
+    assert data[2:11] == b"Hero Body"
+    data[102:202] = b"Hero Root".ljust(100, b"\0")  # the first record's parent name
+    path = os.path.join(folder, "hero.msh")
+    with open(path, "wb") as out:
+        out.write(data)
+    return path
 
 
 def main():
@@ -131,16 +195,26 @@ def main():
     meshes, armature = scene_shapes()
     compare("legacy import", meshes, file_shapes(legacy))
     compare("legacy import bones", armature, bone_shapes, geometry=False)
+    expect_custom_shapes("legacy import", bones)
     exported("legacy export", os.path.join(WORK, "legacy", "hero.msh"), legacy, bones,
              export_bones=True)
     expect(os.path.isfile(os.path.join(WORK, "legacy", "hero.BBX")), "no BBX file beside it")
     exported("mesh8 export", os.path.join(WORK, "mesh8", "hero.msh"), mesh8, bones,
              export_bones=True, mesh8=True)
+    edited_shapes(os.path.join(WORK, "edited", "hero.msh"))
     bpy.ops.object.select_all(action="DESELECT")
     bpy.data.objects["Hero Hat"].select_set(True)
     hat = os.path.join(WORK, "hat", "hat.msh")
     bpy.ops.export_scene.talvex_msh(filepath=hat, selected_only=True)
     expect([r["name"] for r in file_records(hat)] == ["Hero Hat"], "selected only: not the hat")
+
+    clear_scene()
+    parented = parented_copy(SAMPLE, os.path.join(WORK, "parented"))
+    bpy.ops.import_scene.talvex_msh(filepath=parented)
+    meshes, armature = scene_shapes()
+    compare("bone parent import", meshes, file_shapes(parented))
+    exported("bone parent export", os.path.join(WORK, "parented-back", "hero.msh"), parented,
+             bones, export_bones=True)
 
     clear_scene()
     bpy.ops.import_scene.talvex_msh(filepath=mesh8, bone_file="OTHER", other_bone_file=bones)

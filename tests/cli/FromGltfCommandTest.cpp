@@ -1,10 +1,12 @@
 #include "tests/cli/CliTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -155,6 +157,52 @@ TEST(FromGltfCommand, Mesh8AnswerWritesMesh8WithLegacyBonesAndNoBox) {
     }
     EXPECT_EQ(clitest::readModel(dir + "/again/hero.bn").layout, MshLayoutLegacy);
     EXPECT_FALSE(fs::exists(dir + "/again/hero.BBX"));
+}
+
+TEST(FromGltfCommand, ShapelessBonesKeepTheShapesOfTheBnTheyReplaceUnlessForced) {
+    // The sample's glTF without its bone-shape references: bones as another tool writes them.
+    std::string dir = clitest::makeSample("from-gltf-keep-shapes");
+    ASSERT_EQ(mshtool({"to-gltf", dir + "/hero.msh", "-o", dir + "/hero.gltf"}).exitCode, 0);
+    nlohmann::json gltf = nlohmann::json::parse(std::ifstream(dir + "/hero.gltf"));
+    for (nlohmann::json& node : gltf["nodes"])
+        if (node.contains("extras")) {
+            node["extras"].erase("mshBoneMesh");
+            node["extras"].erase("mshBoneMeshName");
+        }
+    std::ofstream(dir + "/bare.gltf") << gltf.dump();
+    std::string out = dir + "/out";
+    fs::create_directories(out);
+    fs::copy_file(dir + "/hero.bn", out + "/hero.bn");
+    fs::copy_file(dir + "/hero.BBX", out + "/hero.BBX");
+    auto run = [&](bool force, bool keep) {
+        std::vector<std::string> args{"from-gltf", dir + "/bare.gltf", "-o", out + "/hero.msh",
+                                      "--export-bones"};
+        if (force)
+            args.push_back("--force");
+        if (keep)
+            args.push_back("--keep-bone-shapes");
+        return mshtool(args);
+    };
+    clitest::Run kept = run(false, false);
+    ASSERT_EQ(kept.exitCode, 0) << kept.err;
+    EXPECT_EQ(clitest::bytesOf(out + "/hero.bn"), clitest::bytesOf(dir + "/hero.bn"));
+    EXPECT_EQ(clitest::bytesOf(out + "/hero.BBX"), clitest::bytesOf(dir + "/hero.BBX"));
+    EXPECT_NE(kept.err.find("hero.bn: 5 of 5 bones have no shape in the scene and keep theirs "
+                            "from this file; --force writes them without\n"),
+              std::string::npos)
+        << kept.err;
+
+    clitest::Run keptAsAsked = run(true, true);
+    ASSERT_EQ(keptAsAsked.exitCode, 0) << keptAsAsked.err;
+    EXPECT_EQ(clitest::bytesOf(out + "/hero.bn"), clitest::bytesOf(dir + "/hero.bn"))
+        << "--keep-bone-shapes keeps them also with --force";
+
+    clitest::Run forced = run(true, false);
+    ASSERT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_EQ(forced.err.find("keep theirs"), std::string::npos) << forced.err;
+    for (const LegacyRecord& bone : clitest::readModel(out + "/hero.bn").legacy)
+        EXPECT_TRUE(bone.vertices.empty()) << textOf(bone.header.name);
+    EXPECT_NE(clitest::bytesOf(out + "/hero.BBX"), clitest::bytesOf(dir + "/hero.BBX"));
 }
 
 // The hat's parent, the body, is not selected: the hat stands at the top at its world place,

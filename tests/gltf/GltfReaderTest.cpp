@@ -376,3 +376,47 @@ TEST_F(GltfReaderTest, RecordedVertexNumbersAreUsedOnlyWhenPlausible) {
     Mesh& huge = meshOf(L"Huge");
     EXPECT_EQ(huge.numVerts, 3) << "welded on position instead";
 }
+
+TEST_F(GltfReaderTest, BoneShapeReferencesSurviveRenumberingAndNeverTakeADrawnMesh) {
+    // Meshes: 0 the body a node draws, 1 and 2 undrawn bone shapes. The bones' extras say
+    // what another tool may have left behind after renumbering or removing meshes.
+    ModelBuilder b;
+    int p = b.positions({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    tinygltf::Primitive prim = b.primitive(p, {0, 1, 2}, TINYGLTF_MODE_TRIANGLES);
+    int body = b.mesh({prim});
+    b.model.meshes[size_t(b.mesh({prim}))].name = "Head";
+    b.model.meshes[size_t(b.mesh({prim}))].name = "Hand";
+    b.node("Body", body);
+    auto bone = [&](const std::string& name, int index, const char* meshName) {
+        tinygltf::Value::Object extras;
+        extras["mshBone"] = tinygltf::Value(true);
+        extras["mshBoneMesh"] = tinygltf::Value(index);
+        if (meshName)
+            extras["mshBoneMeshName"] = tinygltf::Value(std::string(meshName));
+        b.model.nodes[size_t(b.node(name))].extras = tinygltf::Value(extras);
+    };
+    bone("Head", 2, "Head");  // renumbered: found by its name
+    bone("Hand", 2, "Hand");  // index and name agree
+    bone("Root", 0, "Body");  // the drawn body: never a bone shape
+    bone("Old", 1, nullptr);  // an older file: the index alone, to an undrawn mesh
+    bone("Gone", 0, nullptr); // an older file pruned: the index now reaches the body
+    bone("Lost", 7, "Tail");  // removed
+    ASSERT_TRUE(read(b.model)) << error;
+    std::map<std::string, size_t> meshes;
+    for (const NodeData& node : loaded.scene.nodes)
+        meshes[node.name] = node.meshes.size();
+    EXPECT_EQ(meshes, (std::map<std::string, size_t>{{"Body", 1},
+                                                     {"Head", 1},
+                                                     {"Hand", 1},
+                                                     {"Root", 0},
+                                                     {"Old", 1},
+                                                     {"Gone", 0},
+                                                     {"Lost", 0}}));
+    std::string lines;
+    for (const std::string& line : report.losses)
+        lines += line + "\n";
+    EXPECT_EQ(report.losses.size(), 3u) << lines;
+    EXPECT_NE(lines.find("Root: its bone shape is not in the file or is drawn"), std::string::npos)
+        << lines;
+    EXPECT_EQ(collapsedLines(report.losses, report).size(), 1u) << "one line names them all";
+}

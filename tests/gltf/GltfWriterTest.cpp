@@ -204,6 +204,9 @@ TEST_F(GltfWriterTest, BoneGeometryIsKeptButNotDrawn) {
     int boneMesh = extra(root, "mshBoneMesh").GetNumberAsInt();
     ASSERT_GE(boneMesh, 0);
     ASSERT_LT(size_t(boneMesh), model.meshes.size());
+    EXPECT_EQ(extra(root, "mshBoneMeshName").Get<std::string>(),
+              model.meshes[size_t(boneMesh)].name)
+        << "the name finds the shape again after another tool renumbered the meshes";
     for (const tinygltf::Node& node : model.nodes)
         EXPECT_NE(node.mesh, boneMesh);
 }
