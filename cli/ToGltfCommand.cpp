@@ -1,4 +1,5 @@
 // `mshtool to-gltf`: model files to glTF 2.0 through the importer plug-in.
+#include "cli/BatchJobs.h"
 #include "cli/BatchProgress.h"
 #include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
@@ -23,6 +24,7 @@ struct ToGltfOptions {
     bool noBones = false;
     std::string output;
     bool force = false;
+    unsigned jobs = 0;
 };
 
 std::string lowerExtension(const fs::path& path) {
@@ -111,15 +113,24 @@ int runToGltf(const ToGltfOptions& options) {
             return exitBadFile;
         PluginSession session;
         BatchProgress progress(options.inputs.size(), "converted", "failed");
-        for (size_t i = 0; i < options.inputs.size(); ++i) {
-            progress.start(i, options.inputs[i]);
-            if (convertOne(session, options, options.inputs[i], targets[i], stage)) {
+        FileLoop loop;
+        loop.starting = [&](size_t i) { progress.start(i, options.inputs[i]); };
+        loop.convert = [&](size_t i) {
+            FileOutcome outcome;
+            outcome.code = convertOne(session, options, options.inputs[i], targets[i], stage)
+                               ? exitOk
+                               : exitBadFile;
+            return outcome;
+        };
+        loop.done = [&](size_t, const FileOutcome& outcome) {
+            if (outcome.code == exitOk) {
                 progress.succeeded();
             } else {
                 progress.failed();
                 result = exitBadFile;
             }
-        }
+        };
+        runFiles(options.inputs, jobsFor(options.jobs, options.inputs.size()), loop);
         progress.finish();
     } catch (const std::exception& e) {
         printMessage(std::string("mshtool: ") + e.what());
@@ -150,6 +161,7 @@ Command addToGltfCommand(CLI::App& app) {
         ->required();
     command->add_flag("--force", options->force,
                       "Replace existing files even when something was lost on the way");
+    addJobsOption(*command, options->jobs);
     return {command, [options] { return runToGltf(*options); }};
 }
 
