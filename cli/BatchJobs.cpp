@@ -5,17 +5,9 @@
 #include "cli/WorkerMessages.h"
 #include "cli/WorkerProcess.h"
 
-#include <chrono>
-#include <condition_variable>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <mutex>
-#include <thread>
-
-#ifndef _WIN32
-#include <csignal>
-#include <pthread.h>
-#endif
 
 namespace mshtool {
 namespace {
@@ -59,8 +51,8 @@ void runAsWorker(const std::vector<std::string>& files, const FileLoop& loop) {
     }
 }
 
-// The parent's side: one thread per worker answers its requests and keeps its results, and
-// the calling thread prints them in input order.
+// The parent's side, in one thread: it answers each worker's requests with the next file,
+// keeps the results that arrive early, and prints them in input order.
 class BatchParent {
 public:
     BatchParent(const std::vector<std::string>& batchFiles, const FileLoop& batchLoop)
@@ -71,35 +63,39 @@ public:
     /// False when not one worker could be started.
     bool start(unsigned jobs) {
         for (unsigned i = 0; i < jobs; ++i) {
-            auto worker = std::make_unique<WorkerProcess>();
+            Worker worker;
+            worker.process = std::make_unique<WorkerProcess>();
             std::string error;
-            if (!worker->start(workerState().commandLine, error)) {
+            if (!worker.process->start(workerState().commandLine, error)) {
                 printWarning("mshtool: " + error + "; the batch goes on with " +
                              std::to_string(workers.size()) + " processes");
                 break;
             }
             workers.push_back(std::move(worker));
         }
-        if (workers.empty())
-            return false;
-        alive = workers.size();
-        for (auto& worker : workers)
-            threads.emplace_back(&BatchParent::serve, this, worker.get());
-        return true;
+        return !workers.empty();
     }
 
     void printInOrder() {
         for (size_t i = 0; i < files.size(); ++i) {
             loop.starting(i);
-            Slot slot = awaitSlot(i);
+            while (!slots[i].arrived) {
+                if (int signal = interruptNoted()) {
+                    stopWorkers();
+                    throw BatchInterrupted{signal};
+                }
+                serveWorkers();
+            }
+            Slot slot = std::move(slots[i]);
+            slots[i] = Slot();
             printCaptured(slot.output);
             if (slot.outcome.code == workerStopped)
                 printMessage("mshtool: " + files[i] + ": not done: " + slot.stoppedBy);
             loop.done(i, slot.outcome);
         }
-        for (std::thread& thread : threads)
-            thread.join();
-        threads.clear();
+        while (liveWorkers() > 0)
+            serveWorkers();
+        waitForAll();
         stagingFolders.clear(); // each worker removed its own
     }
 
@@ -111,64 +107,83 @@ private:
         std::string stoppedBy;
     };
 
-    Slot awaitSlot(size_t i) {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (!slots[i].arrived) {
-            if (int signal = interruptNoted()) {
-                lock.unlock();
-                stopWorkers();
-                throw BatchInterrupted{signal};
-            }
-            arrival.wait_for(lock, std::chrono::milliseconds(50));
-        }
-        Slot slot = std::move(slots[i]);
-        slots[i].output.clear();
-        return slot;
+    struct Worker {
+        std::unique_ptr<WorkerProcess> process;
+        uint64_t inFlight = noFileLeft;
+        bool live = true;    ///< still asking for files
+        bool waited = false; ///< its end is seen
+    };
+
+    size_t liveWorkers() const {
+        size_t live = 0;
+        for (const Worker& worker : workers)
+            live += worker.live;
+        return live;
     }
 
-    void serve(WorkerProcess* worker) {
-#ifndef _WIN32
-        // A worker that is gone makes writing to it fail here, not end the batch.
-        sigset_t pipeSignal;
-        sigemptyset(&pipeSignal);
-        sigaddset(&pipeSignal, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
-#endif
-        uint64_t inFlight = noFileLeft;
-        std::string frame;
-        WorkerReport report;
-        while (worker->pipe().receive(frame) && decodeReport(frame, report)) {
-            std::unique_lock<std::mutex> lock(mutex);
-            if (report.kind == WorkerReport::staging) {
-                stagingFolders.push_back(report.stagingFolder);
-                continue;
+    // Once told no file is left a worker ends by itself; it is waited for at the end.
+    void waitForAll() {
+        for (Worker& worker : workers)
+            if (!worker.waited) {
+                worker.process->wait();
+                worker.waited = true;
             }
-            if (report.kind == WorkerReport::result) {
-                if (report.index != inFlight)
-                    break;
-                Slot& slot = slots[size_t(inFlight)];
-                slot.outcome.code = report.code;
-                slot.outcome.record = std::move(report.record);
-                slot.output = std::move(report.output);
-                slot.arrived = true;
-                inFlight = noFileLeft;
-                arrival.notify_all();
+    }
+
+    // Waits a little for workers to say something, and answers what they said.
+    void serveWorkers() {
+        std::vector<const WorkerPipe*> pipes;
+        std::vector<Worker*> listening;
+        for (Worker& worker : workers)
+            if (worker.live) {
+                pipes.push_back(&worker.process->pipe());
+                listening.push_back(&worker);
             }
-            uint64_t next = nextFile < files.size() ? nextFile++ : noFileLeft;
-            inFlight = next;
-            lock.unlock();
-            if (!worker->pipe().send(encodeNextFile(next)) || next == noFileLeft)
-                break;
-        }
-        std::string ending = worker->wait();
-        std::lock_guard<std::mutex> lock(mutex);
-        if (inFlight != noFileLeft)
-            markStopped(size_t(inFlight), "its worker process ended (" +
-                                              (ending.empty() ? "exit code 0" : ending) + ")");
-        if (--alive == 0)
+        for (size_t ready : readablePipes(pipes, 50))
+            if (!hear(*listening[ready]))
+                end(*listening[ready]);
+        if (liveWorkers() == 0)
             while (nextFile < files.size())
                 markStopped(nextFile++, "no worker process was left to do it");
-        arrival.notify_all();
+    }
+
+    // One message of a worker; false when it is gone or done.
+    bool hear(Worker& worker) {
+        std::string frame;
+        WorkerReport report;
+        if (!worker.process->pipe().receive(frame) || !decodeReport(frame, report))
+            return false;
+        if (report.kind == WorkerReport::staging) {
+            stagingFolders.push_back(report.stagingFolder);
+            return true;
+        }
+        if (report.kind == WorkerReport::result) {
+            if (report.index != worker.inFlight)
+                return false;
+            Slot& slot = slots[size_t(report.index)];
+            slot.outcome.code = report.code;
+            slot.outcome.record = std::move(report.record);
+            slot.output = std::move(report.output);
+            slot.arrived = true;
+            worker.inFlight = noFileLeft;
+        }
+        uint64_t next = nextFile < files.size() ? nextFile++ : noFileLeft;
+        worker.inFlight = next;
+        if (!worker.process->pipe().send(encodeNextFile(next)))
+            return false;
+        worker.live = next != noFileLeft;
+        return true;
+    }
+
+    void end(Worker& worker) {
+        std::string ending = worker.process->wait();
+        worker.live = false;
+        worker.waited = true;
+        if (worker.inFlight != noFileLeft)
+            markStopped(size_t(worker.inFlight), "its worker process ended (" +
+                                                     (ending.empty() ? "exit code 0" : ending) +
+                                                     ")");
+        worker.inFlight = noFileLeft;
     }
 
     void markStopped(size_t i, const std::string& why) {
@@ -181,26 +196,35 @@ private:
 
     // At once, then what they staged is removed: nothing is left of an interrupted batch.
     void stopWorkers() {
-        for (auto& worker : workers)
-            worker->kill();
-        for (std::thread& thread : threads)
-            thread.join();
-        threads.clear();
+        for (Worker& worker : workers)
+            if (!worker.waited)
+                worker.process->kill();
+        // What they said before they stopped may name a staging folder.
+        for (Worker& worker : workers)
+            while (!worker.waited && hearStagingOnly(worker)) {
+            }
+        waitForAll();
         std::error_code code;
         for (const std::string& folder : stagingFolders)
             std::filesystem::remove_all(pathOf(folder), code);
         stagingFolders.clear();
     }
 
+    bool hearStagingOnly(Worker& worker) {
+        std::string frame;
+        WorkerReport report;
+        if (!worker.process->pipe().receive(frame) || !decodeReport(frame, report))
+            return false;
+        if (report.kind == WorkerReport::staging)
+            stagingFolders.push_back(report.stagingFolder);
+        return true;
+    }
+
     const std::vector<std::string>& files;
     const FileLoop& loop;
-    std::vector<std::unique_ptr<WorkerProcess>> workers;
-    std::vector<std::thread> threads;
-    std::mutex mutex;
-    std::condition_variable arrival;
+    std::vector<Worker> workers;
     std::vector<Slot> slots;
     size_t nextFile = 0;
-    size_t alive = 0;
     std::vector<std::string> stagingFolders;
 };
 
@@ -224,7 +248,7 @@ void addJobsOption(CLI::App& command, unsigned& jobs) {
 unsigned jobsFor(unsigned requested, size_t files) {
     unsigned jobs = requested;
     if (jobs == 0)
-        jobs = std::max(1u, std::thread::hardware_concurrency());
+        jobs = std::max(1u, processorCount());
     if (jobs > files)
         jobs = unsigned(files);
     return std::max(1u, jobs);

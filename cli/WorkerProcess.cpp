@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,9 +71,22 @@ void closeEnd(std::intptr_t& end) {
     end = -1;
 }
 
+// Anonymous pipes cannot be waited on together: each is looked at until one has bytes or
+// is broken.
+std::vector<size_t> pipesWithBytes(const std::vector<const WorkerPipe*>& pipes) {
+    std::vector<size_t> ready;
+    for (size_t i = 0; i < pipes.size(); ++i) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(HANDLE(pipes[i]->readEnd), nullptr, 0, nullptr, &available, nullptr) ||
+            available > 0)
+            ready.push_back(i);
+    }
+    return ready;
+}
+
 // One argument as CommandLineToArgvW reads it back: quoted, with the backslashes before a
 // quote doubled.
-std::wstring quoted(const std::wstring& argument) {
+std::wstring quotedArgument(const std::wstring& argument) {
     std::wstring text = L"\"";
     size_t backslashes = 0;
     for (wchar_t c : argument) {
@@ -89,7 +104,31 @@ std::wstring quoted(const std::wstring& argument) {
 
 #else
 
+// A worker that is gone makes the write fail, instead of ending the batch with SIGPIPE: the
+// signal is held while writing, and one it raised is taken before it is let through again.
+class HeldPipeSignal {
+public:
+    HeldPipeSignal() {
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+        sigpending(&pendingBefore);
+    }
+    ~HeldPipeSignal() {
+        sigset_t pending;
+        sigpending(&pending);
+        timespec none{0, 0};
+        if (sigismember(&pending, SIGPIPE) && !sigismember(&pendingBefore, SIGPIPE))
+            sigtimedwait(&pipeSignal, nullptr, &none);
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+
+private:
+    sigset_t pipeSignal, previous, pendingBefore;
+};
+
 bool writeAll(std::intptr_t end, const char* data, size_t size) {
+    HeldPipeSignal held;
     while (size > 0) {
         ssize_t written = ::write(int(end), data, size);
         if (written < 0 && errno == EINTR)
@@ -124,6 +163,41 @@ void closeEnd(std::intptr_t& end) {
 #endif
 
 } // namespace
+
+#ifdef _WIN32
+unsigned processorCount() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return unsigned(info.dwNumberOfProcessors);
+}
+
+std::vector<size_t> readablePipes(const std::vector<const WorkerPipe*>& pipes, int milliseconds) {
+    for (int waited = 0;; ++waited) {
+        std::vector<size_t> ready = pipesWithBytes(pipes);
+        if (!ready.empty() || waited >= milliseconds)
+            return ready;
+        Sleep(1);
+    }
+}
+#else
+unsigned processorCount() {
+    long count = sysconf(_SC_NPROCESSORS_ONLN);
+    return count > 0 ? unsigned(count) : 0;
+}
+
+std::vector<size_t> readablePipes(const std::vector<const WorkerPipe*>& pipes, int milliseconds) {
+    std::vector<pollfd> polled;
+    for (const WorkerPipe* pipe : pipes)
+        polled.push_back({int(pipe->readEnd), POLLIN, 0});
+    std::vector<size_t> ready;
+    if (poll(polled.data(), nfds_t(polled.size()), milliseconds) <= 0)
+        return ready;
+    for (size_t i = 0; i < polled.size(); ++i)
+        if (polled[i].revents != 0)
+            ready.push_back(i);
+    return ready;
+}
+#endif
 
 bool WorkerPipe::openFromOption(const std::string& value) {
     size_t comma = value.find(',');
@@ -184,11 +258,11 @@ bool WorkerProcess::start(const std::vector<std::string>& args, std::string& err
     link.readEnd = std::intptr_t(parentRead);
     link.writeEnd = std::intptr_t(parentWrite);
     std::wstring program = executablePath().wstring();
-    std::wstring commandLine = quoted(program) + L" " + fromUtf8(workerOption) + L" " +
+    std::wstring commandLine = quotedArgument(program) + L" " + fromUtf8(workerOption) + L" " +
                                std::to_wstring(std::intptr_t(childRead)) + L"," +
                                std::to_wstring(std::intptr_t(childWrite));
     for (const std::string& arg : args)
-        commandLine += L" " + quoted(fromUtf8(arg));
+        commandLine += L" " + quotedArgument(fromUtf8(arg));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -208,7 +282,6 @@ bool WorkerProcess::start(const std::vector<std::string>& args, std::string& err
 }
 
 void WorkerProcess::kill() {
-    std::lock_guard<std::mutex> lock(ending);
     if (process != -1 && !waited)
         TerminateProcess(HANDLE(process), 1);
 }
@@ -218,7 +291,6 @@ std::string WorkerProcess::wait() {
         return std::string();
     link.close();
     WaitForSingleObject(HANDLE(process), INFINITE);
-    std::lock_guard<std::mutex> lock(ending);
     waited = true;
     DWORD code = 0;
     GetExitCodeProcess(HANDLE(process), &code);
@@ -271,7 +343,6 @@ bool WorkerProcess::start(const std::vector<std::string>& args, std::string& err
 }
 
 void WorkerProcess::kill() {
-    std::lock_guard<std::mutex> lock(ending);
     if (process != -1 && !waited)
         ::kill(pid_t(process), SIGKILL);
 }
@@ -280,11 +351,6 @@ std::string WorkerProcess::wait() {
     if (process == -1 || waited)
         return std::string();
     link.close();
-    // Ended but not yet reaped, so its id stays its own while `kill` may still use it.
-    siginfo_t info{};
-    while (waitid(P_PID, id_t(process), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
-    }
-    std::lock_guard<std::mutex> lock(ending);
     int status = 0;
     while (waitpid(pid_t(process), &status, 0) < 0 && errno == EINTR) {
     }

@@ -4,7 +4,6 @@
 // the pipes are frames: a 32-bit little-endian length, then that many bytes.
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +30,13 @@ public:
     std::intptr_t readEnd = -1, writeEnd = -1;
 };
 
+/// The processors this program may run on; 0 when unknown.
+unsigned processorCount();
+
+/// The places in `pipes` of those with something to read, or whose other side is gone;
+/// empty when none is within `milliseconds`.
+std::vector<size_t> readablePipes(const std::vector<const WorkerPipe*>& pipes, int milliseconds);
+
 class WorkerProcess {
 public:
     WorkerProcess() = default;
@@ -50,7 +56,6 @@ public:
 private:
     WorkerPipe link;
     std::intptr_t process = -1;
-    std::mutex ending; ///< `kill` never reaches a process id that `wait` has given back
     bool waited = false;
 };
 
