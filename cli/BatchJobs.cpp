@@ -259,11 +259,13 @@ void runFiles(const std::vector<std::string>& files, unsigned jobs, const FileLo
         return runAsWorker(files, loop);
     if (jobs <= 1 || files.size() <= 1)
         return runHere(files, loop);
-    NotedInterrupts interrupts;
     BatchParent parent(files, loop);
-    if (!parent.start(jobs))
-        return runHere(files, loop);
-    parent.printInOrder();
+    {
+        NotedInterrupts noted;
+        if (parent.start(jobs))
+            return parent.printInOrder();
+    }
+    runHere(files, loop); // the interrupts are the process's own again
 }
 
 bool prepareBatchWorkers(std::vector<std::string>& args) {
