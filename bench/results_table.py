@@ -281,10 +281,13 @@ def add_batch_rows(table, run_dir, processes, failures):
             same, files, cores = f.read().split()
         target = 0.8 * int(cores)
         speedup = one[0] / many[0]
-        table.add(work, "-j %s: %.2f s wall (%.2f s CPU), %s outputs %s" % (
-                      cores, many[0], many[1], files, "identical" if same == "same" else
-                      "**DIFFERENT**"),
-                  "-j 1: %.2f s wall (%.2f s CPU)" % (one[0], one[1]), "%.2fx" % speedup,
+        # CPU over wall: how many cores the batch had; below 1 the machine was busy elsewhere.
+        table.add(work, "-j %s: %.2f s wall (%.2f s CPU, %.2f cores busy), %s outputs %s" % (
+                      cores, many[0], many[1], many[1] / many[0], files,
+                      "identical" if same == "same" else "**DIFFERENT**"),
+                  "-j 1: %.2f s wall (%.2f s CPU, %.2f cores busy)" % (one[0], one[1],
+                                                                       one[1] / one[0]),
+                  "%.2fx" % speedup,
                   ">= %.1fx, same outputs" % target,
                   verdict(speedup >= target and same == "same"))
 
