@@ -267,6 +267,31 @@ def add_process_rows(table, processes, failures, imports, skipped_assimp):
                       "<= 1", verdict(transient <= largest))
 
 
+def add_batch_rows(table, run_dir, processes, failures):
+    """A batch with -j <cores> against -j 1: wall time, outputs the same bytes."""
+    for name, what in (("batch-4mb", "24 legacy models of ~4 MB"),
+                       ("batch-sample", "200 sample-sized models (hero.msh + its .bn)")):
+        work = "mshtool to-gltf of a batch of %s, -j <cores> vs -j 1 (wall time)" % what
+        one, many = processes.get(name + "-j1"), processes.get(name + "-jN")
+        path = os.path.join(run_dir, name + ".batch")
+        if one is None or many is None or not os.path.exists(path):
+            table.missing(work, failures.get(name + "-jN", failures.get(name + "-j1", "not run")))
+            continue
+        with open(path) as f:
+            same, files, cores = f.read().split()
+        target = 0.8 * int(cores)
+        speedup = one[0] / many[0]
+        # CPU over wall: how many cores the batch had; below 1 the machine was busy elsewhere.
+        table.add(work, "-j %s: %.2f s wall (%.2f s CPU, %.2f cores busy), %s outputs %s" % (
+                      cores, many[0], many[1], many[1] / many[0], files,
+                      "identical" if same == "same" else "**DIFFERENT**"),
+                  "-j 1: %.2f s wall (%.2f s CPU, %.2f cores busy)" % (one[0], one[1],
+                                                                       one[1] / one[0]),
+                  "%.2fx" % speedup,
+                  ">= %.1fx, same outputs" % target,
+                  verdict(speedup >= target and same == "same"))
+
+
 def main():
     run_dir, machine_file, notes_file, results_md = sys.argv[1:5]
     benchmarks = load_benchmarks(run_dir)
@@ -287,6 +312,7 @@ def main():
     add_weld_rows(table, benchmarks)
     add_scene_rows(table, benchmarks)
     add_process_rows(table, processes, failures, imports, skipped_assimp)
+    add_batch_rows(table, run_dir, processes, failures)
 
     text = table.markdown()
     print(text)

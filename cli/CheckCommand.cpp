@@ -1,4 +1,5 @@
 // `mshtool check`: every error the readers detect and every layout invariant, with where.
+#include "cli/BatchJobs.h"
 #include "cli/BatchProgress.h"
 #include "cli/BbxCheck.h"
 #include "cli/Commands.h"
@@ -22,6 +23,7 @@ struct CheckOptions {
     std::string bones;
     bool noBones = false;
     bool json = false;
+    unsigned jobs = 0;
 };
 
 nlohmann::json toJson(const CheckResult& result, const std::string& skipped) {
@@ -98,6 +100,44 @@ private:
     std::map<std::string, std::string> failures;
 };
 
+// What a file's check comes to, for the batch's summary.
+enum CheckOutcome { fileSound = 0, fileWithProblems = 1, fileSkipped = 2 };
+
+// One file's lines, and its JSON object (as text) for the array printed at the end.
+FileOutcome checkFile(const CheckOptions& options, BoneFiles& boneFiles, const std::string& path) {
+    FileIdentity identity = identifyFile(path);
+    CheckResult checked;
+    checked.file = path;
+    std::string skipped;
+    if (isModel(identity.kind) || identity.kind == FileKind::Bbx) {
+        const BoneFile* bones = boneFiles.forFile(path, checked);
+        CheckResult found = identity.kind == FileKind::Bbx ? checkBbxFile(path, bones)
+                                                           : checkModelFile(path, bones);
+        found.problems.insert(found.problems.begin(), checked.problems.begin(),
+                              checked.problems.end());
+        // Named when found beside the file: the user did not say which one to use.
+        found.bones = bones && options.bones.empty() ? bones->path : std::string();
+        checked = found;
+    } else if (identity.kind != FileKind::Unreadable && !hasModelExtension(path)) {
+        // Not a model, nor named as one: `check folder/*` passes over the rest.
+        skipped = identity.kind == FileKind::Foreign
+                      ? "not a model file"
+                      : describeKind(identity.kind, path) + ", not a model file";
+    } else {
+        checked.problems.push_back(fileProblem("", 0, notAModelMessage(path, identity)));
+    }
+    FileOutcome outcome;
+    outcome.code = !skipped.empty() ? fileSkipped : checked.ok() ? fileSound : fileWithProblems;
+    if (options.json)
+        outcome.record =
+            toJson(checked, skipped).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    else if (!skipped.empty())
+        printResult(path + ": skipped: " + skipped);
+    else
+        printResultText(checked);
+    return outcome;
+}
+
 int runCheck(const CheckOptions& given) {
     StreamInputs streams;
     CheckOptions options = given;
@@ -111,45 +151,23 @@ int runCheck(const CheckOptions& given) {
     nlohmann::json all = nlohmann::json::array();
     BoneFiles boneFiles(options);
     BatchProgress progress(options.files.size(), "ok", "with problems");
-    for (size_t i = 0; i < options.files.size(); ++i) {
-        const std::string& path = options.files[i];
-        progress.start(i, path);
-        FileIdentity identity = identifyFile(path);
-        CheckResult checked;
-        checked.file = path;
-        std::string skipped;
-        if (isModel(identity.kind) || identity.kind == FileKind::Bbx) {
-            const BoneFile* bones = boneFiles.forFile(path, checked);
-            CheckResult found = identity.kind == FileKind::Bbx ? checkBbxFile(path, bones)
-                                                               : checkModelFile(path, bones);
-            found.problems.insert(found.problems.begin(), checked.problems.begin(),
-                                  checked.problems.end());
-            // Named when found beside the file: the user did not say which one to use.
-            found.bones = bones && options.bones.empty() ? bones->path : std::string();
-            checked = found;
-        } else if (identity.kind != FileKind::Unreadable && !hasModelExtension(path)) {
-            // Not a model, nor named as one: `check folder/*` passes over the rest.
-            skipped = identity.kind == FileKind::Foreign
-                          ? "not a model file"
-                          : describeKind(identity.kind, path) + ", not a model file";
-        } else {
-            checked.problems.push_back(fileProblem("", 0, notAModelMessage(path, identity)));
-        }
-        if (!skipped.empty())
+    FileLoop loop;
+    loop.starting = [&](size_t i) { progress.start(i, options.files[i]); };
+    loop.convert = [&](size_t i) { return checkFile(options, boneFiles, options.files[i]); };
+    loop.done = [&](size_t, const FileOutcome& outcome) {
+        if (!outcome.record.empty())
+            all.push_back(nlohmann::json::parse(outcome.record));
+        if (outcome.code == fileSkipped)
             progress.skipped();
-        else if (checked.ok())
+        else if (outcome.code == fileSound)
             progress.succeeded();
         else
             progress.failed();
-        if (!checked.ok())
+        if (outcome.code != fileSound && outcome.code != fileSkipped)
             exitCode = exitBadFile;
-        if (options.json)
-            all.push_back(toJson(checked, skipped));
-        else if (!skipped.empty())
-            printResult(path + ": skipped: " + skipped);
-        else
-            printResultText(checked);
-    }
+    };
+    runFiles(options.files, streams.holdsCopies() ? 1 : jobsFor(options.jobs, options.files.size()),
+             loop);
     progress.finish();
     if (options.json)
         printRaw(all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
@@ -179,6 +197,7 @@ Command addCheckCommand(CLI::App& app) {
     command->add_flag("--json", options->json,
                       "Print a JSON array: {file, layout, objects, ok, problems: [{record, "
                       "name, field, offset, message}]}, plus bones and skipped when they apply");
+    addJobsOption(*command, options->jobs);
     return {command, [options] { return runCheck(*options); }};
 }
 

@@ -20,6 +20,8 @@ struct ConsoleState {
     std::vector<std::pair<std::string, std::string>> inputCopies; ///< copy, name given
     std::string stdoutFailure;                                    ///< why a write to stdout failed
     bool stderrFailed = false;
+    bool capturing = false;
+    std::vector<CapturedText> captured;
 };
 
 ConsoleState& state() {
@@ -48,9 +50,19 @@ std::string withPathsShown(const std::string& line) {
     return text;
 }
 
+void capture(bool toStderr, const std::string& text) {
+    std::vector<CapturedText>& captured = state().captured;
+    if (!captured.empty() && captured.back().toStderr == toStderr)
+        captured.back().text += text;
+    else
+        captured.push_back({toStderr, text});
+}
+
 void writeTo(FILE* stream, const std::string& text) {
     if (text.empty())
         return;
+    if (state().capturing)
+        return capture(stream == stderr, text);
     if (std::fwrite(text.data(), 1, text.size(), stream) == text.size())
         return;
     if (stream == stderr)
@@ -119,6 +131,8 @@ void showPathsAs(const std::string& hidden, const std::string& shown) {
 
 bool showsProgress() {
     ConsoleState& s = state();
+    if (s.capturing)
+        return false;
     if (s.progressTerminal < 0)
         s.progressTerminal = isTerminal(stderr) ? 1 : 0;
     return s.progressTerminal == 1 && !s.quiet;
@@ -149,6 +163,25 @@ void clearProgress() {
     writeTo(stderr, "\r" + std::string(s.progressWidth, ' ') + "\r");
     std::fflush(stderr);
     s.progressWidth = 0;
+}
+
+void captureOutput() {
+    state().capturing = true;
+}
+
+std::vector<CapturedText> takeCapturedOutput() {
+    std::vector<CapturedText> texts;
+    texts.swap(state().captured);
+    return texts;
+}
+
+void printCaptured(const std::vector<CapturedText>& texts) {
+    for (const CapturedText& captured : texts) {
+        clearProgress();
+        if (captured.toStderr)
+            std::fflush(stdout); // as printMessage does
+        writeTo(captured.toStderr ? stderr : stdout, captured.text);
+    }
 }
 
 int finishOutput(int exitCode) {

@@ -4,6 +4,7 @@
 // else is printed. Failed writes of stdout are noticed, so they can end the run with exit 1.
 
 #include <string>
+#include <vector>
 
 namespace mshtool {
 
@@ -36,6 +37,18 @@ void showProgress(const std::string& text);
 void clearProgress();
 /// True when stderr is a terminal and progress lines are shown.
 bool showsProgress();
+
+/// Text a batch worker printed, kept in the order printed, for the parent to print.
+struct CapturedText {
+    bool toStderr;
+    std::string text;
+};
+/// From now on nothing is written: printed text is kept (a batch worker's), and no progress.
+void captureOutput();
+/// What was printed since the last call (all of it, with paths shown as their targets).
+std::vector<CapturedText> takeCapturedOutput();
+/// Prints what a worker captured, exactly as it would have printed it itself.
+void printCaptured(const std::vector<CapturedText>& texts);
 
 /// Clears the progress line and flushes stdout and stderr. A failed write on stdout is
 /// reported on stderr; returns 1 after any failed write, else `exitCode`.

@@ -1,5 +1,6 @@
 // `mshtool info`: layout, object count and per-record summary of each file; a BBX file's
 // model name and box.
+#include "cli/BatchJobs.h"
 #include "cli/BatchProgress.h"
 #include "cli/BbxCheck.h"
 #include "cli/Commands.h"
@@ -81,6 +82,7 @@ nlohmann::ordered_json toJson(const FileSummary& f) {
 struct InfoOptions {
     std::vector<std::string> files;
     bool json = false;
+    unsigned jobs = 0;
 };
 
 // Prints a model file; false when it could not be read whole.
@@ -123,6 +125,30 @@ bool showBbx(const InfoOptions& options, const std::string& path, nlohmann::orde
     return true;
 }
 
+// One file's lines, and its JSON object (as text) for the array printed at the end.
+FileOutcome showFile(const InfoOptions& options, const std::string& path) {
+    nlohmann::ordered_json shown = nlohmann::ordered_json::array();
+    FileIdentity identity = identifyFile(path);
+    bool ok;
+    if (isModel(identity.kind)) {
+        ok = showModel(options, path, shown);
+    } else if (identity.kind == FileKind::Bbx) {
+        ok = showBbx(options, path, shown);
+    } else {
+        std::string message = notAModelMessage(path, identity);
+        printMessage("mshtool: " + message);
+        if (options.json)
+            shown.push_back({{"file", path}, {"layout", nullptr}, {"error", message}});
+        ok = false;
+    }
+    FileOutcome outcome;
+    outcome.code = ok ? exitOk : exitBadFile;
+    if (options.json)
+        outcome.record =
+            shown.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return outcome;
+}
+
 int runInfo(const InfoOptions& options) {
     StreamInputs streams;
     std::vector<std::string> given;
@@ -133,29 +159,21 @@ int runInfo(const InfoOptions& options) {
     int result = allRead ? exitOk : exitBadFile;
     nlohmann::ordered_json all = nlohmann::ordered_json::array();
     BatchProgress progress(files.size(), "read", "failed");
-    for (size_t i = 0; i < files.size(); ++i) {
-        const std::string& path = files[i];
-        progress.start(i, path);
-        FileIdentity identity = identifyFile(path);
-        bool ok;
-        if (isModel(identity.kind)) {
-            ok = showModel(options, path, all);
-        } else if (identity.kind == FileKind::Bbx) {
-            ok = showBbx(options, path, all);
-        } else {
-            std::string message = notAModelMessage(path, identity);
-            printMessage("mshtool: " + message);
-            if (options.json)
-                all.push_back({{"file", path}, {"layout", nullptr}, {"error", message}});
-            ok = false;
-        }
-        if (ok) {
+    FileLoop loop;
+    loop.starting = [&](size_t i) { progress.start(i, files[i]); };
+    loop.convert = [&](size_t i) { return showFile(options, files[i]); };
+    loop.done = [&](size_t, const FileOutcome& outcome) {
+        if (!outcome.record.empty())
+            for (auto& shown : nlohmann::ordered_json::parse(outcome.record))
+                all.push_back(std::move(shown));
+        if (outcome.code == exitOk) {
             progress.succeeded();
         } else {
             progress.failed();
             result = exitBadFile;
         }
-    }
+    };
+    runFiles(files, streams.holdsCopies() ? 1 : jobsFor(options.jobs, files.size()), loop);
     progress.finish();
     if (options.json)
         printRaw(all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
@@ -173,6 +191,7 @@ Command addInfoCommand(CLI::App& app) {
     info->add_flag("--json", options->json,
                    "Print a JSON array with one object per file: {file, layout, objects} "
                    "(BBX: {file, layout, name, emptyBox, boundsMin, boundsMax})");
+    addJobsOption(*info, options->jobs);
     return {info, [options] { return runInfo(*options); }};
 }
 

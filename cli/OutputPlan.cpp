@@ -23,19 +23,36 @@ std::wstring foldedName(const std::string& path) {
     return mshgltf::caseFolded(fromUtf8(pathText(fs::absolute(pathOf(path)).lexically_normal())));
 }
 
+// A file's size, or -1 when it is not there: one file under two names has one size, so only
+// files of equal size need comparing (a batch of hundreds would otherwise ask the system
+// about every pair).
+std::vector<std::uintmax_t> sizesOf(const std::vector<std::string>& paths) {
+    std::vector<std::uintmax_t> sizes;
+    for (const std::string& path : paths) {
+        std::error_code code;
+        std::uintmax_t size = path.empty() ? std::uintmax_t(-1) : fs::file_size(pathOf(path), code);
+        sizes.push_back(code ? std::uintmax_t(-1) : size);
+    }
+    return sizes;
+}
+
 } // namespace
 
 bool outputsAreNotInputs(const std::string& command, const std::vector<std::string>& inputs,
                          const std::vector<std::string>& outputs) {
-    for (const std::string& output : outputs)
-        for (const std::string& input : inputs)
-            if (!input.empty() && sameFile(input, output)) {
+    std::vector<std::uintmax_t> inputSizes = sizesOf(inputs), outputSizes = sizesOf(outputs);
+    for (size_t o = 0; o < outputs.size(); ++o)
+        for (size_t i = 0; i < inputs.size(); ++i) {
+            const std::string &output = outputs[o], &input = inputs[i];
+            if (outputSizes[o] != std::uintmax_t(-1) && inputSizes[i] == outputSizes[o] &&
+                sameFile(input, output)) {
                 std::string what = output == input
                                        ? output + " is both an input and an output"
                                        : output + " is the input " + input + " under another name";
                 printMessage("mshtool " + command + ": " + what + "; nothing was read or written");
                 return false;
             }
+        }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/OutputStage.h"
 
+#include "cli/BatchJobs.h"
 #include "cli/Console.h"
 #include "cli/Platform.h"
 #include "format/FilePaths.h"
@@ -166,6 +167,7 @@ bool OutputStage::open(const fs::path& targetFolder) {
         fs::path candidate = target / randomName();
         if (fs::create_directory(candidate, code)) {
             stage = candidate;
+            noteStagingFolder(pathText(stage));
             // "a/.mshtool-x/b.msh" reads "a/b.msh"; "./" is not shown when none was given.
             showPathsAs(pathText(stage / ""), target.empty() ? "" : pathText(target / ""));
             return true;

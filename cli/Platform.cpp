@@ -1,5 +1,9 @@
 #include "cli/Platform.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
 #ifdef _WIN32
 #include "cli/WindowsMessageBoxes.h"
 
@@ -20,6 +24,14 @@
 namespace mshtool {
 
 namespace fs = std::filesystem;
+
+namespace {
+volatile std::sig_atomic_t interruptSignal = 0;
+} // namespace
+
+int interruptNoted() {
+    return interruptSignal;
+}
 
 std::string pathText(const fs::path& path) {
     return path.u8string();
@@ -122,7 +134,73 @@ bool processIsRunning(unsigned long id) {
     return running;
 }
 
+namespace {
+BOOL WINAPI noteConsoleEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    interruptSignal = 2;
+    // Closing the console ends the process when this returns: give the batch time to clean up.
+    if (event == CTRL_CLOSE_EVENT)
+        Sleep(5000);
+    return TRUE;
+}
+} // namespace
+
+void noteInterrupts() {
+    interruptSignal = 0;
+    SetConsoleCtrlHandler(noteConsoleEvent, TRUE);
+}
+
+void stopNotingInterrupts() {
+    SetConsoleCtrlHandler(noteConsoleEvent, FALSE);
+}
+
+void endInterrupted(int) {
+    std::fflush(nullptr);
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
+void ignoreTerminalInterrupts() {
+    SetConsoleCtrlHandler(nullptr, TRUE);
+}
+
 #else
+
+namespace {
+const int notedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previousActions[3];
+
+void noteSignal(int signal) {
+    interruptSignal = signal;
+}
+} // namespace
+
+void noteInterrupts() {
+    interruptSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = noteSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int i = 0; i < 3; ++i)
+        sigaction(notedSignals[i], &action, &previousActions[i]);
+}
+
+void stopNotingInterrupts() {
+    for (int i = 0; i < 3; ++i)
+        sigaction(notedSignals[i], &previousActions[i], nullptr);
+}
+
+void endInterrupted(int signal) {
+    std::fflush(nullptr);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}
+
+void ignoreTerminalInterrupts() {
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN);
+}
 
 fs::path executablePath() {
     std::error_code code;
@@ -191,8 +269,12 @@ void callOnInterrupt(void (*cleanUp)()) {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    // A signal ignored already stays ignored (nohup, or a batch worker whose parent stops it).
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current = {};
+        if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }
 
 pthread_mutex_t interruptLock = PTHREAD_MUTEX_INITIALIZER;

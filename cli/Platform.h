@@ -41,6 +41,17 @@ public:
 unsigned long currentProcessId();
 bool processIsRunning(unsigned long id);
 
+/// While a batch's workers run, the parent only notes an interrupt (SIGINT, SIGTERM, SIGHUP;
+/// Ctrl-C, Ctrl-Break or closing the Windows console), so that it can stop the workers and
+/// remove what they staged before it ends. `interruptNoted` is 0 until one came, then its
+/// signal number. `endInterrupted` ends the process as that signal would have.
+void noteInterrupts();
+void stopNotingInterrupts();
+int interruptNoted();
+[[noreturn]] void endInterrupted(int signal);
+/// A batch worker leaves interrupts from the terminal to its parent, which stops it.
+void ignoreTerminalInterrupts();
+
 /// A path as UTF-8 text, and UTF-8 text as a path, on every platform (the narrow path
 /// conversions of Windows use the ANSI code page).
 std::string pathText(const std::filesystem::path& path);

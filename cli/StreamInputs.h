@@ -20,6 +20,9 @@ public:
     /// copy of all the stream held, which messages and results show as `path`. `path`, after
     /// saying why on stderr, when the stream cannot be read or copied.
     std::string readable(const std::string& path);
+    /// Whether some input was a stream: only this process has its copy, so a batch of it
+    /// stays in this process.
+    bool holdsCopies() const { return copies > 0; }
 
 private:
     std::filesystem::path folder; ///< holds the copies; made on first use

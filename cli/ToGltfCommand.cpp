@@ -1,4 +1,5 @@
 // `mshtool to-gltf`: model files to glTF 2.0 through the importer plug-in.
+#include "cli/BatchJobs.h"
 #include "cli/BatchProgress.h"
 #include "cli/BridgeMessages.h"
 #include "cli/Commands.h"
@@ -25,6 +26,7 @@ struct ToGltfOptions {
     bool noBones = false;
     std::string output;
     bool force = false;
+    unsigned jobs = 0;
 };
 
 std::string lowerExtension(const fs::path& path) {
@@ -137,9 +139,17 @@ int runToGltf(const ToGltfOptions& given) {
             return exitBadFile;
         PluginSession session;
         BatchProgress progress(options.inputs.size(), "converted", "failed", true);
-        for (size_t i = 0; i < options.inputs.size(); ++i) {
-            progress.start(i, options.inputs[i]);
-            Conversion done = convertOne(session, options, options.inputs[i], targets[i], stage);
+        FileLoop loop;
+        loop.starting = [&](size_t i) { progress.start(i, options.inputs[i]); };
+        loop.convert = [&](size_t i) {
+            FileOutcome outcome;
+            outcome.code =
+                int(convertOne(session, options, options.inputs[i], targets[i], stage));
+            return outcome;
+        };
+        loop.done = [&](size_t, const FileOutcome& outcome) {
+            Conversion done = outcome.code == workerStopped ? Conversion::failed
+                                                            : Conversion(outcome.code);
             if (done == Conversion::converted)
                 progress.succeeded();
             else if (done == Conversion::convertedWithLosses)
@@ -148,7 +158,9 @@ int runToGltf(const ToGltfOptions& given) {
                 progress.failed();
             if (done != Conversion::converted)
                 result = exitBadFile;
-        }
+        };
+        runFiles(options.inputs,
+                 streams.holdsCopies() ? 1 : jobsFor(options.jobs, options.inputs.size()), loop);
         progress.finish();
     } catch (const std::exception& e) {
         printMessage(std::string("mshtool: ") + e.what());
@@ -179,6 +191,7 @@ Command addToGltfCommand(CLI::App& app) {
         ->required();
     command->add_flag("--force", options->force,
                       "Replace existing files even when something was lost on the way");
+    addJobsOption(*command, options->jobs);
     return {command, [options] { return runToGltf(*options); }};
 }
 

@@ -1,6 +1,8 @@
 // mshtool: inspects, validates and converts the game's model files.
+#include "cli/BatchJobs.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/Platform.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -61,6 +63,7 @@ bool prepareArguments(std::vector<std::string>& args,
 }
 
 int run(std::vector<std::string> args) {
+    prepareBatchWorkers(args);
     CLI::App app("mshtool: inspect, validate and convert MSH/BN/BBX model files", "mshtool");
     app.require_subcommand(0, 1);
     // -q and --version also after the command's own arguments.
@@ -95,6 +98,17 @@ int run(std::vector<std::string> args) {
     return exitUsage;
 }
 
+// A batch stopped by an interrupt has stopped its workers and removed what was staged; the
+// process then ends as the interrupt would have ended it.
+int runUntilInterrupted(const std::vector<std::string>& args) {
+    try {
+        return run(args);
+    } catch (const BatchInterrupted& stop) {
+        finishOutput(exitOk);
+        endInterrupted(stop.signal);
+    }
+}
+
 // The scene and whatever else the command built go with the process: freeing them one by
 // one would take longer than the conversion's last steps. The sanitizer build frees
 // everything, so that leaks still show.
@@ -121,10 +135,11 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i)
         args.push_back(toUtf8(argv[i]));
-    return endProcess(mshtool::finishOutput(run(args)));
+    return endProcess(mshtool::finishOutput(runUntilInterrupted(args)));
 }
 #else
 int main(int argc, char** argv) {
-    return endProcess(mshtool::finishOutput(run(std::vector<std::string>(argv, argv + argc))));
+    return endProcess(
+        mshtool::finishOutput(runUntilInterrupted(std::vector<std::string>(argv, argv + argc))));
 }
 #endif

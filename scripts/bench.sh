@@ -107,6 +107,46 @@ for layout in legacy mesh8; do
   fi
 done
 
+# Batches: one to-gltf of many files with -j <cores> against -j 1, the two runs interleaved so
+# that load from other work falls on both alike; wall time is what -j buys. The outputs of the
+# two must be the same bytes.
+cores=$(nproc)
+batch_rows() {
+  local name=$1
+  shift
+  local i
+  say "to-gltf of the $name batch with -j 1 and -j $cores, $repeats times each"
+  for ((i = 0; i < repeats; i++)); do
+    measure "$name-j1" "$bin/mshtool" to-gltf -j 1 -o "$run/$name-j1" "$@" || return 0
+    measure "$name-jN" "$bin/mshtool" to-gltf -j "$cores" -o "$run/$name-jN" "$@" || return 0
+  done
+  if diff -r "$run/$name-j1" "$run/$name-jN" >/dev/null; then
+    echo "same $(ls "$run/$name-j1" | wc -l) $cores" >"$run/$name.batch"
+  else
+    echo "different $(ls "$run/$name-j1" | wc -l) $cores" >"$run/$name.batch"
+  fi
+}
+if [ -x "$bin/mshtool" ] && "$bin/mshtool" to-gltf --help 2>/dev/null | grep -q -- --jobs; then
+  rm -rf "$inputs/batch-4mb" "$inputs/batch-sample"
+  mkdir -p "$inputs/batch-4mb/made" "$inputs/batch-sample/made"
+  "$bin/bench-inputs" "$inputs/batch-4mb/made" 4 >/dev/null
+  for i in $(seq -w 1 24); do
+    cp "$inputs/batch-4mb/made/legacy.msh" "$inputs/batch-4mb/model$i.msh"
+  done
+  cp "$inputs/batch-4mb/made/body.png" "$inputs/batch-4mb/"
+  "$bin/make-sample" "$inputs/batch-sample/made" >/dev/null
+  cp "$inputs/batch-sample/made/hero.png" "$inputs/batch-sample/"
+  for i in $(seq -w 1 200); do
+    cp "$inputs/batch-sample/made/hero.msh" "$inputs/batch-sample/hero$i.msh"
+    cp "$inputs/batch-sample/made/hero.bn" "$inputs/batch-sample/hero$i.bn"
+  done
+  batch_rows batch-4mb --bones "$inputs/batch-4mb/made/models.bn" \
+    "$inputs"/batch-4mb/model*.msh
+  batch_rows batch-sample "$inputs"/batch-sample/hero*.msh
+else
+  say "mshtool has no -j; the batch rows are skipped"
+fi
+
 {
   echo "- CPU: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $(nproc) cores available"
   echo "- Memory: $(free -m | awk '/^Mem:/ {printf "%.1f GiB", $2 / 1024}')"

@@ -1,0 +1,292 @@
+#include "cli/BatchJobs.h"
+
+#include "cli/Console.h"
+#include "cli/Platform.h"
+#include "cli/WorkerMessages.h"
+#include "cli/WorkerProcess.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+namespace mshtool {
+namespace {
+
+struct WorkerState {
+    bool isWorker = false;
+    WorkerPipe parent;
+    std::vector<std::string> commandLine; ///< without the program's name
+};
+
+WorkerState& workerState() {
+    static WorkerState state;
+    return state;
+}
+
+void runHere(const std::vector<std::string>& files, const FileLoop& loop) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        loop.starting(i);
+        loop.done(i, loop.convert(i));
+    }
+}
+
+// A worker's share: ask, convert what the parent hands out, send back the outcome and what
+// was printed, until the parent has no file left (or is gone).
+void runAsWorker(const std::vector<std::string>& files, const FileLoop& loop) {
+    WorkerPipe& parent = workerState().parent;
+    WorkerReport report;
+    for (;;) {
+        std::string frame;
+        uint64_t index = noFileLeft;
+        if (!parent.send(encodeReport(report)) || !parent.receive(frame) ||
+            !decodeNextFile(frame, index) || index >= files.size())
+            return;
+        takeCapturedOutput(); // printed between files: the parent prints its own
+        FileOutcome outcome = loop.convert(size_t(index));
+        report.kind = WorkerReport::result;
+        report.index = index;
+        report.code = outcome.code;
+        report.record = outcome.record;
+        report.output = takeCapturedOutput();
+    }
+}
+
+// The parent's side, in one thread: it answers each worker's requests with the next file,
+// keeps the results that arrive early, and prints them in input order.
+class BatchParent {
+public:
+    BatchParent(const std::vector<std::string>& batchFiles, const FileLoop& batchLoop)
+        : files(batchFiles), loop(batchLoop), slots(batchFiles.size()) {}
+
+    ~BatchParent() { stopWorkers(); }
+
+    /// False when not one worker could be started.
+    bool start(unsigned jobs) {
+        for (unsigned i = 0; i < jobs; ++i) {
+            Worker worker;
+            worker.process = std::make_unique<WorkerProcess>();
+            std::string error;
+            if (!worker.process->start(workerState().commandLine, error)) {
+                printWarning("mshtool: " + error + "; the batch goes on with " +
+                             std::to_string(workers.size()) + " processes");
+                break;
+            }
+            workers.push_back(std::move(worker));
+        }
+        return !workers.empty();
+    }
+
+    void printInOrder() {
+        for (size_t i = 0; i < files.size(); ++i) {
+            loop.starting(i);
+            while (!slots[i].arrived) {
+                if (int signal = interruptNoted()) {
+                    stopWorkers();
+                    throw BatchInterrupted{signal};
+                }
+                serveWorkers();
+            }
+            Slot slot = std::move(slots[i]);
+            slots[i] = Slot();
+            printCaptured(slot.output);
+            if (slot.outcome.code == workerStopped)
+                printMessage("mshtool: " + files[i] + ": not done: " + slot.stoppedBy);
+            loop.done(i, slot.outcome);
+        }
+        while (liveWorkers() > 0)
+            serveWorkers();
+        waitForAll();
+        stagingFolders.clear(); // each worker removed its own
+    }
+
+private:
+    struct Slot {
+        bool arrived = false;
+        FileOutcome outcome;
+        std::vector<CapturedText> output;
+        std::string stoppedBy;
+    };
+
+    struct Worker {
+        std::unique_ptr<WorkerProcess> process;
+        uint64_t inFlight = noFileLeft;
+        bool live = true;    ///< still asking for files
+        bool waited = false; ///< its end is seen
+    };
+
+    size_t liveWorkers() const {
+        size_t live = 0;
+        for (const Worker& worker : workers)
+            live += worker.live;
+        return live;
+    }
+
+    // Once told no file is left a worker ends by itself; it is waited for at the end.
+    void waitForAll() {
+        for (Worker& worker : workers)
+            if (!worker.waited) {
+                worker.process->wait();
+                worker.waited = true;
+            }
+    }
+
+    // Waits a little for workers to say something, and answers what they said.
+    void serveWorkers() {
+        std::vector<const WorkerPipe*> pipes;
+        std::vector<Worker*> listening;
+        for (Worker& worker : workers)
+            if (worker.live) {
+                pipes.push_back(&worker.process->pipe());
+                listening.push_back(&worker);
+            }
+        for (size_t ready : readablePipes(pipes, 50))
+            if (!hear(*listening[ready]))
+                end(*listening[ready]);
+        if (liveWorkers() == 0)
+            while (nextFile < files.size())
+                markStopped(nextFile++, "no worker process was left to do it");
+    }
+
+    // One message of a worker; false when it is gone or done.
+    bool hear(Worker& worker) {
+        std::string frame;
+        WorkerReport report;
+        if (!worker.process->pipe().receive(frame) || !decodeReport(frame, report))
+            return false;
+        if (report.kind == WorkerReport::staging) {
+            stagingFolders.push_back(report.stagingFolder);
+            return true;
+        }
+        if (report.kind == WorkerReport::result) {
+            if (report.index != worker.inFlight)
+                return false;
+            Slot& slot = slots[size_t(report.index)];
+            slot.outcome.code = report.code;
+            slot.outcome.record = std::move(report.record);
+            slot.output = std::move(report.output);
+            slot.arrived = true;
+            worker.inFlight = noFileLeft;
+        }
+        uint64_t next = nextFile < files.size() ? nextFile++ : noFileLeft;
+        worker.inFlight = next;
+        if (!worker.process->pipe().send(encodeNextFile(next)))
+            return false;
+        worker.live = next != noFileLeft;
+        return true;
+    }
+
+    void end(Worker& worker) {
+        std::string ending = worker.process->wait();
+        worker.live = false;
+        worker.waited = true;
+        if (worker.inFlight != noFileLeft)
+            markStopped(size_t(worker.inFlight), "its worker process ended (" +
+                                                     (ending.empty() ? "exit code 0" : ending) +
+                                                     ")");
+        worker.inFlight = noFileLeft;
+    }
+
+    void markStopped(size_t i, const std::string& why) {
+        if (slots[i].arrived)
+            return;
+        slots[i].arrived = true;
+        slots[i].outcome.code = workerStopped;
+        slots[i].stoppedBy = why;
+    }
+
+    // At once, then what they staged is removed: nothing is left of an interrupted batch.
+    void stopWorkers() {
+        for (Worker& worker : workers)
+            if (!worker.waited)
+                worker.process->stop();
+        // What they said before they stopped may name a staging folder.
+        for (Worker& worker : workers)
+            while (!worker.waited && hearStagingOnly(worker)) {
+            }
+        waitForAll();
+        std::error_code code;
+        for (const std::string& folder : stagingFolders)
+            std::filesystem::remove_all(pathOf(folder), code);
+        stagingFolders.clear();
+    }
+
+    bool hearStagingOnly(Worker& worker) {
+        std::string frame;
+        WorkerReport report;
+        if (!worker.process->pipe().receive(frame) || !decodeReport(frame, report))
+            return false;
+        if (report.kind == WorkerReport::staging)
+            stagingFolders.push_back(report.stagingFolder);
+        return true;
+    }
+
+    const std::vector<std::string>& files;
+    const FileLoop& loop;
+    std::vector<Worker> workers;
+    std::vector<Slot> slots;
+    size_t nextFile = 0;
+    std::vector<std::string> stagingFolders;
+};
+
+// Restores the process's own handling of interrupts however the batch ends.
+struct NotedInterrupts {
+    NotedInterrupts() { noteInterrupts(); }
+    ~NotedInterrupts() { stopNotingInterrupts(); }
+};
+
+} // namespace
+
+void addJobsOption(CLI::App& command, unsigned& jobs) {
+    command
+        .add_option("-j,--jobs", jobs,
+                    "Work on N files at once, each process taking the next file (default: one "
+                    "process per core; 1: all in this one)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 1024u));
+}
+
+unsigned jobsFor(unsigned requested, size_t files) {
+    unsigned jobs = requested;
+    if (jobs == 0)
+        jobs = std::max(1u, processorCount());
+    if (jobs > files)
+        jobs = unsigned(files);
+    return std::max(1u, jobs);
+}
+
+void runFiles(const std::vector<std::string>& files, unsigned jobs, const FileLoop& loop) {
+    if (workerState().isWorker)
+        return runAsWorker(files, loop);
+    if (jobs <= 1 || files.size() <= 1)
+        return runHere(files, loop);
+    BatchParent parent(files, loop);
+    {
+        NotedInterrupts noted;
+        if (parent.start(jobs))
+            return parent.printInOrder();
+    }
+    runHere(files, loop); // the interrupts are the process's own again
+}
+
+bool prepareBatchWorkers(std::vector<std::string>& args) {
+    WorkerState& state = workerState();
+    if (args.size() > 2 && args[1] == workerOption && state.parent.openFromOption(args[2])) {
+        args.erase(args.begin() + 1, args.begin() + 3);
+        state.isWorker = true;
+        captureOutput();
+        ignoreTerminalInterrupts();
+    }
+    state.commandLine.assign(args.begin() + (args.empty() ? 0 : 1), args.end());
+    return state.isWorker;
+}
+
+void noteStagingFolder(const std::string& folder) {
+    if (!workerState().isWorker)
+        return;
+    WorkerReport report;
+    report.kind = WorkerReport::staging;
+    report.stagingFolder = folder;
+    workerState().parent.send(encodeReport(report));
+}
+
+} // namespace mshtool
