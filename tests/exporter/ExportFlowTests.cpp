@@ -416,16 +416,19 @@ TEST_P(FailedWrites, LeaveEveryExistingFileUntouched) {
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, FailedWrites, ::testing::Values(false, true));
 
-TEST_F(ExportFlow, AFailedReplaceAfterAnEarlierOneNamesWhatChanged) {
-    // The BN target is a folder with something in it, so only its replacement fails.
+TEST_F(ExportFlow, ATargetThatCannotBeReplacedIsRefusedBeforeAnyFileChanges) {
+    // The BN target is a folder with something in it: refused when its output opens.
     std::filesystem::create_directory(toUtf8(bn));
     writeBytes(bn + L"/inside", "x");
+    writeBytes(msh, "old msh");
     writeBytes(bbx, "old bbx");
     ExportRun run = runExport(msh, true, false);
     EXPECT_EQ(IMPEXP_FAIL, run.result);
     ASSERT_EQ(3u, run.boxes.size());
-    EXPECT_NE(std::wstring::npos, run.boxes[2].text.find(L"Already replaced"));
-    EXPECT_NE(std::wstring::npos, run.boxes[2].text.find(msh));
+    EXPECT_NE(std::wstring::npos, run.boxes[2].text.find(bn)) << run.boxes[2].text;
+    EXPECT_NE(std::wstring::npos, run.boxes[2].text.find(L"a folder is in the way"));
+    EXPECT_NE(std::wstring::npos, run.boxes[2].text.find(L"No file was changed"));
+    EXPECT_EQ("old msh", readBytes(msh));
     EXPECT_EQ("old bbx", readBytes(bbx));
     for (const auto& entry : std::filesystem::directory_iterator(scene.folder))
         EXPECT_NE(".tmp", entry.path().extension().string()) << entry.path();
