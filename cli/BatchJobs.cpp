@@ -88,6 +88,11 @@ public:
             }
             Slot slot = std::move(slots[i]);
             slots[i] = Slot();
+            if (slot.outcome.code == redoInParent) {
+                // Every file before it is in place now, as in a batch of one process.
+                loop.done(i, loop.convert(i));
+                continue;
+            }
             printCaptured(slot.output);
             if (slot.outcome.code == workerStopped)
                 printMessage("mshtool: " + files[i] + ": not done: " + slot.stoppedBy);
@@ -278,6 +283,10 @@ bool prepareBatchWorkers(std::vector<std::string>& args) {
     }
     state.commandLine.assign(args.begin() + (args.empty() ? 0 : 1), args.end());
     return state.isWorker;
+}
+
+bool isBatchWorker() {
+    return workerState().isWorker;
 }
 
 void noteStagingFolder(const std::string& folder) {

@@ -19,6 +19,9 @@ struct FileOutcome {
     std::string record; ///< the command's data for the file, as text (its JSON)
 };
 const int workerStopped = -1;
+/// A worker's file that met another worker's output (a texture name both chose): the parent
+/// does it again itself, in its turn, and its output is the parent's.
+const int redoInParent = -2;
 
 struct FileLoop {
     std::function<void(size_t)> starting;                 ///< before file i: its progress line
@@ -47,5 +50,7 @@ bool prepareBatchWorkers(std::vector<std::string>& args);
 /// In a worker, tells the parent of a staging folder it made, for the parent to remove when
 /// the batch is interrupted; elsewhere nothing.
 void noteStagingFolder(const std::string& folder);
+/// Whether this process is a worker of a batch.
+bool isBatchWorker();
 
 } // namespace mshtool

@@ -103,6 +103,14 @@ void removeStagesOnInterrupt() {
         stage->removeAll();
 }
 
+const char nameTakenReason[] = "another file of this name was put there while this model was "
+                               "converted";
+
+std::string nameTakenMessage(const fs::path& destination) {
+    return "mshtool: " + pathText(destination) + ": " + nameTakenReason +
+           "; run it again to give it a name of its own";
+}
+
 fs::path linkedPath(const fs::path& path) {
     return pathOf(toUtf8(linkedFilePath(fromUtf8(pathText(path)))));
 }
@@ -193,8 +201,13 @@ fs::path OutputStage::targetFolder() const {
     return target.empty() ? fs::path(".") : target;
 }
 
+void OutputStage::placeAsNew(const fs::path& fileName) {
+    asNew.insert(fileName);
+}
+
 bool OutputStage::commit(bool lost, bool force) {
     InterruptLock lock;
+    takenName = false;
     std::vector<Placement> plan;
     std::vector<std::string> refusals; // one message per target that stops the commit
     std::vector<fs::path> others;      // existing targets kept only because of those
@@ -208,7 +221,9 @@ bool OutputStage::commit(bool lost, bool force) {
         }
         std::string reason;
         bool exists = fs::exists(real, code);
-        if (!canReplaceFile(wide(destination), force, reason))
+        if (exists && asNew.count(file.filename()))
+            refusals.push_back(nameTakenMessage(destination));
+        else if (!canReplaceFile(wide(destination), force, reason))
             refusals.push_back("mshtool: " + pathText(destination) +
                                ": cannot write the file: " + reason +
                                (fs::is_directory(real, code) ? "" : "; --force replaces it"));
@@ -226,6 +241,9 @@ bool OutputStage::commit(bool lost, bool force) {
     }
     if (refusals.empty())
         return placeAll(plan, force);
+    takenName = std::all_of(refusals.begin(), refusals.end(), [&](const std::string& refusal) {
+        return refusal.find(nameTakenReason) != std::string::npos;
+    });
     for (const std::string& refusal : refusals)
         printMessage(refusal);
     for (const fs::path& kept : others)
@@ -243,12 +261,27 @@ bool OutputStage::placeAll(const std::vector<Placement>& plan, bool force) {
     const fs::path keptFolder = stage / keptFolderName;
     std::vector<Placement> placed;
     std::string failure;
-    for (size_t i = 0; i < plan.size(); ++i) {
+    size_t failedAt = 0;
+    for (size_t i = 0; i < plan.size() && failure.empty(); ++i) {
+        failedAt = i;
         Placement step = plan[i];
         fs::path real = linkedPath(step.destination);
         std::string reason;
         if (interrupted) {
             failure = "mshtool: interrupted; the files of this conversion were put back";
+            break;
+        }
+        if (asNew.count(step.staged.filename()) && !fs::is_symlink(step.destination, code)) {
+            if (moveIfAbsent(step.staged, step.destination, code)) {
+                placed.push_back(step);
+                continue;
+            }
+            if (code == std::errc::file_exists && sameBytes(step.staged, step.destination))
+                continue; // the same picture, put there meanwhile: nothing to undo
+            takenName = code == std::errc::file_exists;
+            failure = takenName ? nameTakenMessage(step.destination)
+                                : "mshtool: " + pathText(step.destination) +
+                                      ": cannot write the file: " + code.message();
             break;
         }
         if (fs::exists(real, code)) {
@@ -276,7 +309,7 @@ bool OutputStage::placeAll(const std::vector<Placement>& plan, bool force) {
         putBack(placed);
         printMessage(failure);
         for (size_t i = 0; i < plan.size(); ++i)
-            if (i != placed.size())
+            if (i != failedAt)
                 printMessage(
                     "mshtool: " + pathText(plan[i].destination) +
                     (fs::exists(plan[i].destination, code) ? ": kept as it was" : ": not written") +
@@ -299,6 +332,7 @@ void OutputStage::putBack(const std::vector<Placement>& placed) {
 }
 
 void OutputStage::discard() {
+    asNew.clear();
     std::error_code code;
     for (const fs::path& file : stagedFiles(stage))
         fs::remove_all(file, code);

@@ -6,6 +6,7 @@
 // forced, and one that failed leaves nothing behind.
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,14 @@ public:
     /// Deletes what is staged, after a failed conversion.
     void discard();
 
+    /// The staged `fileName` was named after a look at the target folder so as to replace
+    /// nothing there: the commit never replaces a file of other bytes that is there by then
+    /// (another conversion of the batch, or another run, put it there meanwhile), not even
+    /// with `force`; it moves nothing and `nameTaken` says so. Until the next commit.
+    void placeAsNew(const std::filesystem::path& fileName);
+    /// The last commit failed on such a name only: the conversion, done again, picks another.
+    bool nameTaken() const { return takenName; }
+
     /// Removes the staging folder and the empty folders `open` made; what an interrupt does.
     void removeAll();
 
@@ -53,7 +62,9 @@ private:
 
     std::filesystem::path target;
     std::filesystem::path stage;
-    std::filesystem::path created; ///< the outermost folder `open` created, if any
+    std::filesystem::path created;         ///< the outermost folder `open` created, if any
+    std::set<std::filesystem::path> asNew; ///< staged names that must not replace a file
+    bool takenName = false;
 };
 
 /// How one conversion ended, for the exit code and a batch's summary.

@@ -124,6 +124,18 @@ unsigned long currentProcessId() {
     return GetCurrentProcessId();
 }
 
+bool moveIfAbsent(const fs::path& from, const fs::path& to, std::error_code& code) {
+    code.clear();
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the target is there.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
+    DWORD error = GetLastError();
+    code = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS
+               ? std::make_error_code(std::errc::file_exists)
+               : std::error_code(int(error), std::system_category());
+    return false;
+}
+
 bool processIsRunning(unsigned long id) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(id));
     if (!process)
@@ -289,6 +301,26 @@ InterruptLock::~InterruptLock() {
 
 unsigned long currentProcessId() {
     return static_cast<unsigned long>(getpid());
+}
+
+bool moveIfAbsent(const fs::path& from, const fs::path& to, std::error_code& code) {
+    code.clear();
+    // A hard link fails when the target exists, where a rename would replace it.
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return true;
+    }
+    if (errno == EEXIST) {
+        code = std::make_error_code(std::errc::file_exists);
+        return false;
+    }
+    // File systems without hard links: look, then move (a narrow window remains there).
+    if (fs::exists(to, code)) {
+        code = std::make_error_code(std::errc::file_exists);
+        return false;
+    }
+    fs::rename(from, to, code);
+    return !code;
 }
 
 bool processIsRunning(unsigned long id) {

@@ -37,6 +37,11 @@ public:
     InterruptLock& operator=(const InterruptLock&) = delete;
 };
 
+/// Moves `from` to `to` unless `to` exists, at once: false with `code` file_exists when it
+/// does (another process may have put a file there since it was looked at).
+bool moveIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to,
+                  std::error_code& code);
+
 /// This process's id, and whether a process of that id is running.
 unsigned long currentProcessId();
 bool processIsRunning(unsigned long id);

@@ -109,6 +109,8 @@ Conversion convertOne(PluginSession& session, const ToGltfOptions& options,
         return Conversion::failed;
     }
     lost = printBridgeReport(input, report) || lost;
+    for (const std::string& texture : report.texturesCopied)
+        stage.placeAsNew(pathOf(texture));
     return finishConversion(stage, input, lost, options.force,
                             input + (bones.empty() ? "" : " + " + bones) + " -> " + target,
                             bridgeSummary(input, report));
@@ -143,13 +145,14 @@ int runToGltf(const ToGltfOptions& given) {
         loop.starting = [&](size_t i) { progress.start(i, options.inputs[i]); };
         loop.convert = [&](size_t i) {
             FileOutcome outcome;
-            outcome.code =
-                int(convertOne(session, options, options.inputs[i], targets[i], stage));
+            outcome.code = int(convertOne(session, options, options.inputs[i], targets[i], stage));
+            if (outcome.code == int(Conversion::failed) && stage.nameTaken() && isBatchWorker())
+                outcome.code = redoInParent;
             return outcome;
         };
         loop.done = [&](size_t, const FileOutcome& outcome) {
-            Conversion done = outcome.code == workerStopped ? Conversion::failed
-                                                            : Conversion(outcome.code);
+            Conversion done =
+                outcome.code == workerStopped ? Conversion::failed : Conversion(outcome.code);
             if (done == Conversion::converted)
                 progress.succeeded();
             else if (done == Conversion::convertedWithLosses)

@@ -97,6 +97,8 @@ void copyTextures(const std::vector<TextureCopy>& copies, const std::string& fol
         if (code)
             report.losses.push_back("cannot copy texture " + copy.source + " to " +
                                     target.u8string() + ": " + code.message());
+        else
+            report.texturesCopied.push_back(copy.fileName);
     }
 }
 

@@ -23,7 +23,8 @@ struct TextureCopy {
 std::vector<TextureCopy> placeTextures(SceneData& scene, const std::string& finalFolder,
                                        BridgeReport& report);
 
-/// Copies each bitmap into `folder` under its chosen name; a failure is a warning.
+/// Copies each bitmap into `folder` under its chosen name (listed in `texturesCopied`); a
+/// failure is a loss.
 void copyTextures(const std::vector<TextureCopy>& copies, const std::string& folder,
                   BridgeReport& report);
 

@@ -27,6 +27,8 @@ struct BridgeReport {
     size_t bonesWritten = 0;   ///< bones in the output
     size_t objectsSplit = 0;   ///< objects written in several parts to fit the format
     size_t objectsLeftOut = 0; ///< nodes and primitives not converted
+    /// Bitmaps put beside a glTF under names chosen not to replace another file there.
+    std::vector<std::string> texturesCopied;
 
     /// "object: text" as a warning, `object` named as the output names it.
     void warn(const std::string& object, const std::string& text);

@@ -148,3 +148,40 @@ TEST(BatchJobs, InterruptStopsEveryWorkerAndLeavesNothingBehind) {
     }
     EXPECT_LT(converted, size_t(inputs)) << "the batch was over before the interrupt";
 }
+
+TEST(BatchJobs, TexturesOfOneNameFromSeveralWorkersAreNeverMixedUp) {
+    // Six models in folders of their own, each beside a different picture named hero.png,
+    // all converted into one folder at once: each glTF must show its own picture.
+    std::string dir = clitest::makeSample("jobs-textures");
+    std::vector<unsigned char> picture = clitest::bytesOf(dir + "/hero.png");
+    std::vector<std::string> args = {"to-gltf",        "-j", "3",          "--bones",
+                                     dir + "/hero.bn", "-o", dir + "/out/"};
+    const int models = 6;
+    for (int i = 0; i < models; ++i) {
+        std::string folder = dir + "/m" + std::to_string(i);
+        fs::create_directories(folder);
+        fs::copy_file(dir + "/hero.msh", folder + "/m" + std::to_string(i) + ".msh");
+        std::vector<unsigned char> own = picture;
+        own.push_back(static_cast<unsigned char>('0' + i));
+        clitest::writeBytes(folder + "/hero.png", own);
+        args.push_back(folder + "/m" + std::to_string(i) + ".msh");
+    }
+    clitest::Run run = mshtool(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (int i = 0; i < models; ++i) {
+        std::ifstream glb(dir + "/out/m" + std::to_string(i) + ".glb", std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(glb)), std::istreambuf_iterator<char>());
+        size_t uri = text.find("\"uri\":\"");
+        ASSERT_NE(uri, std::string::npos);
+        std::string name = text.substr(uri + 7, text.find('"', uri + 7) - uri - 7);
+        EXPECT_EQ(clitest::bytesOf(dir + "/out/" + name),
+                  clitest::bytesOf(dir + "/m" + std::to_string(i) + "/hero.png"))
+            << "m" << i << ".glb shows " << name;
+    }
+    size_t pictures = 0;
+    for (const auto& file : filesUnder(dir + "/out")) {
+        EXPECT_NE(file.first.rfind(".mshtool-", 0), 0u) << file.first << " left behind";
+        pictures += fs::path(file.first).extension() == ".png";
+    }
+    EXPECT_EQ(pictures, size_t(models));
+}
