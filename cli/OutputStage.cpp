@@ -26,13 +26,14 @@ bool sameBytes(const fs::path& a, const fs::path& b) {
         fs::file_size(a, code) != fs::file_size(b, code))
         return false;
     std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
-    // Block by block: outputs run to hundreds of megabytes.
-    std::vector<char> left(1 << 20), right(1 << 20);
+    // Block by block (outputs run to hundreds of megabytes), in blocks on the stack: a batch
+    // compares hundreds of files, and fresh heap blocks would fault in their pages each time.
+    char left[65536], right[65536];
     while (first && second) {
-        first.read(left.data(), std::streamsize(left.size()));
-        second.read(right.data(), std::streamsize(right.size()));
+        first.read(left, std::streamsize(sizeof left));
+        second.read(right, std::streamsize(sizeof right));
         if (first.gcount() != second.gcount() ||
-            std::memcmp(left.data(), right.data(), size_t(first.gcount())) != 0)
+            std::memcmp(left, right, size_t(first.gcount())) != 0)
             return false;
     }
     return first.eof() && second.eof();

@@ -15,9 +15,13 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<unsigned char> bytesOf(const fs::path& path) {
+    std::error_code code;
+    uintmax_t size = fs::file_size(path, code);
+    std::vector<unsigned char> bytes(code ? 0 : size_t(size));
     std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)),
-                                      std::istreambuf_iterator<char>());
+    if (!bytes.empty() && !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size)))
+        bytes.resize(size_t(in.gcount()));
+    return bytes;
 }
 
 // A picture of this scene and the name it got.

@@ -140,12 +140,16 @@ std::string safeTextureName(const std::string& name) {
 }
 
 bool fileHoldsBytes(const std::string& file, const std::vector<unsigned char>& bytes) {
-    std::ifstream in(fs::u8path(file), std::ios::binary);
-    if (!in)
+    // The size first: a batch asks this of every model's bitmap.
+    std::error_code code;
+    uintmax_t size = fs::file_size(fs::u8path(file), code);
+    if (code || size != bytes.size())
         return false;
-    std::vector<unsigned char> existing((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-    return existing == bytes;
+    std::ifstream in(fs::u8path(file), std::ios::binary);
+    std::vector<unsigned char> existing(bytes.size());
+    if (!bytes.empty())
+        in.read(reinterpret_cast<char*>(existing.data()), std::streamsize(existing.size()));
+    return in && existing == bytes;
 }
 
 void nameImages(std::vector<ImageData>& images, const std::string& folder,
