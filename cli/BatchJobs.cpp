@@ -89,8 +89,7 @@ public:
             Slot slot = std::move(slots[i]);
             slots[i] = Slot();
             if (slot.outcome.code == redoInParent) {
-                // Every file before it is in place now, as in a batch of one process.
-                loop.done(i, loop.convert(i));
+                loop.done(i, redoHere(i));
                 continue;
             }
             printCaptured(slot.output);
@@ -105,6 +104,23 @@ public:
     }
 
 private:
+    // Every file before it is in place now, as in a batch of one process; the other workers
+    // go on, so a try can meet their output again. Only the last try's lines are printed.
+    FileOutcome redoHere(size_t i) {
+        FileOutcome outcome;
+        std::vector<CapturedText> output;
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            captureOutput();
+            outcome = loop.convert(i);
+            stopCapturing();
+            output = takeCapturedOutput();
+            if (outcome.code != redoInParent)
+                break;
+        }
+        printCaptured(output);
+        return outcome;
+    }
+
     struct Slot {
         bool arrived = false;
         FileOutcome outcome;
@@ -283,10 +299,6 @@ bool prepareBatchWorkers(std::vector<std::string>& args) {
     }
     state.commandLine.assign(args.begin() + (args.empty() ? 0 : 1), args.end());
     return state.isWorker;
-}
-
-bool isBatchWorker() {
-    return workerState().isWorker;
 }
 
 void noteStagingFolder(const std::string& folder) {

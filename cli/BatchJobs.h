@@ -19,8 +19,9 @@ struct FileOutcome {
     std::string record; ///< the command's data for the file, as text (its JSON)
 };
 const int workerStopped = -1;
-/// A worker's file that met another worker's output (a texture name both chose): the parent
-/// does it again itself, in its turn, and its output is the parent's.
+/// A file whose output met another's (a texture name two workers both chose): the batch's
+/// parent does it again itself, in its turn, until it gets a name of its own; its output is
+/// that of the last try. In a batch of one process it is a failure.
 const int redoInParent = -2;
 
 struct FileLoop {
@@ -50,7 +51,4 @@ bool prepareBatchWorkers(std::vector<std::string>& args);
 /// In a worker, tells the parent of a staging folder it made, for the parent to remove when
 /// the batch is interrupted; elsewhere nothing.
 void noteStagingFolder(const std::string& folder);
-/// Whether this process is a worker of a batch.
-bool isBatchWorker();
-
 } // namespace mshtool

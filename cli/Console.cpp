@@ -169,6 +169,10 @@ void captureOutput() {
     state().capturing = true;
 }
 
+void stopCapturing() {
+    state().capturing = false;
+}
+
 std::vector<CapturedText> takeCapturedOutput() {
     std::vector<CapturedText> texts;
     texts.swap(state().captured);

@@ -45,6 +45,8 @@ struct CapturedText {
 };
 /// From now on nothing is written: printed text is kept (a batch worker's), and no progress.
 void captureOutput();
+/// Prints again from now on (after a capture of the batch parent's own).
+void stopCapturing();
 /// What was printed since the last call (all of it, with paths shown as their targets).
 std::vector<CapturedText> takeCapturedOutput();
 /// Prints what a worker captured, exactly as it would have printed it itself.

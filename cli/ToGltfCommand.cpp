@@ -146,13 +146,13 @@ int runToGltf(const ToGltfOptions& given) {
         loop.convert = [&](size_t i) {
             FileOutcome outcome;
             outcome.code = int(convertOne(session, options, options.inputs[i], targets[i], stage));
-            if (outcome.code == int(Conversion::failed) && stage.nameTaken() && isBatchWorker())
+            if (outcome.code == int(Conversion::failed) && stage.nameTaken())
                 outcome.code = redoInParent;
             return outcome;
         };
         loop.done = [&](size_t, const FileOutcome& outcome) {
-            Conversion done =
-                outcome.code == workerStopped ? Conversion::failed : Conversion(outcome.code);
+            // Negative: its worker ended on it, or it kept meeting other files' output.
+            Conversion done = outcome.code < 0 ? Conversion::failed : Conversion(outcome.code);
             if (done == Conversion::converted)
                 progress.succeeded();
             else if (done == Conversion::convertedWithLosses)
