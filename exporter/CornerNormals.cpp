@@ -14,12 +14,31 @@ bool facesInMesh(const Mesh& mesh) {
     return true;
 }
 
+// Every corner specified with an explicit normal: those are the values, as they are stored.
+bool readExplicitNormals(const MeshNormalSpec& specified, int numFaces, std::vector<Point3>& out) {
+    int numNormals = specified.GetNumNormals();
+    for (int f = 0; f < numFaces; ++f) {
+        const MeshNormalFace& face = specified.Face(f);
+        for (int k = 0; k < 3; ++k) {
+            int id = face.GetNormalID(k);
+            if (!face.GetSpecified(k) || id < 0 || id >= numNormals ||
+                !specified.GetNormalExplicit(id))
+                return false;
+            out[3 * f + k] = specified.Normal(id);
+        }
+    }
+    return true;
+}
+
 // Unspecified corners are completed on a copy, so the scene's normals stay as they were.
 bool readSpecifiedNormals(Mesh& mesh, std::vector<Point3>& out) {
     MeshNormalSpec* specified = mesh.GetSpecifiedNormals();
     int numFaces = mesh.getNumFaces();
     if (!specified || numFaces == 0 || specified->GetNumFaces() != numFaces || !facesInMesh(mesh))
         return false;
+    // What the importer makes: no copy, nor the smoothing pass that completing would need.
+    if (readExplicitNormals(*specified, numFaces, out))
+        return true;
     MeshNormalSpec copy;
     copy = *specified;
     copy.SetParent(&mesh);
