@@ -6,6 +6,7 @@
 #include "cli/WorkerProcess.h"
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <memory>
 
@@ -130,9 +131,10 @@ private:
 
     struct Worker {
         std::unique_ptr<WorkerProcess> process;
-        uint64_t inFlight = noFileLeft;
-        bool live = true;    ///< still asking for files
-        bool waited = false; ///< its end is seen
+        std::deque<uint64_t> inFlight; ///< handed out, in the order it does them
+        bool live = true;              ///< still to be heard: files in flight, or asking
+        bool toldDone = false;         ///< told that no file is left
+        bool waited = false;           ///< its end is seen
     };
 
     size_t liveWorkers() const {
@@ -164,8 +166,8 @@ private:
             if (!hear(*listening[ready]))
                 end(*listening[ready]);
         if (liveWorkers() == 0)
-            while (nextFile < files.size())
-                markStopped(nextFile++, "no worker process was left to do it");
+            for (uint64_t next = takeNextFile(); next != noFileLeft; next = takeNextFile())
+                markStopped(size_t(next), "no worker process was left to do it");
     }
 
     // One message of a worker; false when it is gone or done.
@@ -179,20 +181,33 @@ private:
             return true;
         }
         if (report.kind == WorkerReport::result) {
-            if (report.index != worker.inFlight)
+            if (worker.inFlight.empty() || report.index != worker.inFlight.front())
                 return false;
+            worker.inFlight.pop_front();
             Slot& slot = slots[size_t(report.index)];
             slot.outcome.code = report.code;
             slot.outcome.record = std::move(report.record);
             slot.output = std::move(report.output);
             slot.arrived = true;
-            worker.inFlight = noFileLeft;
         }
-        uint64_t next = nextFile < files.size() ? nextFile++ : noFileLeft;
-        worker.inFlight = next;
-        if (!worker.process->pipe().send(encodeNextFile(next)))
-            return false;
-        worker.live = next != noFileLeft;
+        return handOut(worker);
+    }
+
+    // A worker holds its next file before it is done with this one, so that it never waits
+    // for the parent between files; near the end one at a time, so that none is left with
+    // two while another has nothing. Once no file is left it is told so, and ends when done.
+    bool handOut(Worker& worker) {
+        size_t depth = filesLeft() > workers.size() ? 2 : 1;
+        while (!worker.toldDone && worker.inFlight.size() < depth) {
+            uint64_t next = takeNextFile();
+            if (!worker.process->pipe().send(encodeNextFile(next)))
+                return false;
+            if (next == noFileLeft)
+                worker.toldDone = true;
+            else
+                worker.inFlight.push_back(next);
+        }
+        worker.live = !worker.toldDone || !worker.inFlight.empty();
         return true;
     }
 
@@ -200,11 +215,25 @@ private:
         std::string ending = worker.process->wait();
         worker.live = false;
         worker.waited = true;
-        if (worker.inFlight != noFileLeft)
-            markStopped(size_t(worker.inFlight), "its worker process ended (" +
-                                                     (ending.empty() ? "exit code 0" : ending) +
-                                                     ")");
-        worker.inFlight = noFileLeft;
+        // It was at work on the first; the others it held go to the workers left.
+        if (!worker.inFlight.empty())
+            markStopped(size_t(worker.inFlight.front()),
+                        "its worker process ended (" + (ending.empty() ? "exit code 0" : ending) +
+                            ")");
+        for (size_t i = 1; i < worker.inFlight.size(); ++i)
+            returned.push_back(worker.inFlight[i]);
+        worker.inFlight.clear();
+    }
+
+    size_t filesLeft() const { return returned.size() + (files.size() - nextFile); }
+
+    uint64_t takeNextFile() {
+        if (!returned.empty()) {
+            uint64_t next = returned.front();
+            returned.pop_front();
+            return next;
+        }
+        return nextFile < files.size() ? nextFile++ : noFileLeft;
     }
 
     void markStopped(size_t i, const std::string& why) {
@@ -246,6 +275,7 @@ private:
     std::vector<Worker> workers;
     std::vector<Slot> slots;
     size_t nextFile = 0;
+    std::deque<uint64_t> returned; ///< handed to a worker that ended before it began them
     std::vector<std::string> stagingFolders;
 };
 

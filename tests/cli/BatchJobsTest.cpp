@@ -185,3 +185,54 @@ TEST(BatchJobs, TexturesOfOneNameFromSeveralWorkersAreNeverMixedUp) {
     }
     EXPECT_EQ(pictures, size_t(models));
 }
+
+TEST(BatchJobs, AWorkerKilledMidBatchCostsOnlyTheFileItWasConverting) {
+    std::string dir = clitest::makeSample("jobs-killed");
+    std::string out = dir + "/out";
+    std::vector<std::string> args = {MSHTOOL_PATH, "to-gltf", "-j", "2", "-o", out};
+    const int inputs = 300;
+    for (int i = 0; i < inputs; ++i) {
+        args.push_back(dir + "/m" + std::to_string(i) + ".msh");
+        fs::copy_file(dir + "/hero.msh", args.back());
+    }
+    std::string errors = dir + "/stderr.txt";
+    pid_t parent = fork();
+    if (parent == 0) {
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(&arg[0]);
+        argv.push_back(nullptr);
+        freopen("/dev/null", "w", stdout);
+        freopen(errors.c_str(), "w", stderr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    pid_t victim = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!victim && std::chrono::steady_clock::now() < deadline) {
+        std::ifstream children("/proc/" + std::to_string(parent) + "/task/" +
+                               std::to_string(parent) + "/children");
+        std::vector<pid_t> workers;
+        for (pid_t child; children >> child;)
+            workers.push_back(child);
+        if (workers.size() == 2 && filesUnder(out).size() > 10)
+            victim = workers[0];
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_NE(victim, 0);
+    kill(victim, SIGKILL);
+    int status = 0;
+    waitpid(parent, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    std::ifstream in(errors);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t notDone = 0;
+    for (size_t at = text.find("not done: its worker process ended"); at != std::string::npos;
+         at = text.find("not done: its worker process ended", at + 1))
+        ++notDone;
+    EXPECT_LE(notDone, 1u) << text;
+    size_t converted = 0;
+    for (const auto& file : filesUnder(out))
+        converted += fs::path(file.first).extension() == ".glb";
+    EXPECT_EQ(converted + notDone, size_t(inputs)) << text;
+}
