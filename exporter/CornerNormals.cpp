@@ -15,10 +15,10 @@ bool facesInMesh(const Mesh& mesh) {
 }
 
 // Every corner specified with an explicit normal: those are the values, as they are stored.
-bool readExplicitNormals(const MeshNormalSpec& specified, int numFaces, std::vector<Point3>& out) {
+bool readExplicitNormals(MeshNormalSpec& specified, int numFaces, std::vector<Point3>& out) {
     int numNormals = specified.GetNumNormals();
     for (int f = 0; f < numFaces; ++f) {
-        const MeshNormalFace& face = specified.Face(f);
+        MeshNormalFace& face = specified.Face(f);
         for (int k = 0; k < 3; ++k) {
             int id = face.GetNormalID(k);
             if (!face.GetSpecified(k) || id < 0 || id >= numNormals ||

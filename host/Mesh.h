@@ -159,14 +159,15 @@ public:
 class MeshNormalFace : public MaxHeapOperators {
 public:
     MeshNormalFace() : specified(0) { Clear(); }
-    int GetNormalID(int corner) const { return normalID[corner]; }
+    // Not const until later SDKs (2018's MeshNormalSpec.h): callers hold a non-const face.
+    int GetNormalID(int corner) { return normalID[corner]; }
     void SetNormalID(int corner, int norm) { normalID[corner] = norm; }
     /// Sets the corner's normal id and marks it specified.
     void SpecifyNormalID(int corner, int norm) {
         normalID[corner] = norm;
         SetSpecified(corner, true);
     }
-    bool GetSpecified(int corner) const { return (specified & (1 << corner)) != 0; }
+    bool GetSpecified(int corner) { return (specified & (1 << corner)) != 0; } // as GetNormalID
     void SetSpecified(int corner, bool value = true) {
         if (value)
             specified = (char)(specified | (1 << corner));

@@ -51,6 +51,45 @@ std::vector<std::string> mixedBatch(const std::string& dir) {
     return files;
 }
 
+// `mshtool to-gltf -j 2` of 300 copies of the sample into `out`, in a child process whose
+// stderr goes to `errors`.
+pid_t startLongBatch(const std::string& dir, const std::string& out, const std::string& errors) {
+    std::vector<std::string> args = {MSHTOOL_PATH, "to-gltf", "-j", "2", "-o", out};
+    for (int i = 0; i < 300; ++i) {
+        args.push_back(dir + "/m" + std::to_string(i) + ".msh");
+        fs::copy_file(dir + "/hero.msh", args.back());
+    }
+    pid_t parent = fork();
+    if (parent == 0) {
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(&arg[0]);
+        argv.push_back(nullptr);
+        freopen("/dev/null", "w", stdout);
+        freopen(errors.c_str(), "w", stderr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return parent;
+}
+
+// The batch's two workers, once both run and more than `done` files are in place.
+std::vector<pid_t> workersOnceBusy(pid_t parent, const std::string& out, size_t done) {
+    std::vector<pid_t> workers;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream children("/proc/" + std::to_string(parent) + "/task/" +
+                               std::to_string(parent) + "/children");
+        workers.clear();
+        for (pid_t child; children >> child;)
+            workers.push_back(child);
+        if (workers.size() == 2 && filesUnder(out).size() > done)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return workers;
+}
+
 std::vector<std::string> withJobs(std::vector<std::string> args, const char* jobs) {
     args.push_back("-j");
     args.push_back(jobs);
@@ -104,36 +143,9 @@ TEST(BatchJobs, TwoProcessesPrintWriteAndExitAsOne) {
 TEST(BatchJobs, InterruptStopsEveryWorkerAndLeavesNothingBehind) {
     std::string dir = clitest::makeSample("jobs-interrupt");
     std::string out = dir + "/out";
-    std::vector<std::string> args = {MSHTOOL_PATH, "to-gltf", "-j", "2", "-o", out};
-    const int inputs = 300;
-    for (int i = 0; i < inputs; ++i) {
-        args.push_back(dir + "/m" + std::to_string(i) + ".msh");
-        fs::copy_file(dir + "/hero.msh", args.back());
-    }
-    pid_t parent = fork();
-    if (parent == 0) {
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(&arg[0]);
-        argv.push_back(nullptr);
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    pid_t parent = startLongBatch(dir, out, "/dev/null");
     // Interrupted once both workers run and have put files in place.
-    std::vector<pid_t> workers;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::ifstream children("/proc/" + std::to_string(parent) + "/task/" +
-                               std::to_string(parent) + "/children");
-        workers.clear();
-        for (pid_t child; children >> child;)
-            workers.push_back(child);
-        if (workers.size() == 2 && filesUnder(out).size() > 4)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    std::vector<pid_t> workers = workersOnceBusy(parent, out, 4);
     ASSERT_EQ(workers.size(), 2u);
     kill(parent, SIGINT);
     int status = 0;
@@ -146,7 +158,7 @@ TEST(BatchJobs, InterruptStopsEveryWorkerAndLeavesNothingBehind) {
         EXPECT_NE(file.first.rfind(".mshtool-", 0), 0u) << file.first << " left behind";
         converted += fs::path(file.first).extension() == ".glb";
     }
-    EXPECT_LT(converted, size_t(inputs)) << "the batch was over before the interrupt";
+    EXPECT_LT(converted, 300u) << "the batch was over before the interrupt";
 }
 
 TEST(BatchJobs, TexturesOfOneNameFromSeveralWorkersAreNeverMixedUp) {
@@ -189,37 +201,11 @@ TEST(BatchJobs, TexturesOfOneNameFromSeveralWorkersAreNeverMixedUp) {
 TEST(BatchJobs, AWorkerKilledMidBatchCostsOnlyTheFileItWasConverting) {
     std::string dir = clitest::makeSample("jobs-killed");
     std::string out = dir + "/out";
-    std::vector<std::string> args = {MSHTOOL_PATH, "to-gltf", "-j", "2", "-o", out};
-    const int inputs = 300;
-    for (int i = 0; i < inputs; ++i) {
-        args.push_back(dir + "/m" + std::to_string(i) + ".msh");
-        fs::copy_file(dir + "/hero.msh", args.back());
-    }
     std::string errors = dir + "/stderr.txt";
-    pid_t parent = fork();
-    if (parent == 0) {
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(&arg[0]);
-        argv.push_back(nullptr);
-        freopen("/dev/null", "w", stdout);
-        freopen(errors.c_str(), "w", stderr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    pid_t victim = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!victim && std::chrono::steady_clock::now() < deadline) {
-        std::ifstream children("/proc/" + std::to_string(parent) + "/task/" +
-                               std::to_string(parent) + "/children");
-        std::vector<pid_t> workers;
-        for (pid_t child; children >> child;)
-            workers.push_back(child);
-        if (workers.size() == 2 && filesUnder(out).size() > 10)
-            victim = workers[0];
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    ASSERT_NE(victim, 0);
+    pid_t parent = startLongBatch(dir, out, errors);
+    std::vector<pid_t> workers = workersOnceBusy(parent, out, 10);
+    ASSERT_EQ(workers.size(), 2u);
+    pid_t victim = workers[0];
     kill(victim, SIGKILL);
     int status = 0;
     waitpid(parent, &status, 0);
@@ -231,8 +217,11 @@ TEST(BatchJobs, AWorkerKilledMidBatchCostsOnlyTheFileItWasConverting) {
          at = text.find("not done: its worker process ended", at + 1))
         ++notDone;
     EXPECT_LE(notDone, 1u) << text;
-    size_t converted = 0;
-    for (const auto& file : filesUnder(out))
-        converted += fs::path(file.first).extension() == ".glb";
-    EXPECT_EQ(converted + notDone, size_t(inputs)) << text;
+    // Every other file is converted; the one in hand may be too, killed after its commit.
+    for (int i = 0; i < 300; ++i) {
+        std::string model = dir + "/m" + std::to_string(i) + ".msh";
+        EXPECT_TRUE(fs::exists(out + "/m" + std::to_string(i) + ".glb") ||
+                    text.find(model + ": not done") != std::string::npos)
+            << model;
+    }
 }

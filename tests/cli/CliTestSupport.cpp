@@ -185,6 +185,16 @@ std::vector<unsigned char> bytesOf(const std::string& path) {
                                       std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> leftovers(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::string name = entry.path().filename().string();
+        if (name.rfind(".mshtool-", 0) == 0 || entry.path().extension() == ".tmp")
+            found.push_back(name);
+    }
+    return found;
+}
+
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

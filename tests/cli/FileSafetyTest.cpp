@@ -33,17 +33,6 @@ std::string textOfFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Names of the hidden staging folders and temporary files in `folder`.
-std::vector<std::string> hidden(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        std::string name = entry.path().filename().string();
-        if (name.rfind(".mshtool-", 0) == 0 || entry.path().extension() == ".tmp")
-            found.push_back(name);
-    }
-    return found;
-}
-
 const Bytes old = {'o', 'l', 'd'};
 
 } // namespace
@@ -77,7 +66,8 @@ TEST(FileSafety, TexturesBesideTheGltfKeepTheUsersAndAreNamedApartInABatch) {
     EXPECT_EQ(clitest::bytesOf(dir + "/out/hero_1.png"), other);
     EXPECT_FALSE(fs::exists(dir + "/out/hero_2.png")) << "the same picture shares its file";
     for (const char* model : {"a", "c"})
-        EXPECT_TRUE(contains(textOfFile(dir + "/out/" + std::string(model) + ".glb"), "\"uri\":\"hero.png\""))
+        EXPECT_TRUE(contains(textOfFile(dir + "/out/" + std::string(model) + ".glb"),
+                             "\"uri\":\"hero.png\""))
             << model;
     EXPECT_TRUE(contains(textOfFile(dir + "/out/b.glb"), "\"uri\":\"hero_1.png\""));
 }
@@ -95,7 +85,7 @@ TEST(FileSafety, AConversionsFilesGoInPlaceAllTogetherOrNotAtAll) {
     EXPECT_TRUE(contains(run.err, dir + "/out/m.msh: kept as it was")) << run.err;
     EXPECT_EQ(clitest::bytesOf(dir + "/out/m.msh"), old);
     EXPECT_FALSE(fs::exists(dir + "/out/m.BBX"));
-    EXPECT_EQ(hidden(dir + "/out"), std::vector<std::string>());
+    EXPECT_EQ(clitest::leftovers(dir + "/out"), std::vector<std::string>());
 
     // Found only by the move itself, after the BBX and the BN (moved first, by name) were
     // replaced: the MSH is a link into a folder that is gone. Both are put back.
@@ -111,7 +101,7 @@ TEST(FileSafety, AConversionsFilesGoInPlaceAllTogetherOrNotAtAll) {
     EXPECT_EQ(clitest::bytesOf(dir + "/late/m.BBX"), old);
     EXPECT_EQ(clitest::bytesOf(dir + "/late/m.bn"), (Bytes{'b', 'n'}));
     EXPECT_TRUE(fs::is_symlink(dir + "/late/m.msh"));
-    EXPECT_EQ(hidden(dir + "/late"), std::vector<std::string>());
+    EXPECT_EQ(clitest::leftovers(dir + "/late"), std::vector<std::string>());
 }
 
 TEST(FileSafety, ReplacingKeepsTheModeFollowsLinksAndLeavesReadOnlyFilesUnlessForced) {
@@ -140,7 +130,7 @@ TEST(FileSafety, ReplacingKeepsTheModeFollowsLinksAndLeavesReadOnlyFilesUnlessFo
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(clitest::bytesOf(locked), clitest::bytesOf(own));
     EXPECT_EQ(fs::status(locked).permissions() & fs::perms::all, fs::perms(0444));
-    EXPECT_EQ(hidden(dir), std::vector<std::string>());
+    EXPECT_EQ(clitest::leftovers(dir), std::vector<std::string>());
 }
 
 TEST(FileSafety, AnInterruptedRunLeavesNothingHiddenAndItsFinishedLinesOnRecord) {
@@ -182,7 +172,8 @@ TEST(FileSafety, AnInterruptedRunLeavesNothingHiddenAndItsFinishedLinesOnRecord)
     ASSERT_TRUE(WIFSIGNALED(status)) << "it had finished before the signal";
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
 
-    EXPECT_EQ(hidden(dir + "/out"), std::vector<std::string>{fs::path(live).filename().string()});
+    EXPECT_EQ(clitest::leftovers(dir + "/out"),
+              std::vector<std::string>{fs::path(live).filename().string()});
     EXPECT_EQ(clitest::bytesOf(dir + "/out/m199.glb"), old);
     std::string lines = textOfFile(stdoutPath);
     EXPECT_TRUE(contains(lines, dir + "/m0.msh + " + dir + "/hero.bn -> " + dir + "/out/m0.glb"))

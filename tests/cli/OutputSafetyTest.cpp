@@ -15,17 +15,6 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// Staging folders and temporary files left in `folder`.
-std::vector<std::string> leftovers(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        std::string name = entry.path().filename().string();
-        if (name.rfind(".mshtool-", 0) == 0 || entry.path().extension() == ".tmp")
-            found.push_back(name);
-    }
-    return found;
-}
-
 } // namespace
 
 TEST(OutputSafety, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsRead) {
@@ -68,7 +57,7 @@ TEST(OutputSafety, ALossyConversionKeepsAnExistingFileUnlessForced) {
                                       "replaces it"))
         << run.err;
     EXPECT_EQ(clitest::bytesOf(out), (std::vector<unsigned char>{'o', 'l', 'd'}));
-    EXPECT_EQ(leftovers(dir + "/out"), std::vector<std::string>());
+    EXPECT_EQ(clitest::leftovers(dir + "/out"), std::vector<std::string>());
 
     run = mshtool({"to-gltf", dir + "/hero.msh", "--no-bones", "-o", out, "--force"});
     EXPECT_EQ(run.exitCode, 1) << "still lossy";
@@ -81,7 +70,7 @@ TEST(OutputSafety, ALossyConversionKeepsAnExistingFileUnlessForced) {
     run = mshtool({"convert", dir + "/hero.msh", "-o", dir + "/out/copy.msh"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(clitest::bytesOf(dir + "/out/copy.msh"), converted);
-    EXPECT_EQ(leftovers(dir + "/out"), std::vector<std::string>());
+    EXPECT_EQ(clitest::leftovers(dir + "/out"), std::vector<std::string>());
 }
 
 TEST(OutputSafety, BatchClashesAndSeveralInputsToOneFileAreRefusedBeforeWriting) {
@@ -118,7 +107,7 @@ TEST(OutputSafety, FailedWritesExitOneWithTheReason) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(contains(run.err, "mshtool: " + dir + "/taken.msh: cannot write the file: "))
         << run.err;
-    EXPECT_EQ(leftovers(dir), std::vector<std::string>());
+    EXPECT_EQ(clitest::leftovers(dir), std::vector<std::string>());
 }
 
 TEST(OutputSafety, GltfNamesWithSpacesAccentsAndFullLengthReadBack) {
@@ -145,5 +134,5 @@ TEST(OutputSafety, GltfNamesWithSpacesAccentsAndFullLengthReadBack) {
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(clitest::readModel(dir + "/back.msh").legacy.size(), 2u);
     }
-    EXPECT_EQ(leftovers(dir), std::vector<std::string>());
+    EXPECT_EQ(clitest::leftovers(dir), std::vector<std::string>());
 }
