@@ -61,15 +61,16 @@ public:
 
     ~BatchParent() { stopWorkers(); }
 
-    /// False when not one worker could be started.
+    /// `jobs` processes in all: this one converts too. False when not one worker could be
+    /// started.
     bool start(unsigned jobs) {
-        for (unsigned i = 0; i < jobs; ++i) {
+        for (unsigned i = 1; i < jobs; ++i) {
             Worker worker;
             worker.process = std::make_unique<WorkerProcess>();
             std::string error;
             if (!worker.process->start(workerState().commandLine, error)) {
                 printWarning("mshtool: " + error + "; the batch goes on with " +
-                             std::to_string(workers.size()) + " processes");
+                             std::to_string(workers.size() + 1) + " processes");
                 break;
             }
             workers.push_back(std::move(worker));
@@ -85,7 +86,10 @@ public:
                     stopWorkers();
                     throw BatchInterrupted{signal};
                 }
-                serveWorkers();
+                // Every worker that asked holds its files: a file left is this process's.
+                serveWorkers(filesLeft() > 0 ? 0 : 50);
+                if (!slots[i].arrived && filesLeft() > 0)
+                    convertHere(size_t(takeNextFile()));
             }
             Slot slot = std::move(slots[i]);
             slots[i] = Slot();
@@ -99,7 +103,7 @@ public:
             loop.done(i, slot.outcome);
         }
         while (liveWorkers() > 0)
-            serveWorkers();
+            serveWorkers(50);
         waitForAll();
         stagingFolders.clear(); // each worker removed its own
     }
@@ -153,8 +157,19 @@ private:
             }
     }
 
-    // Waits a little for workers to say something, and answers what they said.
-    void serveWorkers() {
+    // One file in this process, its lines kept for their turn as a worker's are.
+    void convertHere(size_t file) {
+        captureOutput();
+        FileOutcome outcome = loop.convert(file);
+        stopCapturing();
+        Slot& slot = slots[file];
+        slot.outcome = outcome;
+        slot.output = takeCapturedOutput();
+        slot.arrived = true;
+    }
+
+    // Waits up to `milliseconds` for workers to say something, and answers what they said.
+    void serveWorkers(int milliseconds) {
         std::vector<const WorkerPipe*> pipes;
         std::vector<Worker*> listening;
         for (Worker& worker : workers)
@@ -162,12 +177,9 @@ private:
                 pipes.push_back(&worker.process->pipe());
                 listening.push_back(&worker);
             }
-        for (size_t ready : readablePipes(pipes, 50))
+        for (size_t ready : readablePipes(pipes, milliseconds))
             if (!hear(*listening[ready]))
                 end(*listening[ready]);
-        if (liveWorkers() == 0)
-            for (uint64_t next = takeNextFile(); next != noFileLeft; next = takeNextFile())
-                markStopped(size_t(next), "no worker process was left to do it");
     }
 
     // One message of a worker; false when it is gone or done.

@@ -51,10 +51,10 @@ std::vector<std::string> mixedBatch(const std::string& dir) {
     return files;
 }
 
-// `mshtool to-gltf -j 2` of 300 copies of the sample into `out`, in a child process whose
-// stderr goes to `errors`.
+// `mshtool to-gltf -j 3` (two workers) of 300 copies of the sample into `out`, in a child
+// process whose stderr goes to `errors`.
 pid_t startLongBatch(const std::string& dir, const std::string& out, const std::string& errors) {
-    std::vector<std::string> args = {MSHTOOL_PATH, "to-gltf", "-j", "2", "-o", out};
+    std::vector<std::string> args = {MSHTOOL_PATH, "to-gltf", "-j", "3", "-o", out};
     for (int i = 0; i < 300; ++i) {
         args.push_back(dir + "/m" + std::to_string(i) + ".msh");
         fs::copy_file(dir + "/hero.msh", args.back());
