@@ -1,6 +1,6 @@
 #pragma once
-// A command's files, one after another in this process (-j 1), or shared among worker
-// processes that each take the next file from the parent until none is left, so that a
+// A command's files, one after another in this process (-j 1), or shared between it and
+// worker processes that each take the next file from it until none is left, so that a
 // batch of small files pays mshtool's start-up once per worker. Either way the parent prints
 // each file's output and takes its outcome in input order: the batch reads and ends as with
 // -j 1. Workers are this program run again with the same command line (WorkerProcess.h).
@@ -41,8 +41,8 @@ struct BatchInterrupted {
     int signal;
 };
 
-/// Runs `loop` over `files` in `jobs` processes; in a worker, does the files its parent
-/// hands out. Throws BatchInterrupted.
+/// Runs `loop` over `files` in `jobs` processes, this one and `jobs` - 1 workers; in a
+/// worker, does the files its parent hands out. Throws BatchInterrupted.
 void runFiles(const std::vector<std::string>& files, unsigned jobs, const FileLoop& loop);
 
 /// main: remembers the command line workers run, after taking the hidden worker option off
