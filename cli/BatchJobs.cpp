@@ -75,6 +75,11 @@ public:
             }
             workers.push_back(std::move(worker));
         }
+        // Their first files wait in their pipes, so they begin as soon as they are up, even
+        // while this process is at work on a file of its own.
+        for (Worker& worker : workers)
+            if (!handOut(worker))
+                worker.process->stop();
         return !workers.empty();
     }
 
