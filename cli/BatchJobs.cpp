@@ -217,8 +217,11 @@ private:
         size_t depth = filesLeft() > workers.size() ? 2 : 1;
         while (!worker.toldDone && worker.inFlight.size() < depth) {
             uint64_t next = takeNextFile();
-            if (!worker.process->pipe().send(encodeNextFile(next)))
+            if (!worker.process->pipe().send(encodeNextFile(next))) {
+                if (next != noFileLeft) // it never reached the worker: another takes it
+                    returned.push_front(next);
                 return false;
+            }
             if (next == noFileLeft)
                 worker.toldDone = true;
             else

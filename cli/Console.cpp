@@ -158,7 +158,8 @@ void showProgress(const std::string& text) {
 
 void clearProgress() {
     ConsoleState& s = state();
-    if (s.progressWidth == 0)
+    // A capture is printed later, in its turn, and clears the line then.
+    if (s.progressWidth == 0 || s.capturing)
         return;
     writeTo(stderr, "\r" + std::string(s.progressWidth, ' ') + "\r");
     std::fflush(stderr);
