@@ -52,6 +52,29 @@ void runAsWorker(const std::vector<std::string>& files, const FileLoop& loop) {
     }
 }
 
+// Lines printed while it lives are kept, not written, until taken; printed at once when an
+// exception ends the conversion early, so that what it said is not lost.
+class CapturedLines {
+public:
+    CapturedLines() { captureOutput(); }
+    ~CapturedLines() {
+        stopCapturing();
+        if (!taken)
+            printCaptured(takeCapturedOutput());
+    }
+    CapturedLines(const CapturedLines&) = delete;
+    CapturedLines& operator=(const CapturedLines&) = delete;
+
+    std::vector<CapturedText> take() {
+        stopCapturing();
+        taken = true;
+        return takeCapturedOutput();
+    }
+
+private:
+    bool taken = false;
+};
+
 // The parent's side, in one thread: it answers each worker's requests with the next file,
 // keeps the results that arrive early, and prints them in input order.
 class BatchParent {
@@ -120,10 +143,7 @@ private:
         FileOutcome outcome;
         std::vector<CapturedText> output;
         for (int attempt = 0; attempt < 8; ++attempt) {
-            captureOutput();
-            outcome = loop.convert(i);
-            stopCapturing();
-            output = takeCapturedOutput();
+            outcome = convertQuietly(i, output);
             if (outcome.code != redoInParent)
                 break;
         }
@@ -164,13 +184,16 @@ private:
 
     // One file in this process, its lines kept for their turn as a worker's are.
     void convertHere(size_t file) {
-        captureOutput();
-        FileOutcome outcome = loop.convert(file);
-        stopCapturing();
         Slot& slot = slots[file];
-        slot.outcome = outcome;
-        slot.output = takeCapturedOutput();
+        slot.outcome = convertQuietly(file, slot.output);
         slot.arrived = true;
+    }
+
+    FileOutcome convertQuietly(size_t file, std::vector<CapturedText>& output) {
+        CapturedLines lines;
+        FileOutcome outcome = loop.convert(file);
+        output = lines.take();
+        return outcome;
     }
 
     // Waits up to `milliseconds` for workers to say something, and answers what they said.
