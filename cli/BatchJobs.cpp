@@ -112,6 +112,7 @@ public:
             while (!slots[i].arrived) {
                 if (int signal = interruptNoted()) {
                     stopWorkers();
+                    printDoneFrom(i);
                     throw BatchInterrupted{signal};
                 }
                 // Every worker that asked holds its files: a file left is this process's.
@@ -223,14 +224,18 @@ private:
         if (report.kind == WorkerReport::result) {
             if (worker.inFlight.empty() || report.index != worker.inFlight.front())
                 return false;
-            worker.inFlight.pop_front();
-            Slot& slot = slots[size_t(report.index)];
-            slot.outcome.code = report.code;
-            slot.outcome.record = std::move(report.record);
-            slot.output = std::move(report.output);
-            slot.arrived = true;
+            takeResult(worker, report);
         }
         return handOut(worker);
+    }
+
+    void takeResult(Worker& worker, WorkerReport& report) {
+        worker.inFlight.pop_front();
+        Slot& slot = slots[size_t(report.index)];
+        slot.outcome.code = report.code;
+        slot.outcome.record = std::move(report.record);
+        slot.output = std::move(report.output);
+        slot.arrived = true;
     }
 
     // A worker holds its next file before it is done with this one, so that it never waits
@@ -292,9 +297,9 @@ private:
         for (Worker& worker : workers)
             if (!worker.waited)
                 worker.process->stop();
-        // What they said before they stopped may name a staging folder.
+        // What they said before they stopped: staging folders, and files done and in place.
         for (Worker& worker : workers)
-            while (!worker.waited && hearStagingOnly(worker)) {
+            while (!worker.waited && hearWhileStopping(worker)) {
             }
         waitForAll();
         std::error_code code;
@@ -303,14 +308,27 @@ private:
         stagingFolders.clear();
     }
 
-    bool hearStagingOnly(Worker& worker) {
+    bool hearWhileStopping(Worker& worker) {
         std::string frame;
         WorkerReport report;
         if (!worker.process->pipe().receive(frame) || !decodeReport(frame, report))
             return false;
         if (report.kind == WorkerReport::staging)
             stagingFolders.push_back(report.stagingFolder);
+        else if (report.kind == WorkerReport::result && !worker.inFlight.empty() &&
+                 report.index == worker.inFlight.front())
+            takeResult(worker, report);
         return true;
+    }
+
+    // An interrupted batch still shows the lines of the files in place whose turn has come:
+    // those done from `first` on, in order, up to the first not done.
+    void printDoneFrom(size_t first) {
+        for (size_t i = first; i < files.size() && slots[i].arrived; ++i) {
+            if (slots[i].outcome.code < 0)
+                break;
+            printCaptured(slots[i].output);
+        }
     }
 
     const std::vector<std::string>& files;
