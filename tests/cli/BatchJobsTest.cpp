@@ -181,8 +181,7 @@ TEST(BatchJobs, TexturesOfOneNameFromSeveralWorkersAreNeverMixedUp) {
     clitest::Run run = mshtool(args);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     for (int i = 0; i < models; ++i) {
-        std::ifstream glb(dir + "/out/m" + std::to_string(i) + ".glb", std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(glb)), std::istreambuf_iterator<char>());
+        std::string text = clitest::textOfFile(dir + "/out/m" + std::to_string(i) + ".glb");
         size_t uri = text.find("\"uri\":\"");
         ASSERT_NE(uri, std::string::npos);
         std::string name = text.substr(uri + 7, text.find('"', uri + 7) - uri - 7);
@@ -210,8 +209,7 @@ TEST(BatchJobs, AWorkerKilledMidBatchCostsOnlyTheFileItWasConverting) {
     int status = 0;
     waitpid(parent, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-    std::ifstream in(errors);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = clitest::textOfFile(errors);
     size_t notDone = 0;
     for (size_t at = text.find("not done: its worker process ended"); at != std::string::npos;
          at = text.find("not done: its worker process ended", at + 1))

@@ -51,6 +51,7 @@ ModelFile readModel(const std::string& path);
 
 std::string textOf(const char* field);
 std::vector<unsigned char> bytesOf(const std::string& path);
+std::string textOfFile(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 /// The hidden staging folders and temporary files left in `folder`.
 std::vector<std::string> leftovers(const std::string& folder);

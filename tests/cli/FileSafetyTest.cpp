@@ -28,11 +28,6 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-std::string textOfFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 const Bytes old = {'o', 'l', 'd'};
 
 } // namespace
@@ -51,7 +46,7 @@ TEST(FileSafety, TexturesBesideTheGltfKeepTheUsersAndAreNamedApartInABatch) {
         << run.err;
     EXPECT_EQ(clitest::bytesOf(dir + "/mine/hero.png"), old);
     EXPECT_EQ(clitest::bytesOf(dir + "/mine/hero_1.png"), picture);
-    EXPECT_TRUE(contains(textOfFile(dir + "/mine/hero.glb"), "\"uri\":\"hero_1.png\""));
+    EXPECT_TRUE(contains(clitest::textOfFile(dir + "/mine/hero.glb"), "\"uri\":\"hero_1.png\""));
 
     // Three models whose textures share a name: a's and c's are one picture, b's another.
     for (const std::string model : {"a", "b", "c"}) {
@@ -66,10 +61,10 @@ TEST(FileSafety, TexturesBesideTheGltfKeepTheUsersAndAreNamedApartInABatch) {
     EXPECT_EQ(clitest::bytesOf(dir + "/out/hero_1.png"), other);
     EXPECT_FALSE(fs::exists(dir + "/out/hero_2.png")) << "the same picture shares its file";
     for (const char* model : {"a", "c"})
-        EXPECT_TRUE(contains(textOfFile(dir + "/out/" + std::string(model) + ".glb"),
+        EXPECT_TRUE(contains(clitest::textOfFile(dir + "/out/" + std::string(model) + ".glb"),
                              "\"uri\":\"hero.png\""))
             << model;
-    EXPECT_TRUE(contains(textOfFile(dir + "/out/b.glb"), "\"uri\":\"hero_1.png\""));
+    EXPECT_TRUE(contains(clitest::textOfFile(dir + "/out/b.glb"), "\"uri\":\"hero_1.png\""));
 }
 
 TEST(FileSafety, AConversionsFilesGoInPlaceAllTogetherOrNotAtAll) {
@@ -175,7 +170,7 @@ TEST(FileSafety, AnInterruptedRunLeavesNothingHiddenAndItsFinishedLinesOnRecord)
     EXPECT_EQ(clitest::leftovers(dir + "/out"),
               std::vector<std::string>{fs::path(live).filename().string()});
     EXPECT_EQ(clitest::bytesOf(dir + "/out/m199.glb"), old);
-    std::string lines = textOfFile(stdoutPath);
+    std::string lines = clitest::textOfFile(stdoutPath);
     EXPECT_TRUE(contains(lines, dir + "/m0.msh + " + dir + "/hero.bn -> " + dir + "/out/m0.glb"))
         << lines;
     // Every line on record is a whole one, of a model whose file is in place.
