@@ -252,6 +252,11 @@ bool checkMemberTypes(const json& doc, BridgeReport& report, std::string& error)
     std::string message;
     MemberCheck check(report, message);
     check.refused(doc, "", "scene", anIndex);
+    // The loader passes over a collection that is no array, and a reference into it would
+    // then read as one to an element that does not exist.
+    for (const char* collection : {"accessors", "bufferViews", "buffers", "images", "materials",
+                                   "meshes", "nodes", "scenes", "skins", "textures"})
+        check.refused(doc, "", collection, anArray);
     eachObject(doc, "scenes", [&](const json& scene, const std::string& path) {
         check.refused(scene, path, "nodes", indices);
     });

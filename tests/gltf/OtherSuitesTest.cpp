@@ -227,6 +227,13 @@ TEST_F(OtherSuitesTest, MembersOfTheWrongTypeAreNamedNotSkipped) {
     EXPECT_FALSE(import(path));
     EXPECT_EQ(error, path + ": meshes[0].primitives[0].indices is a string where glTF has an "
                             "index from 0; the file cannot be read as it stands");
+    // So does a collection that is no array (the loader passes over it).
+    path = writeEdited(texturedSign(), folder, [](nlohmann::json& d) {
+        d["textures"] = {{"sign", d["textures"][0]}};
+    });
+    EXPECT_FALSE(import(path));
+    EXPECT_EQ(error, path + ": textures is an object where glTF has an array; the file cannot "
+                            "be read as it stands");
 }
 
 TEST_F(OtherSuitesTest, ArmatureNodesAreNoBonesAndTheModelKeepsExactlyItsBones) {
